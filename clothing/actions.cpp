@@ -1,0 +1,60 @@
+#include "clothing/actions.h"
+
+#include <cstdio>
+
+#include "clothing/slots.h"
+#include "host/native_call.h"
+#include "host/natives.h"
+#include "ui/status_line.h"
+
+void showSlotData(std::int32_t ped, std::string slotName) {
+    resolveSlotId(slotName);
+    const std::int32_t id = currentSlotId;
+    const std::int32_t drawable = pedDrawable(ped, id);
+    const std::int32_t texture = pedTexture(ped, id);
+    const std::int32_t drawableCount = pedDrawableCount(ped, id);
+    const std::int32_t textureCount = pedTextureCount(ped, id, drawable);
+
+    char text[160];
+    std::snprintf(text, sizeof text, " [%s]: %d,(%d),%d,(%d)", slotName.c_str(), drawable,
+                  drawableCount, texture, textureCount);
+    showStatus(text);
+}
+
+void nextDrawable(std::int32_t ped, std::string slotName) {
+    resolveSlotId(slotName);
+    const std::int32_t id = currentSlotId;
+    const std::int32_t d = pedDrawable(ped, id);
+    const std::int32_t n = pedDrawableCount(ped, id);
+    if (d >= n) return;
+    // d < n, so d + 1 cannot overflow.
+    const std::int32_t next = d + 1 < n ? d + 1 : 0;
+    callNative5(kSetPedVariationNative, ped, id, next, 0);
+}
+
+void nextTexture(std::int32_t ped, std::string slotName) {
+    resolveSlotId(slotName);
+    const std::int32_t id = currentSlotId;
+    const std::int32_t d = pedDrawable(ped, id);
+    const std::int32_t t = pedTexture(ped, id);
+    const std::int32_t m = pedTextureCount(ped, id, d);
+    if (t >= m) return;
+    const std::int32_t next = t + 1 < m ? t + 1 : 0;
+    callNative5(kSetPedVariationNative, ped, id, d, next);
+}
+
+void nextSlot() {
+    // The names are distinct, so the scan's one match is the first.
+    const int slot = findSlot(currentSlotName);
+    if (slot < 0) return;
+    currentSlotName = slotNames[slot == kSlotCount - 1 ? 0 : slot + 1];
+    const std::int32_t ped = playerPed();
+    showSlotData(ped, currentSlotName);
+}
+
+void restoreDefaultLook(std::int32_t ped) { setPedDefaultVariation(ped); }
+
+std::int32_t callNative5(UINT64 hash, std::int32_t a, std::int32_t b, std::int32_t c,
+                         std::int32_t d) {
+    return invokeNativeInt(hash, a, b, c, d, 0);
+}

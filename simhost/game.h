@@ -1,0 +1,67 @@
+// The simulated game behind the stand-in host's natives.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <utility>
+#include <vector>
+
+#include "simhost/simhost.h"
+
+namespace sim {
+
+struct Variation {
+    std::int32_t drawable = 0, texture = 0, palette = 0;
+    bool operator==(const Variation&) const = default;
+};
+
+// What the game offers for one component id: how many drawables, how many
+// textures each drawable has, and the variation a ped gets by default.
+struct Component {
+    std::int32_t drawableCount = 0;
+    std::vector<std::int32_t> textureCounts;
+    Variation defaults;
+};
+
+struct Game {
+    std::int32_t playerPed = 0x2A01;
+    bool dead = false;
+    std::int32_t playerIndex = 0;
+    bool arrested = false;
+    std::int32_t screenWidth = 1280;
+    std::int32_t screenHeight = 720;
+    // Rendered character height, as a screen fraction, per unit of text scale.
+    float characterHeightPerScale = 0.07f;
+    // When not negative, every line count reports this many lines.
+    std::int32_t forcedLineCount = -1;
+    std::map<std::int32_t, Component> catalogue;
+    std::map<std::pair<std::int32_t, std::int32_t>, Variation> variations; // (ped, component)
+};
+
+Game& game();
+// The catalogue every fresh game starts with: twelve components.
+void resetGame();
+// A ped's variation of a component: what was set, else the catalogue's default.
+Variation variationOf(std::int32_t ped, std::int32_t component);
+void setVariation(std::int32_t ped, std::int32_t component, Variation variation);
+std::int32_t textureCountOf(std::int32_t component, std::int32_t drawable);
+// What the game's line counter says for a text of this style.
+std::int32_t countLines(const TextItem& text);
+
+// The per-frame recording the natives write into.
+Frame& frameInProgress();
+void beginFrame();
+void resetTextState();
+
+struct NativeInfo {
+    UINT64 hash;
+    const char* name;
+    // One letter per argument: i int, b bool, f float, s text, p int pointer.
+    const char* args;
+    UINT64 (*run)(const UINT64* args);
+};
+
+// The table of every native the game answers, looked up by hash.
+const NativeInfo* findNative(UINT64 hash);
+
+} // namespace sim

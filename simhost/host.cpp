@@ -1,0 +1,264 @@
+// The host's side: registration, the frame loop, key delivery and the
+// native-call protocol.
+#include <charconv>
+#include <cstdio>
+#include <cstring>
+
+#include "simhost/game.h"
+#include "simhost/script_fiber.h"
+#include "simhost/simhost.h"
+
+namespace sim {
+namespace {
+
+EntryPoint pluginEntry = nullptr;          // the attached plug-in's DllMain
+HINSTANCE pluginModule = nullptr;          // the module handle it was given
+ScriptMain registeredScript = nullptr;     // what scriptRegister received
+HINSTANCE registeredModule = nullptr;      // and for which module
+KeyboardHandler registeredHandler = nullptr; // what keyboardHandlerRegister received
+std::vector<std::string> events;           // registration calls, in order
+std::vector<std::string> errors;           // protocol misuse seen so far
+DWORD frameTime = 16;                      // simulated ms per game frame
+DWORD wakeStamp = 0, wakeAfter = 0;        // a wait of more than 0 ms keeps the script parked
+bool keysDown[256] = {};                   // keys the simulated keyboard holds down
+std::function<void(const Frame&)> frameObserver;
+Frame finishedFrame; // the last complete frame
+
+// The call being assembled between nativeInit and nativeCall.
+bool callOpen = false;
+NativeCall openCall;
+bool tooManyArgs = false;
+UINT64 resultSlot = 0; // what nativeCall hands back the address of
+
+void reportError(std::string message) { errors.push_back(std::move(message)); }
+
+// Whether the script's last wait asked for more time than has passed.
+bool isScriptAsleep() { return wakeAfter > 0 && static_cast<DWORD>(now() - wakeStamp) < wakeAfter; }
+
+std::string hex(UINT64 value) {
+    char text[24];
+    std::snprintf(text, sizeof text, "0x%016llX", static_cast<unsigned long long>(value));
+    return text;
+}
+
+} // namespace
+
+// --- The eight exports -------------------------------------------------------
+
+} // namespace sim
+
+void scriptRegister(HINSTANCE module, ScriptMain scriptMain) {
+    sim::events.push_back("scriptRegister");
+    sim::registeredModule = module;
+    sim::registeredScript = scriptMain;
+    sim::createFiber(scriptMain);
+}
+
+void scriptUnregister(HINSTANCE module) {
+    sim::events.push_back("scriptUnregister");
+    if (module != sim::registeredModule) sim::reportError("scriptUnregister: unknown module");
+    sim::registeredScript = nullptr;
+    sim::registeredModule = nullptr;
+}
+
+void keyboardHandlerRegister(KeyboardHandler handler) {
+    sim::events.push_back("keyboardHandlerRegister");
+    sim::registeredHandler = handler;
+}
+
+void keyboardHandlerUnregister(KeyboardHandler handler) {
+    sim::events.push_back("keyboardHandlerUnregister");
+    if (handler != sim::registeredHandler) sim::reportError("keyboardHandlerUnregister: unknown handler");
+    sim::registeredHandler = nullptr;
+}
+
+void scriptWait(DWORD milliseconds) {
+    if (!sim::isOnFiber()) {
+        sim::reportError("scriptWait outside the script fiber");
+        return;
+    }
+    sim::wakeStamp = GetTickCount();
+    sim::wakeAfter = milliseconds;
+    sim::yieldFiber();
+}
+
+void nativeInit(UINT64 hash) {
+    if (sim::callOpen) sim::reportError("nativeInit " + sim::hex(hash) + " inside an open call");
+    sim::callOpen = true;
+    sim::tooManyArgs = false;
+    sim::openCall.hash = hash;
+    sim::openCall.argCount = 0;
+}
+
+void nativePush64(UINT64 value) {
+    if (!sim::callOpen) {
+        sim::reportError("nativePush64 without nativeInit");
+        return;
+    }
+    if (sim::openCall.argCount == sim::kMaxNativeArgs) {
+        sim::tooManyArgs = true;
+        return;
+    }
+    sim::openCall.args[static_cast<std::size_t>(sim::openCall.argCount++)] = value;
+}
+
+UINT64* nativeCall() {
+    using namespace sim;
+    resultSlot = 0;
+    if (!callOpen) {
+        reportError("nativeCall without nativeInit");
+        return &resultSlot;
+    }
+    callOpen = false;
+    frameInProgress().calls.push_back(openCall);
+    const NativeInfo* info = findNative(openCall.hash);
+    if (!info) {
+        reportError("unknown native " + hex(openCall.hash));
+        return &resultSlot;
+    }
+    if (tooManyArgs || static_cast<std::size_t>(openCall.argCount) != std::strlen(info->args)) {
+        reportError(std::string(info->name) + ": wrong number of arguments");
+        return &resultSlot;
+    }
+    // Texts live only until the call returns: keep a copy for the log.
+    NativeCall& logged = frameInProgress().calls.back();
+    for (int i = 0; i < logged.argCount; ++i) {
+        const char* text = reinterpret_cast<const char*>(static_cast<std::uintptr_t>(logged.args[static_cast<std::size_t>(i)]));
+        if (info->args[i] == 's' && text) logged.text = text;
+    }
+    resultSlot = info->run(openCall.args.data());
+    return &resultSlot;
+}
+
+namespace sim {
+
+// --- Life of the plug-in -------------------------------------------------------
+
+void attach(EntryPoint entry) {
+    pluginEntry = entry;
+    pluginModule = reinterpret_cast<HINSTANCE>(static_cast<std::uintptr_t>(0x180000000));
+    pluginEntry(pluginModule, DLL_PROCESS_ATTACH, nullptr);
+}
+
+void detach() {
+    if (!pluginEntry) return;
+    pluginEntry(pluginModule, DLL_PROCESS_DETACH, nullptr);
+    // The host stops the script once it is unregistered.
+    destroyFiber();
+    pluginEntry = nullptr;
+}
+
+bool isScriptRegistered() { return registeredScript != nullptr; }
+bool isHandlerRegistered() { return registeredHandler != nullptr; }
+const std::vector<std::string>& hostEvents() { return events; }
+
+void startScript(ScriptMain script) { createFiber(script); }
+void stopScript() { destroyFiber(); }
+
+// --- Frames --------------------------------------------------------------------
+
+void runFrame() {
+    beginFrame();
+    if (hasFiber() && !isScriptAsleep()) resumeFiber();
+    finishedFrame = frameInProgress();
+    if (frameObserver) frameObserver(finishedFrame);
+    advance(frameTime);
+}
+
+void runFrames(int count) {
+    for (int i = 0; i < count; ++i) runFrame();
+}
+
+void runFor(DWORD milliseconds) {
+    const DWORD start = now();
+    while (static_cast<DWORD>(now() - start) < milliseconds) runFrame();
+}
+
+const Frame& lastFrame() { return finishedFrame; }
+void setFrameObserver(std::function<void(const Frame&)> observer) { frameObserver = std::move(observer); }
+void setFrameTime(DWORD milliseconds) { frameTime = milliseconds; }
+
+// --- Keyboard ------------------------------------------------------------------
+
+void sendKeyMessage(DWORD key, BOOL isWithAlt, BOOL wasDownBefore, BOOL isUpNow) {
+    if (registeredHandler) registeredHandler(key, 1, 0, FALSE, isWithAlt, wasDownBefore, isUpNow);
+}
+
+void keyDown(DWORD key) {
+    const bool wasDown = key < 256 && keysDown[key];
+    if (key < 256) keysDown[key] = true;
+    sendKeyMessage(key, FALSE, wasDown, FALSE);
+}
+
+void keyUp(DWORD key) {
+    if (key < 256) keysDown[key] = false;
+    sendKeyMessage(key, FALSE, TRUE, TRUE);
+}
+
+// --- Protocol ------------------------------------------------------------------
+
+const std::vector<std::string>& protocolErrors() { return errors; }
+
+const char* nativeName(UINT64 hash) {
+    const NativeInfo* info = findNative(hash);
+    return info ? info->name : "unknown";
+}
+
+std::string describeCall(const NativeCall& call) {
+    const NativeInfo* info = findNative(call.hash);
+    std::string text = info ? info->name : hex(call.hash);
+    text += '(';
+    for (int i = 0; i < call.argCount; ++i) {
+        const UINT64 slot = call.args[static_cast<std::size_t>(i)];
+        const char kind = info && static_cast<std::size_t>(i) < std::strlen(info->args) ? info->args[i] : 'x';
+        if (i > 0) text += ", ";
+        if (slot >> 32) {
+            // Only an address may use the high half; a value there is a fault.
+            if (kind != 'p' && kind != 's') text += "!";
+        }
+        switch (kind) {
+        case 'i': text += std::to_string(static_cast<std::int32_t>(slot)); break;
+        case 'b': text += std::to_string(static_cast<std::uint32_t>(slot)); break;
+        case 'f': {
+            char number[32];
+            const std::uint32_t bits = static_cast<std::uint32_t>(slot);
+            float value;
+            std::memcpy(&value, &bits, sizeof value);
+            const auto end = std::to_chars(number, number + sizeof number, value).ptr;
+            text.append(number, end);
+            break;
+        }
+        case 's': text += '"' + call.text + '"'; break;
+        case 'p': text += "&"; break;
+        default: text += hex(slot);
+        }
+    }
+    return text + ')';
+}
+
+std::vector<std::string> describeCalls(const Frame& frame) {
+    std::vector<std::string> lines;
+    for (const NativeCall& call : frame.calls) lines.push_back(describeCall(call));
+    return lines;
+}
+
+void reset() {
+    destroyFiber();
+    pluginEntry = nullptr;
+    registeredScript = nullptr;
+    registeredModule = nullptr;
+    registeredHandler = nullptr;
+    events.clear();
+    errors.clear();
+    frameTime = 16;
+    wakeStamp = wakeAfter = 0;
+    std::memset(keysDown, 0, sizeof keysDown);
+    frameObserver = nullptr;
+    finishedFrame = Frame{};
+    callOpen = false;
+    setTick(1000000);
+    resetGame();
+    beginFrame();
+}
+
+} // namespace sim

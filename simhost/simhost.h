@@ -1,0 +1,113 @@
+// The stand-in host: runs Drapelle in-process, headless, on a simulated clock
+// and a simulated game, and records everything the plug-in asks of it.
+//
+//   sim::attach(DllMain);        // load: the plug-in registers itself
+//   sim::tapKey(0x78);           // F9 through the registered handler
+//   sim::runFrames(10);          // let the script run ten game frames
+//   sim::lastFrame().texts ...   // what was drawn in the last one
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "host/script_host.h"
+
+namespace sim {
+
+using EntryPoint = BOOL(WINAPI*)(HINSTANCE, DWORD, LPVOID);
+
+struct Rgba {
+    std::int32_t r = 0, g = 0, b = 0, a = 0;
+    bool operator==(const Rgba&) const = default;
+};
+
+constexpr int kMaxNativeArgs = 8;
+
+struct NativeCall {
+    UINT64 hash = 0;
+    int argCount = 0;
+    std::array<UINT64, kMaxNativeArgs> args{};
+    std::string text; // a text argument as it read during the call
+};
+
+// A text the game was asked to draw, with the style in force when it was.
+struct TextItem {
+    std::string text;
+    std::int32_t font = 0;
+    float scale = 0.0f;
+    Rgba colour;
+    float wrapLeft = 0.0f, wrapRight = 1.0f;
+    bool centred = false;
+    std::array<std::int32_t, 5> shadow{}; // distance, r, g, b, a
+    std::array<std::int32_t, 5> edge{};   // kind, r, g, b, a
+    float x = 0.0f, y = 0.0f;
+    std::int32_t lines = 0; // as the line-count native would report it
+};
+
+struct RectItem {
+    float centreX = 0.0f, centreY = 0.0f, width = 0.0f, height = 0.0f;
+    Rgba colour;
+};
+
+struct Frame {
+    DWORD tick = 0;
+    int width = 0, height = 0;
+    std::vector<NativeCall> calls;
+    std::vector<TextItem> texts;
+    std::vector<RectItem> rects;
+};
+
+// --- Clock ---------------------------------------------------------------
+DWORD now();
+void setTick(DWORD tick);
+void advance(DWORD milliseconds);
+// How far the clock moves after each frame (16 ms unless set).
+void setFrameTime(DWORD milliseconds);
+
+// --- The plug-in's life ------------------------------------------------------
+// Calls the entry point with process attach; the plug-in registers its script
+// and handler, and the script starts on its fiber at the next frame.
+void attach(EntryPoint entry);
+// Calls the entry point with process detach, then stops the script (its stack
+// unwinds, so everything it owned is released).
+void detach();
+bool isScriptRegistered();
+bool isHandlerRegistered();
+// Every call the plug-in made of the registration functions, in order.
+const std::vector<std::string>& hostEvents();
+// Runs `script` on the fiber as if it had been registered (for testing pieces).
+void startScript(ScriptMain script);
+void stopScript();
+
+// --- Frames --------------------------------------------------------------
+// One game frame: the script runs until it waits, then the clock moves on.
+void runFrame();
+void runFrames(int count);
+// Frames until at least `milliseconds` of simulated time have passed.
+void runFor(DWORD milliseconds);
+const Frame& lastFrame();
+// Called with every finished frame (the demo's transcript, the renderer).
+void setFrameObserver(std::function<void(const Frame&)> observer);
+
+// --- Keyboard --------------------------------------------------------------
+// Messages as the host delivers them: a press (the previous-state flag set
+// when the key was already down) and a release.
+void keyDown(DWORD key);
+void keyUp(DWORD key);
+void sendKeyMessage(DWORD key, BOOL isWithAlt, BOOL wasDownBefore, BOOL isUpNow);
+
+// --- Protocol ----------------------------------------------------------------
+// Misuse of the native-call protocol: unknown hash, nested call, wrong count.
+const std::vector<std::string>& protocolErrors();
+const char* nativeName(UINT64 hash);
+// "setTextFont(0)", "addPlainText(\"Face\")": one call in words.
+std::string describeCall(const NativeCall& call);
+std::vector<std::string> describeCalls(const Frame& frame);
+
+// Back to a fresh host: clock, game, logs, registrations.
+void reset();
+
+} // namespace sim

@@ -1,0 +1,63 @@
+// A fresh stand-in host and a freshly loaded plug-in for every test.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "clothing/slots.h"
+#include "host/script.h"
+#include "input/key_table.h"
+#include "simhost/game.h"
+#include "simhost/simhost.h"
+#include "ui/menus.h"
+#include "ui/status_line.h"
+
+// The plug-in is linked into the test, so a new "load" puts its statics back
+// to their initial values by hand.
+inline void resetPluginState() {
+    for (DWORD key = 0; key < kKeyCount; ++key) clearKeyRecord(key);
+    statusMessage.clear();
+    statusUntil = 0;
+    statusShown = false;
+    currentSlotName = "Face";
+    currentSlotId = 0;
+    mainMenuIndex = 0;
+    clothingMenuIndex = 0;
+}
+
+class HostTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        sim::reset();
+        resetPluginState();
+    }
+    void TearDown() override {
+        sim::detach();
+        sim::stopScript();
+        EXPECT_EQ(sim::protocolErrors(), std::vector<std::string>{});
+    }
+};
+
+// The plug-in attached, its script running frame by frame.
+class PluginTest : public HostTest {
+protected:
+    void SetUp() override {
+        HostTest::SetUp();
+        sim::attach(DllMain);
+    }
+    // A key tap as the player makes it: down, a frame, up.
+    static void tap(DWORD key) {
+        sim::keyDown(key);
+        sim::runFrame();
+        sim::keyUp(key);
+    }
+};
+
+// What the last frame drew, a line per text: the highlighted row is marked.
+inline std::vector<std::string> drawnTexts(const sim::Frame& frame) {
+    std::vector<std::string> texts;
+    for (const sim::TextItem& text : frame.texts) texts.push_back(text.text);
+    return texts;
+}

@@ -1,0 +1,109 @@
+#include "plugin_fixture.h"
+
+namespace {
+
+using Entry = HostTest;
+
+TEST_F(Entry, AttachRegistersScriptThenHandlerAndDetachUnregistersInTheSameOrder) {
+    const auto module = reinterpret_cast<HINSTANCE>(0x10000);
+    EXPECT_EQ(DllMain(module, DLL_PROCESS_ATTACH, nullptr), TRUE);
+    EXPECT_TRUE(sim::isScriptRegistered());
+    EXPECT_TRUE(sim::isHandlerRegistered());
+    EXPECT_EQ(DllMain(module, DLL_THREAD_ATTACH, nullptr), TRUE);
+    EXPECT_EQ(DllMain(module, DLL_THREAD_DETACH, nullptr), TRUE);
+    EXPECT_EQ(DllMain(module, 7, nullptr), TRUE);
+    EXPECT_EQ(DllMain(module, DLL_PROCESS_DETACH, nullptr), TRUE);
+    EXPECT_FALSE(sim::isScriptRegistered());
+    EXPECT_FALSE(sim::isHandlerRegistered());
+    EXPECT_EQ(sim::hostEvents(),
+              (std::vector<std::string>{"scriptRegister", "keyboardHandlerRegister",
+                                        "scriptUnregister", "keyboardHandlerUnregister"}));
+}
+
+// The per-frame checks while nothing is shown: four natives, nothing drawn.
+const std::vector<std::string> kAliveChecks = {"playerPed()", "isEntityDead(10753)",
+                                               "playerIndex()", "isPlayerBeingArrested(0, 1)"};
+
+using Script = PluginTest;
+
+TEST_F(Script, IdleFrameMakesOnlyTheFourChecks) {
+    sim::runFrames(3);
+    EXPECT_EQ(sim::describeCalls(sim::lastFrame()), kAliveChecks);
+}
+
+TEST_F(Script, DeadCharacterHoldsTheScriptWithoutTheArrestTest) {
+    sim::runFrame();
+    showStatus("still here");
+    sim::game().dead = true;
+    sim::runFrames(3);
+    EXPECT_EQ(sim::describeCalls(sim::lastFrame()),
+              (std::vector<std::string>{"playerPed()", "isEntityDead(10753)"}));
+
+    // While held, a tap of F9 is not even looked at.
+    sim::keyDown(kKeyF9);
+    sim::keyUp(kKeyF9);
+    sim::runFrame();
+    EXPECT_TRUE(sim::lastFrame().texts.empty());
+    EXPECT_EQ(keyTable[kKeyF9].released, 1);
+
+    sim::game().dead = false;
+    sim::runFrame(); // the hold ends inside frameTick: the checks, then the wait
+    EXPECT_EQ(sim::describeCalls(sim::lastFrame()), kAliveChecks);
+}
+
+TEST_F(Script, ArrestHoldsTheScriptAndReadsPedAndIndexAfresh) {
+    sim::game().arrested = true;
+    sim::runFrames(2);
+    EXPECT_EQ(sim::describeCalls(sim::lastFrame()), kAliveChecks);
+    sim::game().playerPed = 77;
+    sim::game().playerIndex = 3;
+    sim::runFrame();
+    EXPECT_EQ(sim::describeCalls(sim::lastFrame()),
+              (std::vector<std::string>{"playerPed()", "isEntityDead(77)", "playerIndex()",
+                                        "isPlayerBeingArrested(3, 1)"}));
+}
+
+// The status line is drawn once per frameTick call, before the checks, and
+// not at all while frameTick holds the script.
+TEST_F(Script, StatusLineIsDrawnOncePerFrameAndNotWhileHeld) {
+    sim::runFrame();
+    showStatus(" [Face]: 0,(46),0,(1)");
+    sim::runFrame();
+    ASSERT_EQ(sim::lastFrame().texts.size(), 1u);
+    EXPECT_EQ(sim::lastFrame().calls.size(), 14u);
+    EXPECT_EQ(sim::describeCall(sim::lastFrame().calls[10]), "playerPed()");
+
+    sim::game().arrested = true;
+    sim::runFrames(2);
+    EXPECT_TRUE(sim::lastFrame().texts.empty());
+    EXPECT_EQ(sim::lastFrame().calls.size(), 4u);
+}
+
+TEST_F(Script, StatusLineThatExpiresDuringTheHoldIsNotShownAgain) {
+    sim::runFrame();
+    showStatus("expiring");
+    sim::game().dead = true;
+    sim::runFor(5000);
+    sim::game().dead = false;
+    sim::runFrames(2);
+    EXPECT_TRUE(sim::lastFrame().texts.empty());
+}
+
+TEST_F(Script, F9TapOpensTheMenuOnlyWithin100MsOfItsRelease) {
+    sim::runFrame();
+    sim::keyDown(kKeyF9);
+    sim::keyUp(kKeyF9);
+    sim::advance(100); // the script tests it 100 ms after the release: too late
+    sim::runFrame();
+    EXPECT_TRUE(sim::lastFrame().texts.empty());
+
+    sim::keyDown(kKeyF9);
+    sim::keyUp(kKeyF9);
+    sim::advance(99);
+    sim::runFrame();
+    EXPECT_EQ(drawnTexts(sim::lastFrame()),
+              (std::vector<std::string>{"Drapelle", "Close Menu", "Skin/Clothing Change"}));
+    EXPECT_EQ(keyTable[kKeyF9].released, 0) << "the tap was consumed";
+}
+
+} // namespace

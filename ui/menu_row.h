@@ -1,0 +1,9 @@
+// One row of an on-screen menu: its caption and the box behind it. Layout
+// values are pixels of the actual screen.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+void drawMenuRow(std::string rowText, float rowWidth, float rowInset, float rowTop,
+                 float rowTextLeft, std::uint8_t isActive, std::uint8_t isTitle);

@@ -1,0 +1,35 @@
+#include "ui/status_line.h"
+
+#include "host/natives.h"
+#include "host/ticks.h"
+
+namespace {
+constexpr DWORD kStatusTime = 5000; // how long a message stays on screen, ms
+} // namespace
+
+// The text last given to showStatus; replaced, never cleared.
+std::string statusMessage;
+// The tick at which the current message stops being drawn.
+DWORD statusUntil = 0;
+// Whether showStatus has run since load; before it, nothing is drawn at any tick.
+bool statusShown = false;
+
+void showStatus(std::string text) {
+    statusMessage = std::move(text);
+    statusUntil = GetTickCount() + kStatusTime;
+    statusShown = true;
+}
+
+void drawStatusLine() {
+    if (!statusShown || !elapsedBelow(statusUntil - kStatusTime, kStatusTime)) return;
+    setTextFont(0);
+    setTextScale(0.55f, 0.55f);
+    setTextColour(255, 255, 255, 255);
+    setTextWrap(0.0f, 1.0f);
+    setTextCentred(true);
+    setTextDropShadow(0, 0, 0, 0, 0);
+    setTextEdge(1, 205);
+    beginTextDisplay("STRING");
+    addPlainText(statusMessage.c_str());
+    drawPendingText(0.5f, 0.9f);
+}
