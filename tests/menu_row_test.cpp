@@ -1,0 +1,167 @@
+#include <charconv>
+
+#include "plugin_fixture.h"
+#include "ui/menu_row.h"
+
+namespace {
+
+class MenuRow : public HostTest {
+protected:
+    // Draws one row outside any script, as its own frame.
+    const sim::Frame& draw(const std::string& text, float width, float inset, float top, float left,
+                           std::uint8_t isActive, std::uint8_t isTitle) {
+        sim::beginFrame();
+        drawMenuRow(text, width, inset, top, left, isActive, isTitle);
+        return sim::frameInProgress();
+    }
+};
+
+std::string num(float value) {
+    char text[32];
+    return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
+}
+
+struct Style {
+    int font;
+    float scale;
+    const char* text;
+    const char* box;
+};
+
+// One row at 1024 x 512 with 250/9/60/9 layout and one line: the whole native
+// sequence, positions worked out as the layout rules state them.
+std::vector<std::string> rowSequence(const std::string& caption, const Style& style) {
+    const float rw = 1.0f / 1024.0f, rh = 1.0f / 512.0f;
+    const float w = rw * 250.0f, t = rh * 60.0f, x = rw * 9.0f, p = rh * 9.0f;
+    const float y = ((t + 0.00278f) + p) - 0.005f;
+    const float c = style.scale * 0.07f;
+    const float h = ((1.0f * c) + (p * 2.0f)) + 0.005f;
+    const std::string at = num(x) + ", " + num(y) + ")";
+    std::vector<std::string> styleCalls = {
+        "setTextFont(" + std::to_string(style.font) + ")",
+        "setTextScale(0, " + num(style.scale) + ")",
+        std::string("setTextColour(") + style.text + ", 255)",
+        "setTextCentred(0)",
+        "setTextDropShadow(0, 0, 0, 0, 0)",
+        "setTextEdge(0, 0, 0, 0, 0)"};
+    std::vector<std::string> calls = {"screenResolution(&, &)"};
+    calls.insert(calls.end(), styleCalls.begin(), styleCalls.end());
+    calls.insert(calls.end(), {"beginTextDisplay(\"STRING\")", "addPlainText(\"" + caption + "\")",
+                               "drawPendingText(" + at});
+    calls.insert(calls.end(), styleCalls.begin(), styleCalls.end());
+    calls.insert(calls.end(), {"beginTextLineCount(\"STRING\")",
+                               "addPlainText(\"" + caption + "\")", "finishLineCount(" + at,
+                               "characterHeight(" + num(style.scale) + ", 0)",
+                               "drawRectangle(" + num(w * 0.5f) + ", " +
+                                   num((h * 0.5f) + (t + 0.00278f)) + ", " + num(w) + ", " +
+                                   num(h) + ", " + style.box + ", 255)"});
+    return calls;
+}
+
+TEST_F(MenuRow, EachStyleMakesTheWholeSequenceOf21Calls) {
+    sim::game().screenWidth = 1024;
+    sim::game().screenHeight = 512;
+    sim::game().forcedLineCount = 1;
+    const Style plain{0, 0.35f, "255, 255, 255", "70, 95, 95"};
+    const Style active{0, 0.4f, "0, 0, 0", "218, 242, 216"};
+    const Style title{1, 0.5f, "255, 255, 255", "0, 0, 0"};
+    const Style both{1, 0.5f, "0, 0, 0", "0, 0, 0"};
+    EXPECT_EQ(sim::describeCalls(draw("Close Menu", 250, 9, 60, 9, 0, 0)),
+              rowSequence("Close Menu", plain));
+    EXPECT_EQ(sim::describeCalls(draw("Default Skin", 250, 9, 60, 9, 1, 0)),
+              rowSequence("Default Skin", active));
+    // The title's caption is drawn in font 1 but its box is sized by font 0.
+    EXPECT_EQ(sim::describeCalls(draw("Drapelle", 250, 9, 60, 9, 0, 1)),
+              rowSequence("Drapelle", title));
+    EXPECT_EQ(sim::describeCalls(draw("Both", 250, 9, 60, 9, 1, 1)), rowSequence("Both", both));
+    EXPECT_EQ(sim::frameInProgress().calls.size(), 21u);
+}
+
+TEST_F(MenuRow, AnyNonZeroFlagByteCountsAsSet) {
+    sim::game().forcedLineCount = 1;
+    const sim::Frame& frame = draw("Flagged", 250, 9, 60, 9, 2, 0x80);
+    ASSERT_EQ(frame.texts.size(), 1u);
+    EXPECT_EQ(frame.texts[0].colour, (sim::Rgba{0, 0, 0, 255}));
+    EXPECT_EQ(frame.texts[0].font, 1);
+    EXPECT_EQ(frame.texts[0].scale, 0.5f);
+    EXPECT_EQ(frame.rects[0].colour, (sim::Rgba{0, 0, 0, 255}));
+}
+
+// The worked example: a title row at 1280 x 720.
+TEST_F(MenuRow, TitleAt1280By720LandsWhereTheLayoutSays) {
+    sim::game().forcedLineCount = 1;
+    const sim::Frame& frame = draw("Drapelle", 250, 15, 18, 5, 0, 1);
+    ASSERT_EQ(frame.texts.size(), 1u);
+    ASSERT_EQ(frame.rects.size(), 1u);
+    const sim::TextItem& caption = frame.texts[0];
+    const sim::RectItem& box = frame.rects[0];
+    const float c = 0.5f * 0.07f;
+
+    EXPECT_EQ(caption.x, 0.00390625f);
+    EXPECT_NEAR(caption.y, 0.0436133f, 1e-6);
+    EXPECT_EQ(box.centreX, 0.09765625f);
+    EXPECT_EQ(box.width, 0.1953125f);
+    EXPECT_NEAR(box.centreY - box.height / 2, 0.02778f, 1e-6) << "top edge";
+    EXPECT_NEAR(box.height, c + 0.0466667f, 1e-6);
+    EXPECT_EQ(box.colour, (sim::Rgba{0, 0, 0, 255}));
+    EXPECT_EQ(caption.colour, (sim::Rgba{255, 255, 255, 255}));
+    EXPECT_FALSE(caption.centred);
+}
+
+// Layout values are pixels of the actual screen: a bigger screen makes a
+// smaller row, while the two fixed offsets stay the same fractions.
+TEST_F(MenuRow, LargerScreenMakesSmallerRowsWithTheSameOffsets) {
+    sim::game().forcedLineCount = 1;
+    const sim::RectItem small = draw("Row", 250, 9, 60, 9, 0, 0).rects.at(0);
+    const sim::TextItem smallText = sim::frameInProgress().texts.at(0);
+    sim::game().screenWidth = 2560;
+    sim::game().screenHeight = 1440;
+    const sim::RectItem large = draw("Row", 250, 9, 60, 9, 0, 0).rects.at(0);
+    const sim::TextItem largeText = sim::frameInProgress().texts.at(0);
+
+    EXPECT_EQ(large.width, small.width / 2);
+    EXPECT_EQ(largeText.x, smallText.x / 2);
+    const float smallTop = small.centreY - small.height / 2;
+    const float largeTop = large.centreY - large.height / 2;
+    EXPECT_NEAR(smallTop - 60.0f / 720, 0.00278f, 1e-6);
+    EXPECT_NEAR(largeTop - 60.0f / 1440, 0.00278f, 1e-6);
+    const float c = 0.35f * 0.07f;
+    EXPECT_NEAR(small.height - c - 18.0f / 720, 0.005f, 1e-6);
+    EXPECT_NEAR(large.height - c - 18.0f / 1440, 0.005f, 1e-6);
+}
+
+TEST_F(MenuRow, EachLineMakesTheBoxTallerByOneCharacterHeight) {
+    const float c = 0.35f * 0.07f;
+    const float p = 9.0f / 720;
+    float previousHeight = 0;
+    for (int lines : {0, 1, 3}) {
+        sim::game().forcedLineCount = lines;
+        const sim::Frame& frame = draw("Several lines", 250, 9, 60, 9, 0, 0);
+        const sim::RectItem box = frame.rects.at(0);
+        EXPECT_NEAR(box.height, lines * c + 2 * p + 0.005f, 1e-6) << lines;
+        EXPECT_NEAR(box.centreY - box.height / 2, 60.0f / 720 + 0.00278f, 1e-6) << lines;
+        EXPECT_NEAR(frame.texts.at(0).y, 60.0f / 720 + 0.00278f + p - 0.005f, 1e-6) << lines;
+        EXPECT_GT(box.height, previousHeight);
+        previousHeight = box.height;
+    }
+}
+
+// A screen without size has nothing to divide by: the row stops after asking.
+TEST_F(MenuRow, ZeroOrNegativeScreenSizeDrawsNothing) {
+    for (auto [width, height] : {std::pair{1280, 0}, {0, 720}, {-1280, 720}, {1280, -1}}) {
+        sim::game().screenWidth = width;
+        sim::game().screenHeight = height;
+        EXPECT_EQ(sim::describeCalls(draw("Row", 250, 9, 60, 9, 0, 0)),
+                  std::vector<std::string>{"screenResolution(&, &)"});
+    }
+}
+
+TEST_F(MenuRow, ResolutionIsAskedAfreshForEveryRow) {
+    sim::game().forcedLineCount = 1;
+    const float before = draw("Row", 250, 9, 60, 9, 0, 0).rects.at(0).width;
+    sim::game().screenWidth = 500;
+    EXPECT_EQ(draw("Row", 250, 9, 60, 9, 0, 0).rects.at(0).width, 0.5f);
+    EXPECT_NE(before, 0.5f);
+}
+
+} // namespace
