@@ -198,7 +198,9 @@ std::int32_t textureCountOf(std::int32_t component, std::int32_t drawable) {
     const auto known = theGame.catalogue.find(component);
     if (known == theGame.catalogue.end()) return 0;
     const auto& counts = known->second.textureCounts;
-    if (drawable < 0 || static_cast<std::size_t>(drawable) >= counts.size()) return 0;
+    if (drawable < 0 || static_cast<std::size_t>(drawable) >= counts.size()) {
+        return known->second.otherTextureCount;
+    }
     return counts[static_cast<std::size_t>(drawable)];
 }
 

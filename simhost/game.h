@@ -21,6 +21,7 @@ struct Component {
     std::int32_t drawableCount = 0;
     std::vector<std::int32_t> textureCounts;
     Variation defaults;
+    std::int32_t otherTextureCount = 0; // for a drawable outside textureCounts
 };
 
 struct Game {

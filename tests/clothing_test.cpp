@@ -1,0 +1,169 @@
+#include "clothing/actions.h"
+#include "plugin_fixture.h"
+
+namespace {
+
+constexpr std::int32_t kPed = 0x2A01;
+
+class Clothing : public HostTest {
+protected:
+    void SetUp() override {
+        HostTest::SetUp();
+        sim::beginFrame();
+    }
+    static void wear(std::int32_t component, std::int32_t drawable, std::int32_t texture,
+                     std::int32_t palette = 0) {
+        sim::setVariation(kPed, component, {drawable, texture, palette});
+    }
+    static void offer(std::int32_t component, std::int32_t drawables,
+                      std::vector<std::int32_t> textures) {
+        sim::game().catalogue[component] = {drawables, std::move(textures), {}};
+    }
+    static std::vector<std::string> calls() { return sim::describeCalls(sim::frameInProgress()); }
+};
+
+TEST_F(Clothing, SlotLookupMatchesWholeNamesExactly) {
+    EXPECT_EQ(currentSlotName, "Face");
+    EXPECT_EQ(currentSlotId, 0);
+    const std::pair<const char*, std::int32_t> lookups[] = {
+        {"Torso", 3}, {"Torso2", 11}, {"Torso", 3}, {"Accessories", 8}, {"Textures", 10},
+        {"Legs", 4},  {"face", 4},    {"", 4},      {"Legs ", 4},       {"Torso 2", 4},
+        {"Tors", 4},  {"Legs", 4},    {"Hair", 2},  {"Hair", 2}};
+    for (const auto& [name, id] : lookups) {
+        resolveSlotId(name);
+        EXPECT_EQ(currentSlotId, id) << '"' << name << '"';
+    }
+}
+
+TEST_F(Clothing, ShowSlotDataReadsInOrderAndFormatsTheLine) {
+    sim::setTick(5000);
+    offer(0, 10, {1, 1, 1, 2});
+    wear(0, 3, 0);
+    showSlotData(kPed, "Face");
+    EXPECT_EQ(calls(), (std::vector<std::string>{"pedDrawable(10753, 0)", "pedTexture(10753, 0)",
+                                                 "pedDrawableCount(10753, 0)",
+                                                 "pedTextureCount(10753, 0, 3)"}));
+    EXPECT_EQ(statusMessage, " [Face]: 3,(10),0,(2)");
+    EXPECT_EQ(statusUntil, 10000u);
+}
+
+// The longest line the slot names allow still fits the 160-character buffer
+// whole, and negative numbers print as signed decimals.
+TEST_F(Clothing, LongestStatusLineIsNotCut) {
+    const std::int32_t lowest = std::numeric_limits<std::int32_t>::min();
+    offer(8, lowest, {});
+    sim::game().catalogue[8].otherTextureCount = lowest;
+    wear(8, lowest, lowest);
+    showSlotData(kPed, "Accessories");
+    EXPECT_EQ(statusMessage,
+              " [Accessories]: -2147483648,(-2147483648),-2147483648,(-2147483648)");
+    EXPECT_EQ(statusMessage.size(), 67u);
+}
+
+// An unknown name keeps the component last resolved, shown under that name.
+TEST_F(Clothing, UnknownNameShowsThePreviousComponent) {
+    offer(4, 13, std::vector<std::int32_t>(13, 1));
+    wear(4, 5, 0);
+    resolveSlotId("Legs");
+    showSlotData(kPed, "Trousers");
+    EXPECT_EQ(currentSlotId, 4);
+    EXPECT_EQ(statusMessage, " [Trousers]: 5,(13),0,(1)");
+}
+
+TEST_F(Clothing, NextDrawableStepsWrapsAndResetsTextureAndPalette) {
+    offer(3, 5, {1, 2, 3, 4, 5});
+    wear(3, 2, 3, 1);
+    nextDrawable(kPed, "Torso");
+    EXPECT_EQ(calls(), (std::vector<std::string>{"pedDrawable(10753, 3)",
+                                                 "pedDrawableCount(10753, 3)",
+                                                 "setPedVariation(10753, 3, 3, 0, 0)"}));
+    EXPECT_EQ(sim::variationOf(kPed, 3), (sim::Variation{3, 0, 0}));
+
+    wear(3, 4, 2, 2); // the last drawable wraps to the first
+    nextDrawable(kPed, "Torso");
+    EXPECT_EQ(sim::variationOf(kPed, 3), (sim::Variation{0, 0, 0}));
+}
+
+// The guards: nothing is set when the index is not below the count, and odd
+// counts (zero, negative, the extremes) do not overflow the step.
+TEST_F(Clothing, StepsSetNothingWhenTheIndexIsNotBelowTheCount) {
+    const std::int32_t highest = std::numeric_limits<std::int32_t>::max();
+    offer(1, 0, {});
+    nextDrawable(kPed, "Head");
+    nextTexture(kPed, "Head");
+    offer(2, -3, {});
+    wear(2, highest, highest);
+    nextDrawable(kPed, "Hair");
+    nextTexture(kPed, "Hair");
+    for (const sim::NativeCall& call : sim::frameInProgress().calls) {
+        EXPECT_STRNE(sim::nativeName(call.hash), "setPedVariation");
+    }
+    EXPECT_EQ(sim::variationOf(kPed, 2), (sim::Variation{highest, highest, 0}));
+
+    offer(5, highest, {});
+    wear(5, highest - 1, 0);
+    nextDrawable(kPed, "Hands");
+    EXPECT_EQ(sim::variationOf(kPed, 5), (sim::Variation{0, 0, 0}));
+}
+
+TEST_F(Clothing, NextTextureKeepsTheDrawableAndWraps) {
+    offer(6, 8, {1, 1, 4, 1, 1, 1, 1, 1});
+    wear(6, 2, 1, 3);
+    nextTexture(kPed, "Feet");
+    EXPECT_EQ(calls(), (std::vector<std::string>{
+                           "pedDrawable(10753, 6)", "pedTexture(10753, 6)",
+                           "pedTextureCount(10753, 6, 2)", "setPedVariation(10753, 6, 2, 2, 0)"}));
+    EXPECT_EQ(sim::variationOf(kPed, 6), (sim::Variation{2, 2, 0}));
+    wear(6, 2, 3, 3);
+    nextTexture(kPed, "Feet");
+    EXPECT_EQ(sim::variationOf(kPed, 6), (sim::Variation{2, 0, 0}));
+}
+
+TEST_F(Clothing, TwelveSlotSwitchesComeBackToTheStart) {
+    std::vector<std::string> lines;
+    for (int i = 0; i < 12; ++i) {
+        nextSlot();
+        lines.push_back(statusMessage.substr(0, statusMessage.find(':')));
+    }
+    EXPECT_EQ(currentSlotName, "Face");
+    EXPECT_EQ(currentSlotId, 0);
+    EXPECT_EQ(lines, (std::vector<std::string>{" [Head]", " [Hair]", " [Torso]", " [Legs]",
+                                               " [Hands]", " [Feet]", " [Eyes]", " [Accessories]",
+                                               " [Tasks]", " [Textures]", " [Torso2]", " [Face]"}));
+    // Each switch reads the ped itself, then the new slot's four numbers.
+    EXPECT_EQ(sim::frameInProgress().calls.size(), 12u * 5);
+    EXPECT_EQ(sim::describeCall(sim::frameInProgress().calls[0]), "playerPed()");
+    EXPECT_EQ(sim::describeCall(sim::frameInProgress().calls[1]), "pedDrawable(10753, 1)");
+}
+
+TEST_F(Clothing, SlotSwitchFromAnUnknownNameDoesNothing) {
+    currentSlotName = "Gloves";
+    nextSlot();
+    EXPECT_EQ(currentSlotName, "Gloves");
+    EXPECT_TRUE(calls().empty());
+    EXPECT_FALSE(statusShown);
+}
+
+TEST_F(Clothing, DefaultLookRestoresTheCatalogueAndLeavesTheStatusLine) {
+    sim::game().catalogue[0].defaults = {1, 1, 0};
+    wear(0, 7, 2, 1);
+    wear(4, 3, 1);
+    sim::setTick(100);
+    showStatus("earlier");
+    sim::setTick(3000);
+    restoreDefaultLook(kPed);
+    EXPECT_EQ(calls(), std::vector<std::string>{"setPedDefaultVariation(10753)"});
+    EXPECT_EQ(sim::variationOf(kPed, 0), (sim::Variation{1, 1, 0}));
+    EXPECT_EQ(sim::variationOf(kPed, 4), (sim::Variation{0, 0, 0}));
+    EXPECT_EQ(statusMessage, "earlier");
+    EXPECT_EQ(statusUntil, 5100u);
+}
+
+TEST_F(Clothing, CallNative5PushesAZeroFifthArgumentZeroExtended) {
+    callNative5(0x262B14F48D29DE80, -1, 2, 3, 4);
+    EXPECT_EQ(calls(), std::vector<std::string>{"setPedVariation(-1, 2, 3, 4, 0)"});
+    EXPECT_EQ(sim::frameInProgress().calls[0].args[0], 0xFFFFFFFFu);
+    EXPECT_EQ(sim::variationOf(-1, 2), (sim::Variation{3, 4, 0}));
+}
+
+} // namespace
