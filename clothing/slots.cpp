@@ -4,8 +4,8 @@
 // slotNames so that it is built first and destroyed last.
 std::string currentSlotName = "Face";
 // The slots' names in menu order; entry i is the slot of component slotIds[i].
-std::string slotNames[kSlotCount] = {"Face",  "Head",  "Hair", "Torso",       "Legs",  "Hands",
-                                     "Feet",  "Eyes",  "Accessories", "Tasks", "Textures", "Torso2"};
+std::string slotNames[kSlotCount] = {"Face", "Head", "Hair",        "Torso", "Legs",     "Hands",
+                                     "Feet", "Eyes", "Accessories", "Tasks", "Textures", "Torso2"};
 // Component id of each slot, parallel to slotNames.
 const std::int32_t slotIds[kSlotCount] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11};
 // Component id of the slot last resolved; brought up to date by resolveSlotId.

@@ -9,7 +9,7 @@
 #include "host/platform.h"
 
 struct KeyRecord {
-    std::atomic<std::uint32_t> tick; // GetTickCount when the key's last message arrived
+    std::atomic<std::uint32_t> tick;    // GetTickCount when the key's last message arrived
     std::atomic<std::int32_t> alt;      // that message's Alt flag; kept, never read
     std::atomic<std::int32_t> wasDown;  // that message's previous-state flag; kept, never read
     std::atomic<std::int32_t> released; // nonzero when that message was a release
@@ -30,8 +30,8 @@ constexpr DWORD kKeyNumpad5 = 0x65;
 constexpr DWORD kKeyNumpad8 = 0x68;
 constexpr DWORD kKeyF9 = 0x78;
 
-void handleKeyboardMessage(DWORD key, WORD repeats, BYTE scanCode, BOOL isExtended,
-                           BOOL isWithAlt, BOOL wasDownBefore, BOOL isUpNow);
+void handleKeyboardMessage(DWORD key, WORD repeats, BYTE scanCode, BOOL isExtended, BOOL isWithAlt,
+                           BOOL wasDownBefore, BOOL isUpNow);
 bool keyHeld(DWORD key);
 bool keyTapped(DWORD key);
 void clearKeyRecord(DWORD key);

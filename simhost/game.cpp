@@ -8,7 +8,7 @@
 namespace sim {
 namespace {
 
-Game theGame;       // the state of the simulated world
+Game theGame;        // the state of the simulated world
 Frame buildingFrame; // what the plug-in has drawn and called since the frame began
 
 // The text style the next text will use; the game forgets it after each text.
@@ -18,7 +18,9 @@ struct TextState {
 };
 TextState textState;
 
-std::int32_t asInt(UINT64 slot) { return static_cast<std::int32_t>(static_cast<std::uint32_t>(slot)); }
+std::int32_t asInt(UINT64 slot) {
+    return static_cast<std::int32_t>(static_cast<std::uint32_t>(slot));
+}
 float asFloat(UINT64 slot) {
     const std::uint32_t bits = static_cast<std::uint32_t>(slot);
     float value;
@@ -30,17 +32,25 @@ UINT64 fromFloat(float value) {
     std::memcpy(&bits, &value, sizeof bits);
     return bits;
 }
-UINT64 fromInt(std::int32_t value) { return static_cast<std::uint32_t>(value); }
-const char* asText(UINT64 slot) { return reinterpret_cast<const char*>(static_cast<std::uintptr_t>(slot)); }
+UINT64 fromInt(std::int32_t value) {
+    return static_cast<std::uint32_t>(value);
+}
+const char* asText(UINT64 slot) {
+    return reinterpret_cast<const char*>(static_cast<std::uintptr_t>(slot));
+}
 std::int32_t* asIntPointer(UINT64 slot) {
     return reinterpret_cast<std::int32_t*>(static_cast<std::uintptr_t>(slot));
 }
 
-UINT64 runPlayerPed(const UINT64*) { return fromInt(theGame.playerPed); }
+UINT64 runPlayerPed(const UINT64*) {
+    return fromInt(theGame.playerPed);
+}
 UINT64 runIsEntityDead(const UINT64* a) {
     return asInt(a[0]) == theGame.playerPed && theGame.dead ? 1 : 0;
 }
-UINT64 runPlayerIndex(const UINT64*) { return fromInt(theGame.playerIndex); }
+UINT64 runPlayerIndex(const UINT64*) {
+    return fromInt(theGame.playerIndex);
+}
 UINT64 runIsPlayerBeingArrested(const UINT64* a) {
     return asInt(a[0]) == theGame.playerIndex && theGame.arrested ? 1 : 0;
 }
@@ -109,7 +119,10 @@ UINT64 runCharacterHeight(const UINT64* a) {
     return fromFloat(asFloat(a[0]) * theGame.characterHeightPerScale);
 }
 UINT64 runDrawRectangle(const UINT64* a) {
-    buildingFrame.rects.push_back({asFloat(a[0]), asFloat(a[1]), asFloat(a[2]), asFloat(a[3]),
+    buildingFrame.rects.push_back({asFloat(a[0]),
+                                   asFloat(a[1]),
+                                   asFloat(a[2]),
+                                   asFloat(a[3]),
                                    {asInt(a[4]), asInt(a[5]), asInt(a[6]), asInt(a[7])}});
     return 0;
 }
@@ -124,7 +137,9 @@ UINT64 runPedDrawableCount(const UINT64* a) {
     const auto found = theGame.catalogue.find(asInt(a[1]));
     return fromInt(found == theGame.catalogue.end() ? 0 : found->second.drawableCount);
 }
-UINT64 runPedTextureCount(const UINT64* a) { return fromInt(textureCountOf(asInt(a[1]), asInt(a[2]))); }
+UINT64 runPedTextureCount(const UINT64* a) {
+    return fromInt(textureCountOf(asInt(a[1]), asInt(a[2])));
+}
 UINT64 runSetPedVariation(const UINT64* a) {
     setVariation(asInt(a[0]), asInt(a[1]), {asInt(a[2]), asInt(a[3]), asInt(a[4])});
     return 0;
@@ -167,7 +182,9 @@ const NativeInfo kNatives[] = {
 
 } // namespace
 
-Game& game() { return theGame; }
+Game& game() {
+    return theGame;
+}
 
 void resetGame() {
     theGame = Game{};
@@ -209,10 +226,10 @@ std::int32_t textureCountOf(std::int32_t component, std::int32_t drawable) {
 std::int32_t countLines(const TextItem& text) {
     if (theGame.forcedLineCount >= 0) return theGame.forcedLineCount;
     if (text.text.empty()) return 0;
-    const float aspect = theGame.screenWidth > 0 && theGame.screenHeight > 0
-                             ? static_cast<float>(theGame.screenHeight) /
-                                   static_cast<float>(theGame.screenWidth)
-                             : 1.0f;
+    const float aspect =
+        theGame.screenWidth > 0 && theGame.screenHeight > 0
+            ? static_cast<float>(theGame.screenHeight) / static_cast<float>(theGame.screenWidth)
+            : 1.0f;
     const float charWidth = text.scale * theGame.characterHeightPerScale * 0.5f * aspect;
     const float left = text.centred ? text.wrapLeft : std::max(text.wrapLeft, text.x);
     const float room = text.wrapRight - left;
@@ -221,7 +238,9 @@ std::int32_t countLines(const TextItem& text) {
     return lines < 1.0f ? 1 : lines > 1000.0f ? 1000 : static_cast<std::int32_t>(lines);
 }
 
-Frame& frameInProgress() { return buildingFrame; }
+Frame& frameInProgress() {
+    return buildingFrame;
+}
 
 void beginFrame() {
     buildingFrame.tick = now();

@@ -11,16 +11,16 @@
 namespace sim {
 namespace {
 
-EntryPoint pluginEntry = nullptr;          // the attached plug-in's DllMain
-HINSTANCE pluginModule = nullptr;          // the module handle it was given
-ScriptMain registeredScript = nullptr;     // what scriptRegister received
-HINSTANCE registeredModule = nullptr;      // and for which module
+EntryPoint pluginEntry = nullptr;            // the attached plug-in's DllMain
+HINSTANCE pluginModule = nullptr;            // the module handle it was given
+ScriptMain registeredScript = nullptr;       // what scriptRegister received
+HINSTANCE registeredModule = nullptr;        // and for which module
 KeyboardHandler registeredHandler = nullptr; // what keyboardHandlerRegister received
-std::vector<std::string> events;           // registration calls, in order
-std::vector<std::string> errors;           // protocol misuse seen so far
-DWORD frameTime = 16;                      // simulated ms per game frame
-DWORD wakeStamp = 0, wakeAfter = 0;        // a wait of more than 0 ms keeps the script parked
-bool keysDown[256] = {};                   // keys the simulated keyboard holds down
+std::vector<std::string> events;             // registration calls, in order
+std::vector<std::string> errors;             // protocol misuse seen so far
+DWORD frameTime = 16;                        // simulated ms per game frame
+DWORD wakeStamp = 0, wakeAfter = 0;          // a wait of more than 0 ms keeps the script parked
+bool keysDown[256] = {};                     // keys the simulated keyboard holds down
 std::function<void(const Frame&)> frameObserver;
 Frame finishedFrame; // the last complete frame
 
@@ -30,10 +30,14 @@ NativeCall openCall;
 bool tooManyArgs = false;
 UINT64 resultSlot = 0; // what nativeCall hands back the address of
 
-void reportError(std::string message) { errors.push_back(std::move(message)); }
+void reportError(std::string message) {
+    errors.push_back(std::move(message));
+}
 
 // Whether the script's last wait asked for more time than has passed.
-bool isScriptAsleep() { return wakeAfter > 0 && static_cast<DWORD>(now() - wakeStamp) < wakeAfter; }
+bool isScriptAsleep() {
+    return wakeAfter > 0 && static_cast<DWORD>(now() - wakeStamp) < wakeAfter;
+}
 
 std::string hex(UINT64 value) {
     char text[24];
@@ -68,7 +72,8 @@ void keyboardHandlerRegister(KeyboardHandler handler) {
 
 void keyboardHandlerUnregister(KeyboardHandler handler) {
     sim::events.push_back("keyboardHandlerUnregister");
-    if (handler != sim::registeredHandler) sim::reportError("keyboardHandlerUnregister: unknown handler");
+    if (handler != sim::registeredHandler)
+        sim::reportError("keyboardHandlerUnregister: unknown handler");
     sim::registeredHandler = nullptr;
 }
 
@@ -123,7 +128,8 @@ UINT64* nativeCall() {
     // Texts live only until the call returns: keep a copy for the log.
     NativeCall& logged = frameInProgress().calls.back();
     for (int i = 0; i < logged.argCount; ++i) {
-        const char* text = reinterpret_cast<const char*>(static_cast<std::uintptr_t>(logged.args[static_cast<std::size_t>(i)]));
+        const char* text = reinterpret_cast<const char*>(
+            static_cast<std::uintptr_t>(logged.args[static_cast<std::size_t>(i)]));
         if (info->args[i] == 's' && text) logged.text = text;
     }
     resultSlot = info->run(openCall.args.data());
@@ -148,12 +154,22 @@ void detach() {
     pluginEntry = nullptr;
 }
 
-bool isScriptRegistered() { return registeredScript != nullptr; }
-bool isHandlerRegistered() { return registeredHandler != nullptr; }
-const std::vector<std::string>& hostEvents() { return events; }
+bool isScriptRegistered() {
+    return registeredScript != nullptr;
+}
+bool isHandlerRegistered() {
+    return registeredHandler != nullptr;
+}
+const std::vector<std::string>& hostEvents() {
+    return events;
+}
 
-void startScript(ScriptMain script) { createFiber(script); }
-void stopScript() { destroyFiber(); }
+void startScript(ScriptMain script) {
+    createFiber(script);
+}
+void stopScript() {
+    destroyFiber();
+}
 
 // --- Frames --------------------------------------------------------------------
 
@@ -174,9 +190,15 @@ void runFor(DWORD milliseconds) {
     while (static_cast<DWORD>(now() - start) < milliseconds) runFrame();
 }
 
-const Frame& lastFrame() { return finishedFrame; }
-void setFrameObserver(std::function<void(const Frame&)> observer) { frameObserver = std::move(observer); }
-void setFrameTime(DWORD milliseconds) { frameTime = milliseconds; }
+const Frame& lastFrame() {
+    return finishedFrame;
+}
+void setFrameObserver(std::function<void(const Frame&)> observer) {
+    frameObserver = std::move(observer);
+}
+void setFrameTime(DWORD milliseconds) {
+    frameTime = milliseconds;
+}
 
 // --- Keyboard ------------------------------------------------------------------
 
@@ -197,7 +219,9 @@ void keyUp(DWORD key) {
 
 // --- Protocol ------------------------------------------------------------------
 
-const std::vector<std::string>& protocolErrors() { return errors; }
+const std::vector<std::string>& protocolErrors() {
+    return errors;
+}
 
 const char* nativeName(UINT64 hash) {
     const NativeInfo* info = findNative(hash);
@@ -210,15 +234,20 @@ std::string describeCall(const NativeCall& call) {
     text += '(';
     for (int i = 0; i < call.argCount; ++i) {
         const UINT64 slot = call.args[static_cast<std::size_t>(i)];
-        const char kind = info && static_cast<std::size_t>(i) < std::strlen(info->args) ? info->args[i] : 'x';
+        const char kind =
+            info && static_cast<std::size_t>(i) < std::strlen(info->args) ? info->args[i] : 'x';
         if (i > 0) text += ", ";
         if (slot >> 32) {
             // Only an address may use the high half; a value there is a fault.
             if (kind != 'p' && kind != 's') text += "!";
         }
         switch (kind) {
-        case 'i': text += std::to_string(static_cast<std::int32_t>(slot)); break;
-        case 'b': text += std::to_string(static_cast<std::uint32_t>(slot)); break;
+        case 'i':
+            text += std::to_string(static_cast<std::int32_t>(slot));
+            break;
+        case 'b':
+            text += std::to_string(static_cast<std::uint32_t>(slot));
+            break;
         case 'f': {
             char number[32];
             const std::uint32_t bits = static_cast<std::uint32_t>(slot);
@@ -228,9 +257,14 @@ std::string describeCall(const NativeCall& call) {
             text.append(number, end);
             break;
         }
-        case 's': text += '"' + call.text + '"'; break;
-        case 'p': text += "&"; break;
-        default: text += hex(slot);
+        case 's':
+            text += '"' + call.text + '"';
+            break;
+        case 'p':
+            text += "&";
+            break;
+        default:
+            text += hex(slot);
         }
     }
     return text + ')';

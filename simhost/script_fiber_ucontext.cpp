@@ -34,13 +34,13 @@ namespace {
 
 constexpr std::size_t kStackSize = 256 * 1024;
 
-ucontext_t hostContext;   // where the host resumes when the script waits
-ucontext_t scriptContext; // where the script resumes at the next frame
-std::vector<char> scriptStack; // the script's stack; empty when there is no fiber
+ucontext_t hostContext;          // where the host resumes when the script waits
+ucontext_t scriptContext;        // where the script resumes at the next frame
+std::vector<char> scriptStack;   // the script's stack; empty when there is no fiber
 ScriptMain scriptMain = nullptr; // the function the fiber runs
-bool onFiber = false;   // whether the script is running now
-bool finished = false;  // whether the script function has returned or unwound
-bool stopping = false;  // whether the next return from a wait must unwind
+bool onFiber = false;            // whether the script is running now
+bool finished = false;           // whether the script function has returned or unwound
+bool stopping = false;           // whether the next return from a wait must unwind
 #ifdef SIM_ASAN
 const void* hostStackBottom = nullptr; // the host's stack, for switches back to it
 std::size_t hostStackSize = 0;
@@ -126,8 +126,12 @@ void yieldFiber() {
     if (stopping) throw ScriptStopped{};
 }
 
-bool isOnFiber() { return onFiber; }
-bool hasFiber() { return !scriptStack.empty(); }
+bool isOnFiber() {
+    return onFiber;
+}
+bool hasFiber() {
+    return !scriptStack.empty();
+}
 
 void destroyFiber() {
     if (scriptStack.empty()) return;

@@ -6,7 +6,7 @@ namespace {
 constexpr std::int32_t kPed = 0x2A01;
 
 class Clothing : public HostTest {
-protected:
+  protected:
     void SetUp() override {
         HostTest::SetUp();
         sim::beginFrame();
@@ -55,8 +55,7 @@ TEST_F(Clothing, LongestStatusLineIsNotCut) {
     sim::game().catalogue[8].otherTextureCount = lowest;
     wear(8, lowest, lowest);
     showSlotData(kPed, "Accessories");
-    EXPECT_EQ(statusMessage,
-              " [Accessories]: -2147483648,(-2147483648),-2147483648,(-2147483648)");
+    EXPECT_EQ(statusMessage, " [Accessories]: -2147483648,(-2147483648),-2147483648,(-2147483648)");
     EXPECT_EQ(statusMessage.size(), 67u);
 }
 
@@ -74,9 +73,9 @@ TEST_F(Clothing, NextDrawableStepsWrapsAndResetsTextureAndPalette) {
     offer(3, 5, {1, 2, 3, 4, 5});
     wear(3, 2, 3, 1);
     nextDrawable(kPed, "Torso");
-    EXPECT_EQ(calls(), (std::vector<std::string>{"pedDrawable(10753, 3)",
-                                                 "pedDrawableCount(10753, 3)",
-                                                 "setPedVariation(10753, 3, 3, 0, 0)"}));
+    EXPECT_EQ(calls(),
+              (std::vector<std::string>{"pedDrawable(10753, 3)", "pedDrawableCount(10753, 3)",
+                                        "setPedVariation(10753, 3, 3, 0, 0)"}));
     EXPECT_EQ(sim::variationOf(kPed, 3), (sim::Variation{3, 0, 0}));
 
     wear(3, 4, 2, 2); // the last drawable wraps to the first
@@ -110,9 +109,9 @@ TEST_F(Clothing, NextTextureKeepsTheDrawableAndWraps) {
     offer(6, 8, {1, 1, 4, 1, 1, 1, 1, 1});
     wear(6, 2, 1, 3);
     nextTexture(kPed, "Feet");
-    EXPECT_EQ(calls(), (std::vector<std::string>{
-                           "pedDrawable(10753, 6)", "pedTexture(10753, 6)",
-                           "pedTextureCount(10753, 6, 2)", "setPedVariation(10753, 6, 2, 2, 0)"}));
+    EXPECT_EQ(calls(), (std::vector<std::string>{"pedDrawable(10753, 6)", "pedTexture(10753, 6)",
+                                                 "pedTextureCount(10753, 6, 2)",
+                                                 "setPedVariation(10753, 6, 2, 2, 0)"}));
     EXPECT_EQ(sim::variationOf(kPed, 6), (sim::Variation{2, 2, 0}));
     wear(6, 2, 3, 3);
     nextTexture(kPed, "Feet");

@@ -6,7 +6,7 @@
 namespace {
 
 class MenuRow : public HostTest {
-protected:
+  protected:
     // Draws one row outside any script, as its own frame.
     const sim::Frame& draw(const std::string& text, float width, float inset, float top, float left,
                            std::uint8_t isActive, std::uint8_t isTitle) {
@@ -37,24 +37,22 @@ std::vector<std::string> rowSequence(const std::string& caption, const Style& st
     const float c = style.scale * 0.07f;
     const float h = ((1.0f * c) + (p * 2.0f)) + 0.005f;
     const std::string at = num(x) + ", " + num(y) + ")";
-    std::vector<std::string> styleCalls = {
-        "setTextFont(" + std::to_string(style.font) + ")",
-        "setTextScale(0, " + num(style.scale) + ")",
-        std::string("setTextColour(") + style.text + ", 255)",
-        "setTextCentred(0)",
-        "setTextDropShadow(0, 0, 0, 0, 0)",
-        "setTextEdge(0, 0, 0, 0, 0)"};
+    std::vector<std::string> styleCalls = {"setTextFont(" + std::to_string(style.font) + ")",
+                                           "setTextScale(0, " + num(style.scale) + ")",
+                                           std::string("setTextColour(") + style.text + ", 255)",
+                                           "setTextCentred(0)",
+                                           "setTextDropShadow(0, 0, 0, 0, 0)",
+                                           "setTextEdge(0, 0, 0, 0, 0)"};
     std::vector<std::string> calls = {"screenResolution(&, &)"};
     calls.insert(calls.end(), styleCalls.begin(), styleCalls.end());
     calls.insert(calls.end(), {"beginTextDisplay(\"STRING\")", "addPlainText(\"" + caption + "\")",
                                "drawPendingText(" + at});
     calls.insert(calls.end(), styleCalls.begin(), styleCalls.end());
-    calls.insert(calls.end(), {"beginTextLineCount(\"STRING\")",
-                               "addPlainText(\"" + caption + "\")", "finishLineCount(" + at,
-                               "characterHeight(" + num(style.scale) + ", 0)",
-                               "drawRectangle(" + num(w * 0.5f) + ", " +
-                                   num((h * 0.5f) + (t + 0.00278f)) + ", " + num(w) + ", " +
-                                   num(h) + ", " + style.box + ", 255)"});
+    calls.insert(calls.end(),
+                 {"beginTextLineCount(\"STRING\")", "addPlainText(\"" + caption + "\")",
+                  "finishLineCount(" + at, "characterHeight(" + num(style.scale) + ", 0)",
+                  "drawRectangle(" + num(w * 0.5f) + ", " + num((h * 0.5f) + (t + 0.00278f)) +
+                      ", " + num(w) + ", " + num(h) + ", " + style.box + ", 255)"});
     return calls;
 }
 

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -28,7 +29,7 @@ inline void resetPluginState() {
 }
 
 class HostTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         sim::reset();
         resetPluginState();
@@ -42,7 +43,7 @@ protected:
 
 // The plug-in attached, its script running frame by frame.
 class PluginTest : public HostTest {
-protected:
+  protected:
     void SetUp() override {
         HostTest::SetUp();
         sim::attach(DllMain);
@@ -55,9 +56,34 @@ protected:
     }
 };
 
-// What the last frame drew, a line per text: the highlighted row is marked.
+// Every text of a frame, in the order it was drawn.
 inline std::vector<std::string> drawnTexts(const sim::Frame& frame) {
     std::vector<std::string> texts;
     for (const sim::TextItem& text : frame.texts) texts.push_back(text.text);
     return texts;
+}
+
+// A frame as the player reads it: the menu title, its rows top to bottom with
+// the highlighted one in brackets, then the status line after a bar:
+// "Drapelle: [Skin/Clothing Change] Close Menu | [Face]: 0,(46),0,(1)".
+inline std::string screenText(const sim::Frame& frame) {
+    std::vector<const sim::TextItem*> rows;
+    std::string title, status;
+    for (const sim::TextItem& text : frame.texts) {
+        if (text.centred)
+            status = text.text;
+        else if (text.font == 1)
+            title = text.text;
+        else
+            rows.push_back(&text);
+    }
+    std::stable_sort(rows.begin(), rows.end(),
+                     [](const sim::TextItem* a, const sim::TextItem* b) { return a->y < b->y; });
+    std::string screen = title.empty() ? "" : title + ":";
+    for (const sim::TextItem* row : rows) {
+        const bool highlighted = row->colour == sim::Rgba{0, 0, 0, 255};
+        screen += highlighted ? " [" + row->text + "]" : " " + row->text;
+    }
+    if (!status.empty()) screen += " |" + status;
+    return screen;
 }

@@ -3,7 +3,7 @@
 namespace {
 
 class StatusLine : public HostTest {
-protected:
+  protected:
     // The calls drawStatusLine makes at the present tick.
     std::vector<std::string> drawn() {
         sim::beginFrame();

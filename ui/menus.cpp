@@ -97,18 +97,30 @@ void stepCurrentSlot(void (*step)(std::int32_t, std::string)) {
 
 bool selectClothingRow(std::int32_t row) {
     switch (row) {
-    case 0: showCurrentSlot(); break;
-    case 1: nextSlot(); break;
-    case 2: stepCurrentSlot(nextDrawable); break;
-    case 3: stepCurrentSlot(nextTexture); break;
-    case 4: restoreDefaultLook(playerPed()); break;
+    case 0:
+        showCurrentSlot();
+        break;
+    case 1:
+        nextSlot();
+        break;
+    case 2:
+        stepCurrentSlot(nextDrawable);
+        break;
+    case 3:
+        stepCurrentSlot(nextTexture);
+        break;
+    case 4:
+        restoreDefaultLook(playerPed());
+        break;
     }
     return true;
 }
 
 } // namespace
 
-void runMainMenu() { runMenu("Drapelle", kMainRows, 2, mainMenuIndex, selectMainRow); }
+void runMainMenu() {
+    runMenu("Drapelle", kMainRows, 2, mainMenuIndex, selectMainRow);
+}
 
 void runClothingMenu() {
     runMenu("Clothing Menu", kClothingRows, 5, clothingMenuIndex, selectClothingRow);

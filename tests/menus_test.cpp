@@ -1,0 +1,314 @@
+#include <cmath>
+
+#include "plugin_fixture.h"
+
+namespace {
+
+const std::string kMainRow0 = "Drapelle: [Skin/Clothing Change] Close Menu";
+const std::string kMainRow1 = "Drapelle: Skin/Clothing Change [Close Menu]";
+const std::string kClothingRow0 =
+    "Clothing Menu: [Show Player Clothing Data] Switch Player Clothing Data Skin/Clothing Change "
+    "Skin/Clothing Texture Change Default Skin";
+
+class Menus : public PluginTest {
+  protected:
+    void SetUp() override {
+        PluginTest::SetUp();
+        sim::runFrame();
+    }
+    static std::string screen() { return screenText(sim::lastFrame()); }
+    // The clothing menu with row `row` highlighted.
+    static std::string clothingAt(int row) {
+        const char* rows[] = {"Show Player Clothing Data", "Switch Player Clothing Data",
+                              "Skin/Clothing Change", "Skin/Clothing Texture Change",
+                              "Default Skin"};
+        std::string text = "Clothing Menu:";
+        for (int i = 0; i < 5; ++i)
+            text += i == row ? " [" + std::string(rows[i]) + "]" : " " + std::string(rows[i]);
+        return text;
+    }
+    // Runs frames until the screen starts with `expected`; the frames it took.
+    static int runUntilScreen(const std::string& expected, int maxFrames = 400) {
+        for (int frames = 1; frames <= maxFrames; ++frames) {
+            sim::runFrame();
+            if (screen().rfind(expected, 0) == 0) return frames;
+        }
+        ADD_FAILURE() << "never showed: " << expected << "\nlast: " << screen();
+        return -1;
+    }
+    static void openMainMenu() {
+        sim::keyDown(kKeyF9);
+        sim::keyUp(kKeyF9);
+        sim::runFrame();
+    }
+    // Presses `key`, keeps it down until the screen shows `expected`, releases.
+    static void pressUntil(DWORD key, const std::string& expected) {
+        sim::keyDown(key);
+        runUntilScreen(expected);
+        sim::keyUp(key);
+    }
+    static void openClothingMenu() {
+        openMainMenu();
+        pressUntil(kKeyNumpad5, "Clothing Menu");
+    }
+    static bool isMenuShown() { return screen().find(':') < screen().find('|'); }
+    // Runs frames until no menu is drawn; the frames it took.
+    static int runUntilClosed(int maxFrames = 400) {
+        for (int frames = 1; frames <= maxFrames; ++frames) {
+            sim::runFrame();
+            if (!isMenuShown()) return frames;
+        }
+        ADD_FAILURE() << "menu never closed: " << screen();
+        return -1;
+    }
+    static bool menuClosedFor(int frames) {
+        for (int i = 0; i < frames; ++i) {
+            sim::runFrame();
+            if (isMenuShown()) return false;
+        }
+        return true;
+    }
+};
+
+// F9, select, down twice, hold select: the character's drawable steps and the
+// status line shows the new numbers for 5000 ms, menu open or not.
+TEST_F(Menus, RoadOfOneUse) {
+    openMainMenu();
+    EXPECT_EQ(screen(), kMainRow0);
+    openClothingMenu();
+    EXPECT_EQ(screen(), kClothingRow0);
+    pressUntil(kKeyNumpad2, clothingAt(1));
+    pressUntil(kKeyNumpad2, clothingAt(2));
+
+    sim::keyDown(kKeyNumpad5);
+    runUntilScreen(clothingAt(2) + " | [Face]");
+    sim::keyUp(kKeyNumpad5);
+    const DWORD shownAt = sim::lastFrame().tick;
+    EXPECT_EQ(screen(), clothingAt(2) + " | [Face]: 1,(46),0,(2)");
+    EXPECT_EQ(sim::variationOf(0x2A01, 0), (sim::Variation{1, 0, 0}));
+
+    sim::keyDown(kKeyBackspace); // held: closes both menus
+    runUntilClosed();
+    sim::keyUp(kKeyBackspace);
+    EXPECT_EQ(screen(), " | [Face]: 1,(46),0,(2)") << "menu closed, line still shown";
+    sim::runFor(shownAt + 4999 - sim::now());
+    EXPECT_EQ(sim::lastFrame().texts.size(), 1u);
+    sim::runFrames(2);
+    EXPECT_TRUE(sim::lastFrame().texts.empty());
+    EXPECT_EQ(sim::variationOf(0x2A01, 0), (sim::Variation{1, 0, 0}));
+}
+
+// The rows' arguments: the title, the rows in ascending order but the
+// highlighted one, which comes last with its larger box.
+TEST_F(Menus, FrameDrawsTitleThenRowsThenTheHighlightedRow) {
+    sim::game().forcedLineCount = 1;
+    openClothingMenu();
+    pressUntil(kKeyNumpad2, clothingAt(1));
+    const sim::Frame& frame = sim::lastFrame();
+    EXPECT_EQ(drawnTexts(frame),
+              (std::vector<std::string>{"Clothing Menu", "Show Player Clothing Data",
+                                        "Skin/Clothing Change", "Skin/Clothing Texture Change",
+                                        "Default Skin", "Switch Player Clothing Data"}));
+    // Left edge, width, top of each box in pixels of the 1280 x 720 screen.
+    std::vector<std::array<int, 3>> boxes;
+    for (const sim::RectItem& box : frame.rects) {
+        const float top = (box.centreY - box.height / 2 - 0.00278f) * 720;
+        boxes.push_back({static_cast<int>(std::lround((box.centreX - box.width / 2) * 1280)),
+                         static_cast<int>(std::lround(box.width * 1280)),
+                         static_cast<int>(std::lround(top))});
+    }
+    EXPECT_EQ(boxes, (std::vector<std::array<int, 3>>{{0, 250, 18},
+                                                      {0, 250, 60},
+                                                      {0, 250, 132},
+                                                      {0, 250, 168},
+                                                      {0, 250, 204},
+                                                      {0, 251, 92}}));
+    std::vector<int> textLefts;
+    for (const sim::TextItem& text : frame.texts)
+        textLefts.push_back(static_cast<int>(std::lround(text.x * 1280)));
+    EXPECT_EQ(textLefts, (std::vector<int>{5, 9, 9, 9, 9, 7}));
+    EXPECT_EQ(frame.calls.size(), 6u * 21 + 4);
+}
+
+// Holding a move key moves a row every 150 ms (rounded up to whole frames);
+// holding select repeats the action every 200 ms.
+TEST_F(Menus, HeldKeysRepeatAtTheMenuPace) {
+    openClothingMenu();
+    sim::keyDown(kKeyNumpad2);
+    std::vector<DWORD> moves;
+    std::string shown = screen();
+    while (moves.size() < 6) {
+        sim::runFrame();
+        if (screen() != shown) moves.push_back(sim::lastFrame().tick);
+        shown = screen();
+    }
+    sim::keyUp(kKeyNumpad2);
+    for (std::size_t i = 1; i < moves.size(); ++i) EXPECT_EQ(moves[i] - moves[i - 1], 160u);
+    EXPECT_EQ(screen(), clothingAt(1)) << "six moves down from row 0 wrap to row 1";
+
+    sim::keyDown(kKeyNumpad5);
+    std::vector<DWORD> shows;
+    while (shows.size() < 4) {
+        const DWORD before = statusUntil;
+        sim::runFrame();
+        if (statusUntil != before) shows.push_back(sim::lastFrame().tick);
+    }
+    sim::keyUp(kKeyNumpad5);
+    for (std::size_t i = 1; i < shows.size(); ++i) EXPECT_EQ(shows[i] - shows[i - 1], 208u);
+    EXPECT_EQ(currentSlotName, "Legs") << "four switches from Face";
+}
+
+TEST_F(Menus, KeyPressedAndReleasedWithinOneWaitIsNotActedOn) {
+    openMainMenu();
+    sim::runFrames(2);
+    sim::keyDown(kKeyNumpad2); // inside the 150 ms after opening
+    sim::runFrames(3);
+    sim::keyUp(kKeyNumpad2);
+    sim::runFrames(30);
+    EXPECT_EQ(screen(), kMainRow0);
+
+    pressUntil(kKeyNumpad8, kMainRow1);
+    sim::keyDown(kKeyNumpad5); // inside the 150 ms after the move
+    sim::runFrame();
+    sim::keyUp(kKeyNumpad5);
+    sim::runFrames(30);
+    EXPECT_EQ(screen(), kMainRow1) << "Close Menu was not chosen";
+}
+
+TEST_F(Menus, SelectBeatsBackBeatsUpBeatsDown) {
+    openClothingMenu();
+    for (DWORD key : {kKeyNumpad5, kKeyNumpad0, kKeyNumpad8, kKeyNumpad2}) sim::keyDown(key);
+    runUntilScreen(clothingAt(0) + " |");
+    EXPECT_EQ(screen(), clothingAt(0) + " | [Face]: 0,(46),0,(1)") << "select acted, menu open";
+    sim::keyUp(kKeyNumpad5);
+    runUntilScreen("Drapelle");
+    sim::keyUp(kKeyNumpad0);
+    sim::keyUp(kKeyBackspace);
+    runUntilScreen(kMainRow1); // up and down held: up wins, from row 0 to row 1
+    sim::keyUp(kKeyNumpad8);
+    sim::keyUp(kKeyNumpad2);
+}
+
+TEST_F(Menus, F9InTheClothingMenuClosesOnlyTheClothingMenu) {
+    openClothingMenu();
+    sim::runFrames(12);
+    sim::keyDown(kKeyF9);
+    sim::keyUp(kKeyF9);
+    runUntilScreen("Drapelle");
+    EXPECT_EQ(keyTable[kKeyF9].released, 0) << "the tap was consumed";
+    sim::runFrames(60);
+    EXPECT_EQ(screen(), kMainRow0);
+}
+
+// The top menu tests its keys 200 ms after the clothing menu returns: a back
+// key still down then closes it too; released earlier, it stays.
+TEST_F(Menus, BackKeyStillHeldAfterTheClothingMenuClosesTheTopMenuToo) {
+    openClothingMenu();
+    sim::keyDown(kKeyNumpad0);
+    runUntilScreen("Drapelle");
+    sim::runFrames(3);
+    sim::keyUp(kKeyNumpad0); // released within the top menu's 200 ms
+    sim::runFrames(30);
+    EXPECT_EQ(screen(), kMainRow0);
+
+    pressUntil(kKeyNumpad5, "Clothing Menu");
+    sim::keyDown(kKeyBackspace);
+    runUntilScreen("Drapelle");
+    EXPECT_EQ(runUntilClosed(), 13) << "200 ms in 16 ms frames";
+    sim::keyUp(kKeyBackspace);
+    EXPECT_TRUE(menuClosedFor(30));
+}
+
+// F9 tapped while a back key is held in the top menu: the held key closes the
+// menu and leaves the tap, which reopens it if the script sees it in time.
+TEST_F(Menus, F9TappedWhileBackIsHeldReopensTheMenu) {
+    openMainMenu();
+    sim::runFrames(3);
+    sim::keyDown(kKeyNumpad0);
+    sim::runFrames(3);
+    sim::keyDown(kKeyF9);
+    sim::keyUp(kKeyF9);
+    sim::runFrames(3);
+    EXPECT_EQ(screen(), kMainRow0);
+    sim::runFrame(); // 150 ms after opening: the keys are tested
+    EXPECT_EQ(screen(), "") << "closed by the held key";
+    EXPECT_EQ(keyTable[kKeyF9].released, 1) << "the tap is still there";
+    sim::keyUp(kKeyNumpad0);
+    sim::runFrame(); // 64 ms after the tap, the script's own test sees it
+    EXPECT_EQ(screen(), kMainRow0);
+}
+
+TEST_F(Menus, CloseMenuLeavesItsRowHighlightedForTheNextOpening) {
+    openMainMenu();
+    pressUntil(kKeyNumpad8, kMainRow1);
+    sim::keyDown(kKeyNumpad5);
+    runUntilClosed();
+    sim::keyUp(kKeyNumpad5);
+    EXPECT_TRUE(menuClosedFor(20));
+    EXPECT_EQ(mainMenuIndex, 1);
+    openMainMenu();
+    EXPECT_EQ(screen(), kMainRow1);
+    pressUntil(kKeyNumpad2, kMainRow0); // down from the last row wraps to the first
+}
+
+TEST_F(Menus, ClothingRowsHandEachActionAFreshPedAndSlotName) {
+    openClothingMenu();
+    pressUntil(kKeyNumpad8, clothingAt(4));
+    pressUntil(kKeyNumpad8, clothingAt(3));
+    sim::game().playerPed = 0x33;
+    sim::keyDown(kKeyNumpad5);
+    runUntilScreen(clothingAt(3) + " |");
+    sim::keyUp(kKeyNumpad5);
+    std::vector<std::string> actionCalls;
+    for (const std::string& call : sim::describeCalls(sim::lastFrame())) {
+        if (call.rfind("ped", 0) == 0 || call.rfind("setPed", 0) == 0 || call == "playerPed()")
+            actionCalls.push_back(call);
+    }
+    // The step, then the show, each after its own read of the ped; then the
+    // frame's own checks read the ped once more.
+    EXPECT_EQ(actionCalls,
+              (std::vector<std::string>{
+                  "playerPed()", "pedDrawable(51, 0)", "pedTexture(51, 0)",
+                  "pedTextureCount(51, 0, 0)", "setPedVariation(51, 0, 0, 0, 0)", "playerPed()",
+                  "pedDrawable(51, 0)", "pedTexture(51, 0)", "pedDrawableCount(51, 0)",
+                  "pedTextureCount(51, 0, 0)", "playerPed()"}));
+    EXPECT_EQ(screen(), clothingAt(3) + " | [Face]: 0,(46),0,(1)") << "one texture wraps to 0";
+
+    pressUntil(kKeyNumpad2, clothingAt(4));
+    sim::setVariation(0x33, 2, {5, 1, 1});
+    showStatus("kept");
+    sim::keyDown(kKeyNumpad5);
+    sim::runFrames(14);
+    sim::keyUp(kKeyNumpad5);
+    EXPECT_EQ(sim::variationOf(0x33, 2), (sim::Variation{0, 0, 0}));
+    EXPECT_EQ(screen(), clothingAt(4) + " |kept");
+}
+
+// While the character is dead the open menu is neither drawn nor tested;
+// when the hold ends after the deadline, the keys are tested at once.
+TEST_F(Menus, DeathHoldsTheMenuWhichTestsItsKeysAsSoonAsItEnds) {
+    openMainMenu();
+    sim::game().dead = true;
+    sim::keyDown(kKeyNumpad2);
+    sim::runFrames(40);
+    EXPECT_EQ(sim::lastFrame().calls.size(), 2u);
+    EXPECT_EQ(mainMenuIndex, 0);
+    sim::game().dead = false;
+    sim::runFrame(); // the held pass ends with its wait
+    EXPECT_EQ(screen(), "");
+    sim::runFrame();
+    EXPECT_EQ(screen(), kMainRow1) << "moved without another 150 ms";
+    sim::keyUp(kKeyNumpad2);
+}
+
+// A wait whose deadline lies past the tick counter's wrap lasts its full time.
+TEST_F(Menus, WaitsLastTheirFullTimeAcrossTheTickWrap) {
+    sim::setTick(0xFFFFFFFFu - 40);
+    openMainMenu();
+    sim::keyDown(kKeyNumpad2);
+    const int frames = runUntilScreen(kMainRow1);
+    sim::keyUp(kKeyNumpad2);
+    EXPECT_EQ(frames, 10) << "150 ms in 16 ms frames";
+}
+
+} // namespace
