@@ -189,7 +189,7 @@ Game& game() {
 void resetGame() {
     theGame = Game{};
     // A plausible wardrobe: a few components with many drawables, some with one.
-    const std::int32_t drawableCounts[12] = {46, 1, 38, 16, 13, 1, 8, 1, 15, 1, 1, 15};
+    const std::int32_t drawableCounts[12] = {46, 3, 38, 16, 13, 5, 8, 2, 15, 1, 1, 15};
     for (std::int32_t id = 0; id < 12; ++id) {
         Component& component = theGame.catalogue[id];
         component.drawableCount = drawableCounts[id];

@@ -16,7 +16,7 @@ class Menus : public PluginTest {
         PluginTest::SetUp();
         sim::runFrame();
     }
-    static std::string screen() { return screenText(sim::lastFrame()); }
+    static std::string screen() { return sim::screenLine(sim::lastFrame()); }
     // The clothing menu with row `row` highlighted.
     static std::string clothingAt(int row) {
         const char* rows[] = {"Show Player Clothing Data", "Switch Player Clothing Data",

@@ -11,6 +11,7 @@
 #include "host/script.h"
 #include "input/key_table.h"
 #include "simhost/game.h"
+#include "simhost/screen.h"
 #include "simhost/simhost.h"
 #include "ui/menus.h"
 #include "ui/status_line.h"
@@ -61,29 +62,4 @@ inline std::vector<std::string> drawnTexts(const sim::Frame& frame) {
     std::vector<std::string> texts;
     for (const sim::TextItem& text : frame.texts) texts.push_back(text.text);
     return texts;
-}
-
-// A frame as the player reads it: the menu title, its rows top to bottom with
-// the highlighted one in brackets, then the status line after a bar:
-// "Drapelle: [Skin/Clothing Change] Close Menu | [Face]: 0,(46),0,(1)".
-inline std::string screenText(const sim::Frame& frame) {
-    std::vector<const sim::TextItem*> rows;
-    std::string title, status;
-    for (const sim::TextItem& text : frame.texts) {
-        if (text.centred)
-            status = text.text;
-        else if (text.font == 1)
-            title = text.text;
-        else
-            rows.push_back(&text);
-    }
-    std::stable_sort(rows.begin(), rows.end(),
-                     [](const sim::TextItem* a, const sim::TextItem* b) { return a->y < b->y; });
-    std::string screen = title.empty() ? "" : title + ":";
-    for (const sim::TextItem* row : rows) {
-        const bool highlighted = row->colour == sim::Rgba{0, 0, 0, 255};
-        screen += highlighted ? " [" + row->text + "]" : " " + row->text;
-    }
-    if (!status.empty()) screen += " |" + status;
-    return screen;
 }

@@ -1,0 +1,268 @@
+#include "simhost/scenario.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <istream>
+#include <map>
+#include <ostream>
+#include <sstream>
+
+#include "simhost/game.h"
+#include "simhost/screen.h"
+#include "simhost/simhost.h"
+
+namespace sim {
+namespace {
+
+const std::map<std::string, DWORD> kKeyNames = {
+    {"F9", 0x78},   {"Num0", 0x60}, {"Num2", 0x62},      {"Num5", 0x65},
+    {"Num8", 0x68}, {"Num4", 0x64}, {"Backspace", 0x08}, {"Escape", 0x1B}};
+
+const char* const kSlotNames[12] = {"Face", "Head", "Hair",        "Torso", "Legs",     "Hands",
+                                    "Feet", "Eyes", "Accessories", "Tasks", "Textures", "Torso2"};
+
+bool parseNumber(const std::string& word, long long& value) {
+    if (word.empty()) return false;
+    char* end = nullptr;
+    value = std::strtoll(word.c_str(), &end, 0);
+    return *end == '\0';
+}
+
+bool parseKey(const std::string& word, DWORD& key) {
+    const auto named = kKeyNames.find(word);
+    if (named != kKeyNames.end()) {
+        key = named->second;
+        return true;
+    }
+    long long code = 0;
+    if (!parseNumber(word, code) || code < 0 || code > 0xFFFFFFFFll) return false;
+    key = static_cast<DWORD>(code);
+    return true;
+}
+
+bool parseSwitch(const std::string& word, std::int32_t& on) {
+    if (word != "on" && word != "off") return false;
+    on = word == "on";
+    return true;
+}
+
+// One line into one or two events; an empty string when it is well formed.
+std::string parseLine(const std::string& line, std::vector<ScenarioEvent>& events) {
+    std::istringstream words(line);
+    std::string time, action, first, second, extra;
+    words >> time >> action >> first >> second >> extra;
+    long long at = 0;
+    if (!parseNumber(time, at) || at < 0 || at > 0x7FFFFFFF) return "bad time '" + time + "'";
+    ScenarioEvent event;
+    event.at = static_cast<DWORD>(at);
+    event.text = line.substr(line.find(action));
+    if (action == "note") {
+        event.kind = EventKind::Note;
+        event.text = line.substr(line.find(first.empty() ? action : first));
+        if (first.empty()) return "a note needs a text";
+        events.push_back(event);
+        return "";
+    }
+    if (!extra.empty()) return "too many words";
+    if (action == "press" || action == "release" || action == "tap" || action == "hold") {
+        if (!parseKey(first, event.key)) return "unknown key '" + first + "'";
+        if (action == "hold") {
+            long long duration = 0;
+            if (!parseNumber(second, duration) || duration <= 0 || duration > 600000)
+                return "hold needs a duration in ms after the key";
+            event.kind = EventKind::Press;
+            events.push_back(event);
+            event.kind = EventKind::Release;
+            event.at += static_cast<DWORD>(duration);
+            event.text = "release " + first;
+            events.push_back(event);
+            return "";
+        }
+        if (!second.empty()) return "too many words";
+        event.kind = action == "press"     ? EventKind::Press
+                     : action == "release" ? EventKind::Release
+                                           : EventKind::Tap;
+    } else if (action == "dead" || action == "arrested") {
+        if (!parseSwitch(first, event.a) || !second.empty()) return action + " needs on or off";
+        event.kind = action == "dead" ? EventKind::Dead : EventKind::Arrested;
+    } else if (action == "screen") {
+        long long width = 0, height = 0;
+        if (!parseNumber(first, width) || !parseNumber(second, height) || width < -100000 ||
+            width > 100000 || height < -100000 || height > 100000)
+            return "screen needs a width and a height";
+        event.kind = EventKind::Screen;
+        event.a = static_cast<std::int32_t>(width);
+        event.b = static_cast<std::int32_t>(height);
+    } else if (action == "end") {
+        if (!first.empty()) return "too many words";
+        event.kind = EventKind::End;
+    } else {
+        return action.empty() ? "an action must follow the time"
+                              : "unknown action '" + action + "'";
+    }
+    events.push_back(event);
+    return "";
+}
+
+std::string formatTime(DWORD ms) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%3u.%03us", ms / 1000, ms % 1000);
+    return text;
+}
+
+// The player's character, component by component, where it differs from the
+// game's default look.
+std::string describeCharacter() {
+    std::string text;
+    const Game& world = game();
+    for (std::int32_t id = 0; id < 12; ++id) {
+        const Variation now = variationOf(world.playerPed, id);
+        const auto known = world.catalogue.find(id);
+        const Variation standard =
+            known == world.catalogue.end() ? Variation{} : known->second.defaults;
+        if (now == standard) continue;
+        char part[96];
+        std::snprintf(part, sizeof part, "%s%s drawable %d texture %d palette %d",
+                      text.empty() ? "" : "; ", kSlotNames[id], now.drawable, now.texture,
+                      now.palette);
+        text += part;
+    }
+    return text.empty() ? "the default look" : text;
+}
+
+void printScreen(const Frame& frame, std::ostream& out) {
+    const Screen screen = readScreen(frame);
+    const std::string indent(13, ' ');
+    if (screen.title.empty())
+        out << indent << "(no menu)\n";
+    else
+        out << indent << "+ " << screen.title << '\n';
+    for (std::size_t i = 0; i < screen.rows.size(); ++i) {
+        out << indent << (static_cast<int>(i) == screen.highlighted ? "> " : "  ") << screen.rows[i]
+            << '\n';
+    }
+    if (screen.hasStatus) out << indent << "status:\"" << screen.status << "\"\n";
+}
+
+void applyEvent(const ScenarioEvent& event) {
+    switch (event.kind) {
+    case EventKind::Press:
+        keyDown(event.key);
+        break;
+    case EventKind::Release:
+        keyUp(event.key);
+        break;
+    case EventKind::Tap:
+        keyDown(event.key);
+        keyUp(event.key);
+        break;
+    case EventKind::Dead:
+        game().dead = event.a != 0;
+        break;
+    case EventKind::Arrested:
+        game().arrested = event.a != 0;
+        break;
+    case EventKind::Screen:
+        game().screenWidth = event.a;
+        game().screenHeight = event.b;
+        break;
+    case EventKind::Note:
+    case EventKind::End:
+        break;
+    }
+}
+
+} // namespace
+
+bool parseScenario(std::istream& in, const std::string& name, Scenario& scenario,
+                   std::string& error) {
+    std::vector<ScenarioEvent> events;
+    std::string line;
+    DWORD lineAt = 0; // the time of the last well-formed line
+    for (int number = 1; std::getline(in, line); ++number) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        const auto start = line.find_first_not_of(" \t");
+        if (start == std::string::npos || line[start] == '#') continue;
+        const std::size_t before = events.size();
+        const std::string problem = parseLine(line.substr(start), events);
+        if (!problem.empty() || events[before].at < lineAt) {
+            error = name + ":" + std::to_string(number) + ": " +
+                    (problem.empty() ? "time goes backwards" : problem);
+            return false;
+        }
+        lineAt = events[before].at;
+    }
+    std::stable_sort(events.begin(), events.end(),
+                     [](const ScenarioEvent& a, const ScenarioEvent& b) { return a.at < b.at; });
+    scenario.events = std::move(events);
+    return true;
+}
+
+const char* builtInScenario() {
+    return R"(# The demo: every row of both menus, then out again.
+   0 note Tap F9: the menu opens on its first row
+   0 tap F9
+ 300 note Select "Skin/Clothing Change": the clothing menu opens
+ 300 hold Num5 100
+ 700 note Select "Show Player Clothing Data": slot Face's numbers
+ 700 hold Num5 100
+1000 note Down, then select "Switch Player Clothing Data": slot Head
+1000 hold Num2 100
+1300 hold Num5 100
+1600 note Down, then "Skin/Clothing Change" four times: Head has 3 drawables, the third wraps
+1600 hold Num2 100
+1900 hold Num5 100
+2200 hold Num5 100
+2500 hold Num5 100
+2800 hold Num5 100
+3100 note Down, then "Skin/Clothing Texture Change" three times: 3 textures, the third wraps
+3100 hold Num2 100
+3400 hold Num5 100
+3700 hold Num5 100
+4000 hold Num5 100
+4300 note Down, then "Default Skin": the character's default look, no new status line
+4300 hold Num2 100
+4600 hold Num5 100
+4900 note Backspace: back to the top menu; F9 there closes it
+4900 hold Backspace 100
+5300 tap F9
+5600 note The status line stays for its 5000 ms, menu or not
+9500 end
+)";
+}
+
+void playScenario(const Scenario& scenario, std::ostream& out) {
+    const DWORD start = now();
+    DWORD last = 0;
+    for (const ScenarioEvent& event : scenario.events) last = std::max(last, event.at);
+    const DWORD stop = last + 500;
+    std::string shownScreen = screenLine(lastFrame());
+    std::string shownCharacter = describeCharacter();
+    out << formatTime(0) << "  character: " << shownCharacter << '\n';
+    std::size_t next = 0;
+    bool ended = false;
+    while (!ended && static_cast<DWORD>(now() - start) <= stop) {
+        const DWORD elapsed = now() - start;
+        for (; next < scenario.events.size() && scenario.events[next].at <= elapsed; ++next) {
+            const ScenarioEvent& event = scenario.events[next];
+            if (event.kind == EventKind::Note)
+                out << '\n' << formatTime(elapsed) << "  # " << event.text << '\n';
+            else
+                out << formatTime(elapsed) << "  " << event.text << '\n';
+            if (event.kind == EventKind::End) ended = true;
+            applyEvent(event);
+        }
+        if (ended) break;
+        runFrame();
+        const std::string screen = screenLine(lastFrame());
+        const std::string character = describeCharacter();
+        if (screen != shownScreen)
+            printScreen(lastFrame(), out << formatTime(lastFrame().tick - start) << "  screen:\n");
+        if (character != shownCharacter)
+            out << formatTime(lastFrame().tick - start) << "  character: " << character << '\n';
+        shownScreen = screen;
+        shownCharacter = character;
+    }
+}
+
+} // namespace sim

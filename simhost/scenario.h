@@ -1,0 +1,40 @@
+// Scenarios: key events and game changes over simulated time, read from text,
+// played against the plug-in with a readable transcript.
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+#include "host/platform.h"
+
+namespace sim {
+
+enum class EventKind { Press, Release, Tap, Dead, Arrested, Screen, Note, End };
+
+struct ScenarioEvent {
+    DWORD at = 0; // ms from the start
+    EventKind kind = EventKind::Note;
+    DWORD key = 0;
+    std::int32_t a = 0, b = 0; // on/off, or a screen size
+    std::string text;          // a note, or the event as written
+};
+
+struct Scenario {
+    std::vector<ScenarioEvent> events; // in time order
+};
+
+// Parses a scenario; on the first bad line returns false with
+// "<name>:<line>: <what is wrong>" in `error`.
+bool parseScenario(std::istream& in, const std::string& name, Scenario& scenario,
+                   std::string& error);
+
+// The scenario the demo plays: every row of both menus, a wrap of a drawable
+// and of a texture, the default look, and out again.
+const char* builtInScenario();
+
+// Plays it against the attached plug-in, writing the transcript to `out`:
+// each event, and the screen and the character whenever they change.
+void playScenario(const Scenario& scenario, std::ostream& out);
+
+} // namespace sim

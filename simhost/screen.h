@@ -1,0 +1,23 @@
+// A frame read back the way a player reads the screen.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "simhost/simhost.h"
+
+namespace sim {
+
+struct Screen {
+    std::string title;             // the menu's title, empty when no menu is drawn
+    std::vector<std::string> rows; // the menu's rows, top to bottom
+    int highlighted = -1;          // which of them is highlighted
+    std::string status;            // the status line, empty when none is drawn
+    bool hasStatus = false;
+};
+
+Screen readScreen(const Frame& frame);
+// On one line: "Drapelle: [Skin/Clothing Change] Close Menu | [Face]: 0,(46),0,(1)".
+std::string screenLine(const Frame& frame);
+
+} // namespace sim
