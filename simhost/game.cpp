@@ -99,16 +99,16 @@ UINT64 runAddPlainText(const UINT64* a) {
     return 0;
 }
 UINT64 runDrawPendingText(const UINT64* a) {
-    TextItem item = std::move(textState.style);
+    TextItem& item = textState.style;
     item.x = asFloat(a[0]);
     item.y = asFloat(a[1]);
     item.lines = countLines(item);
-    if (textState.pending) buildingFrame.texts.push_back(std::move(item));
+    if (textState.pending && isRecording()) buildingFrame.texts.push_back(item);
     resetTextState();
     return 0;
 }
 UINT64 runFinishLineCount(const UINT64* a) {
-    TextItem item = std::move(textState.style);
+    TextItem& item = textState.style;
     item.x = asFloat(a[0]);
     item.y = asFloat(a[1]);
     const std::int32_t lines = textState.pending ? countLines(item) : 0;
@@ -119,6 +119,7 @@ UINT64 runCharacterHeight(const UINT64* a) {
     return fromFloat(asFloat(a[0]) * theGame.characterHeightPerScale);
 }
 UINT64 runDrawRectangle(const UINT64* a) {
+    if (!isRecording()) return 0;
     buildingFrame.rects.push_back({asFloat(a[0]),
                                    asFloat(a[1]),
                                    asFloat(a[2]),
@@ -251,8 +252,12 @@ void beginFrame() {
     buildingFrame.rects.clear();
 }
 
+// Keeps the text's storage, so that a steady frame allocates nothing here.
 void resetTextState() {
+    std::string storage = std::move(textState.style.text);
+    storage.clear();
     textState.style = TextItem{};
+    textState.style.text = std::move(storage);
     textState.pending = false;
 }
 

@@ -49,6 +49,9 @@ std::int32_t textureCountOf(std::int32_t component, std::int32_t drawable);
 // What the game's line counter says for a text of this style.
 std::int32_t countLines(const TextItem& text);
 
+// Whether calls and draw items are being recorded (see sim::setRecording).
+bool isRecording();
+
 // The per-frame recording the natives write into.
 Frame& frameInProgress();
 void beginFrame();

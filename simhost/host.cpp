@@ -22,7 +22,8 @@ DWORD frameTime = 16;                        // simulated ms per game frame
 DWORD wakeStamp = 0, wakeAfter = 0;          // a wait of more than 0 ms keeps the script parked
 bool keysDown[256] = {};                     // keys the simulated keyboard holds down
 std::function<void(const Frame&)> frameObserver;
-Frame finishedFrame; // the last complete frame
+Frame finishedFrame;   // the last complete frame
+bool recording = true; // whether calls and draw items go into the frame
 
 // The call being assembled between nativeInit and nativeCall.
 bool callOpen = false;
@@ -32,6 +33,15 @@ UINT64 resultSlot = 0; // what nativeCall hands back the address of
 
 void reportError(std::string message) {
     errors.push_back(std::move(message));
+}
+
+// A text argument lives only until the call returns: the log keeps a copy.
+void keepTextArgument(const NativeInfo& info, NativeCall& logged) {
+    for (int i = 0; i < logged.argCount; ++i) {
+        const char* text = reinterpret_cast<const char*>(
+            static_cast<std::uintptr_t>(logged.args[static_cast<std::size_t>(i)]));
+        if (info.args[i] == 's' && text) logged.text = text;
+    }
 }
 
 // Whether the script's last wait asked for more time than has passed.
@@ -115,8 +125,8 @@ UINT64* nativeCall() {
         return &resultSlot;
     }
     callOpen = false;
-    frameInProgress().calls.push_back(openCall);
     const NativeInfo* info = findNative(openCall.hash);
+    if (recording || !info) frameInProgress().calls.push_back(openCall);
     if (!info) {
         reportError("unknown native " + hex(openCall.hash));
         return &resultSlot;
@@ -125,13 +135,7 @@ UINT64* nativeCall() {
         reportError(std::string(info->name) + ": wrong number of arguments");
         return &resultSlot;
     }
-    // Texts live only until the call returns: keep a copy for the log.
-    NativeCall& logged = frameInProgress().calls.back();
-    for (int i = 0; i < logged.argCount; ++i) {
-        const char* text = reinterpret_cast<const char*>(
-            static_cast<std::uintptr_t>(logged.args[static_cast<std::size_t>(i)]));
-        if (info->args[i] == 's' && text) logged.text = text;
-    }
+    if (recording) keepTextArgument(*info, frameInProgress().calls.back());
     resultSlot = info->run(openCall.args.data());
     return &resultSlot;
 }
@@ -176,7 +180,8 @@ void stopScript() {
 void runFrame() {
     beginFrame();
     if (hasFiber() && !isScriptAsleep()) resumeFiber();
-    finishedFrame = frameInProgress();
+    // Swapped, not copied: both frames keep their storage from frame to frame.
+    std::swap(finishedFrame, frameInProgress());
     if (frameObserver) frameObserver(finishedFrame);
     advance(frameTime);
 }
@@ -188,6 +193,13 @@ void runFrames(int count) {
 void runFor(DWORD milliseconds) {
     const DWORD start = now();
     while (static_cast<DWORD>(now() - start) < milliseconds) runFrame();
+}
+
+void setRecording(bool on) {
+    recording = on;
+}
+bool isRecording() {
+    return recording;
 }
 
 const Frame& lastFrame() {
@@ -290,6 +302,7 @@ void reset() {
     frameObserver = nullptr;
     finishedFrame = Frame{};
     callOpen = false;
+    recording = true;
     setTick(1000000);
     resetGame();
     beginFrame();

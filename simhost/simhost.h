@@ -107,6 +107,10 @@ const char* nativeName(UINT64 hash);
 std::string describeCall(const NativeCall& call);
 std::vector<std::string> describeCalls(const Frame& frame);
 
+// Off: natives still answer, but no call and no draw item is recorded, so a
+// frame costs the plug-in's work and the bare dispatch (for benchmarks).
+void setRecording(bool on);
+
 // Back to a fresh host: clock, game, logs, registrations.
 void reset();
 

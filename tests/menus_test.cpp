@@ -23,8 +23,9 @@ class Menus : public PluginTest {
                               "Skin/Clothing Change", "Skin/Clothing Texture Change",
                               "Default Skin"};
         std::string text = "Clothing Menu:";
-        for (int i = 0; i < 5; ++i)
-            text += i == row ? " [" + std::string(rows[i]) + "]" : " " + std::string(rows[i]);
+        for (int i = 0; i < 5; ++i) {
+            text.append(i == row ? " [" : " ").append(rows[i]).append(i == row ? "]" : "");
+        }
         return text;
     }
     // Runs frames until the screen starts with `expected`; the frames it took.

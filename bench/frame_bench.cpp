@@ -1,0 +1,104 @@
+// The cost of one frame of Drapelle in each state, beside the floor: the same
+// native calls and wait with nothing else. Heap allocations are counted by
+// replacing the global allocation functions.
+#include <benchmark/benchmark.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <new>
+
+#include "bench/frame_states.h"
+
+namespace {
+std::atomic<long long> allocations{0}; // calls of operator new since the start
+} // namespace
+
+void* operator new(std::size_t size) {
+    allocations.fetch_add(1, std::memory_order_relaxed);
+    if (void* p = std::malloc(size ? size : 1)) return p;
+    throw std::bad_alloc();
+}
+void* operator new[](std::size_t size) {
+    return operator new(size);
+}
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+    std::free(p);
+}
+
+namespace {
+
+void measureFrames(benchmark::State& state, bool floor) {
+    const auto which = static_cast<bench::State>(state.range(0));
+    floor ? bench::enterFloor(which) : bench::enterState(which);
+    const long long before = allocations.load();
+    for (auto _ : state) sim::runFrame();
+    const long long made = allocations.load() - before;
+    state.counters["allocs/frame"] =
+        static_cast<double>(made) / static_cast<double>(state.iterations());
+    state.SetLabel(bench::stateName(which));
+    bench::leave();
+}
+
+void BM_Frame(benchmark::State& state) {
+    measureFrames(state, false);
+}
+void BM_Floor(benchmark::State& state) {
+    measureFrames(state, true);
+}
+
+// Each state's frame right beside its floor, so both see the same machine.
+void registerPairs() {
+    for (int which = 0; which < 3; ++which) {
+        benchmark::RegisterBenchmark("frame", BM_Frame)->Arg(which);
+        benchmark::RegisterBenchmark("floor", BM_Floor)->Arg(which);
+    }
+}
+
+// Console output as usual, then the ratio of each frame to its floor.
+class RatioReporter : public benchmark::ConsoleReporter {
+  public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs) {
+            if (run.run_type != Run::RT_Iteration) continue;
+            const double perFrame = run.GetAdjustedRealTime();
+            (run.benchmark_name().rfind("frame", 0) == 0 ? frames : floors)[run.report_label] =
+                perFrame;
+        }
+    }
+    void Finalize() override {
+        ConsoleReporter::Finalize();
+        std::printf("\n%-28s %12s %12s %8s\n", "state", "frame (ns)", "floor (ns)", "ratio");
+        for (const auto& [label, frame] : frames) {
+            const double floor = floors[label];
+            std::printf("%-28s %12.1f %12.1f %8.3f\n", label.c_str(), frame, floor,
+                        floor > 0 ? frame / floor : 0.0);
+        }
+    }
+
+  private:
+    std::map<std::string, double> frames, floors;
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    registerPairs();
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,32 @@
+// frame_cost STATE FRAMES [floor]: runs FRAMES frames of one state, for
+// counting instructions under callgrind (bench/callgrind).
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "bench/frame_states.h"
+
+#if __has_include(<valgrind/callgrind.h>)
+#include <valgrind/callgrind.h>
+#else
+#define CALLGRIND_TOGGLE_COLLECT
+#endif
+
+int main(int argc, char** argv) {
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: frame_cost closed|top_menu|clothing FRAMES [floor]\n");
+        return 2;
+    }
+    const bench::State state = std::strcmp(argv[1], "closed") == 0     ? bench::State::Closed
+                               : std::strcmp(argv[1], "top_menu") == 0 ? bench::State::TopMenu
+                                                                       : bench::State::ClothingMenu;
+    const bool floor = argc > 3 && std::strcmp(argv[3], "floor") == 0;
+    floor ? bench::enterFloor(state) : bench::enterState(state);
+    const int frames = std::atoi(argv[2]);
+    // Only the measured frames count; run with --collect-atstart=no.
+    CALLGRIND_TOGGLE_COLLECT;
+    for (int i = 0; i < frames; ++i) sim::runFrame();
+    CALLGRIND_TOGGLE_COLLECT;
+    bench::leave();
+    return 0;
+}

@@ -1,0 +1,115 @@
+#include "bench/frame_states.h"
+
+#include <cstdint>
+
+#include "host/native_call.h"
+#include "host/script.h"
+#include "input/key_table.h"
+#include "simhost/game.h"
+
+namespace bench {
+namespace {
+
+// The floor: one frame's native calls, with every argument slot worked out
+// beforehand, so that replaying them costs the protocol and nothing else.
+struct ReplayCall {
+    UINT64 hash;
+    int argCount;
+    UINT64 slots[sim::kMaxNativeArgs];
+};
+std::vector<ReplayCall> replayCalls;
+std::vector<std::string> replayTexts;           // the text arguments, kept alive
+std::int32_t replayWidth = 0, replayHeight = 0; // where the resolution is written
+
+void hold(DWORD key, int frames) {
+    sim::keyDown(key);
+    sim::runFrames(frames);
+    sim::keyUp(key);
+}
+
+void replayScript() {
+    for (;;) {
+        for (const ReplayCall& call : replayCalls) {
+            nativeInit(call.hash);
+            for (int i = 0; i < call.argCount; ++i) nativePush64(call.slots[i]);
+            volatile std::uint32_t result = static_cast<std::uint32_t>(*nativeCall());
+            (void)result;
+        }
+        scriptWait(0);
+    }
+}
+
+void prepareReplay(const std::vector<sim::NativeCall>& calls) {
+    replayCalls.clear();
+    replayTexts.clear();
+    for (const sim::NativeCall& call : calls) {
+        if (!call.text.empty()) replayTexts.push_back(call.text);
+    }
+    std::size_t text = 0;
+    for (const sim::NativeCall& call : calls) {
+        ReplayCall replay{call.hash, call.argCount, {}};
+        const char* kinds = sim::findNative(call.hash)->args;
+        for (int i = 0; i < call.argCount; ++i) {
+            const auto at = static_cast<std::size_t>(i);
+            replay.slots[at] = call.args[at];
+            if (kinds[i] == 's') replay.slots[at] = toSlot(replayTexts.at(text++).c_str());
+            if (kinds[i] == 'p') replay.slots[at] = toSlot(i == 0 ? &replayWidth : &replayHeight);
+        }
+        replayCalls.push_back(replay);
+    }
+}
+
+} // namespace
+
+const char* stateName(State state) {
+    switch (state) {
+    case State::Closed:
+        return "closed";
+    case State::TopMenu:
+        return "top_menu";
+    case State::ClothingMenu:
+        return "clothing_menu_with_status";
+    }
+    return "?";
+}
+
+void enterState(State state) {
+    leave();
+    sim::reset();
+    for (DWORD key = 0; key < kKeyCount; ++key) clearKeyRecord(key);
+    sim::attach(DllMain);
+    sim::runFrames(2);
+    if (state != State::Closed) {
+        sim::keyDown(kKeyF9);
+        sim::keyUp(kKeyF9);
+        sim::runFrames(12);
+    }
+    if (state == State::ClothingMenu) {
+        hold(kKeyNumpad5, 12); // into the clothing menu
+        sim::runFrames(12);
+        hold(kKeyNumpad5, 1); // "Show Player Clothing Data": the status line
+    }
+    sim::runFrames(20);
+    // Frozen time: the menu tests its keys every frame and the status line stays.
+    sim::setFrameTime(0);
+    sim::setRecording(false);
+    sim::runFrames(2);
+}
+
+void enterFloor(State state) {
+    enterState(state);
+    sim::setRecording(true);
+    sim::runFrame();
+    prepareReplay(sim::lastFrame().calls);
+    sim::detach();
+    sim::setRecording(false);
+    sim::startScript(replayScript);
+    sim::runFrames(2);
+}
+
+void leave() {
+    sim::detach();
+    sim::stopScript();
+}
+
+} // namespace bench
