@@ -63,6 +63,14 @@ std::string parseLine(const std::string& line, std::vector<ScenarioEvent>& event
         events.push_back(event);
         return "";
     }
+    if (action == "expect") {
+        if (first != "screen" && first != "character") return "expect screen or expect character";
+        event.kind = first == "screen" ? EventKind::ExpectScreen : EventKind::ExpectCharacter;
+        const std::size_t rest = line.find(first) + first.size();
+        event.text = rest < line.size() ? line.substr(rest + 1) : "";
+        events.push_back(event);
+        return "";
+    }
     if (!extra.empty()) return "too many words";
     if (action == "press" || action == "release" || action == "tap" || action == "hold") {
         if (!parseKey(first, event.key)) return "unknown key '" + first + "'";
@@ -167,6 +175,8 @@ void applyEvent(const ScenarioEvent& event) {
         game().screenHeight = event.b;
         break;
     case EventKind::Note:
+    case EventKind::ExpectScreen:
+    case EventKind::ExpectCharacter:
     case EventKind::End:
         break;
     }
@@ -231,7 +241,18 @@ const char* builtInScenario() {
 )";
 }
 
-void playScenario(const Scenario& scenario, std::ostream& out) {
+// Whether what is shown now is what the scenario expects; says so if not.
+bool checkExpectation(const ScenarioEvent& event, std::ostream& out) {
+    const bool screen = event.kind == EventKind::ExpectScreen;
+    const std::string actual = screen ? screenLine(lastFrame()) : describeCharacter();
+    if (actual == event.text) return true;
+    out << "  FAILED: expected " << (screen ? "screen" : "character") << " \"" << event.text
+        << "\"\n              got \"" << actual << "\"\n";
+    return false;
+}
+
+int playScenario(const Scenario& scenario, std::ostream& out) {
+    int failures = 0;
     const DWORD start = now();
     DWORD last = 0;
     for (const ScenarioEvent& event : scenario.events) last = std::max(last, event.at);
@@ -245,11 +266,18 @@ void playScenario(const Scenario& scenario, std::ostream& out) {
         const DWORD elapsed = now() - start;
         for (; next < scenario.events.size() && scenario.events[next].at <= elapsed; ++next) {
             const ScenarioEvent& event = scenario.events[next];
+            const bool expectation =
+                event.kind == EventKind::ExpectScreen || event.kind == EventKind::ExpectCharacter;
             if (event.kind == EventKind::Note)
                 out << '\n' << formatTime(elapsed) << "  # " << event.text << '\n';
+            else if (expectation)
+                out << formatTime(elapsed) << "  expect "
+                    << (event.kind == EventKind::ExpectScreen ? "screen" : "character") << " \""
+                    << event.text << "\"\n";
             else
                 out << formatTime(elapsed) << "  " << event.text << '\n';
             if (event.kind == EventKind::End) ended = true;
+            if (expectation) failures += !checkExpectation(event, out);
             applyEvent(event);
         }
         if (ended) break;
@@ -263,6 +291,7 @@ void playScenario(const Scenario& scenario, std::ostream& out) {
         shownScreen = screen;
         shownCharacter = character;
     }
+    return failures;
 }
 
 } // namespace sim

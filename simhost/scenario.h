@@ -10,7 +10,18 @@
 
 namespace sim {
 
-enum class EventKind { Press, Release, Tap, Dead, Arrested, Screen, Note, End };
+enum class EventKind {
+    Press,
+    Release,
+    Tap,
+    Dead,
+    Arrested,
+    Screen,
+    Note,
+    ExpectScreen,
+    ExpectCharacter,
+    End
+};
 
 struct ScenarioEvent {
     DWORD at = 0; // ms from the start
@@ -34,7 +45,9 @@ bool parseScenario(std::istream& in, const std::string& name, Scenario& scenario
 const char* builtInScenario();
 
 // Plays it against the attached plug-in, writing the transcript to `out`:
-// each event, and the screen and the character whenever they change.
-void playScenario(const Scenario& scenario, std::ostream& out);
+// each event, and the screen and the character whenever they change. An
+// expectation is checked against the last frame drawn before its time; the
+// result is the number of expectations that failed.
+int playScenario(const Scenario& scenario, std::ostream& out);
 
 } // namespace sim

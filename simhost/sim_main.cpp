@@ -21,6 +21,7 @@ Without SCENARIO the built-in demo plays. A scenario is a text file, one event
 per line, "<ms from start> <action> [arguments]"; '#' starts a comment:
   press KEY | release KEY | tap KEY | hold KEY MS
   dead on|off | arrested on|off | screen WIDTH HEIGHT | note TEXT | end
+  expect screen LINE | expect character TEXT   (checks the last frame drawn)
 Keys: F9 Num0 Num2 Num4 Num5 Num8 Backspace Escape, or a code such as 0x41.
 
 Options:
@@ -28,8 +29,8 @@ Options:
   --print-scenario   print the built-in scenario and exit
   -h, --help         show this help and exit
 
-Exit status: 0 when the run was clean, 1 when the plug-in misused the host's
-native-call protocol, 2 on a usage or scenario error.
+Exit status: 0 when the run was clean, 1 when an expectation failed or the
+plug-in misused the host's native-call protocol, 2 on a usage or scenario error.
 )";
 
 int usageError(const std::string& message) {
@@ -89,8 +90,12 @@ int main(int argc, char** argv) {
     sim::reset();
     sim::setFrameTime(frameMs);
     sim::attach(DllMain);
-    sim::playScenario(scenario, std::cout);
+    const int failures = sim::playScenario(scenario, std::cout);
     sim::detach();
+    if (failures > 0) {
+        std::cerr << "drapelle-sim: " << failures << " expectation(s) failed\n";
+        return 1;
+    }
 
     if (!sim::protocolErrors().empty()) {
         for (const std::string& problem : sim::protocolErrors())
