@@ -4,9 +4,16 @@ namespace {
 DWORD simTick = 1000000; // the simulated GetTickCount
 } // namespace
 
+#ifdef _WIN32
+// The runner points the plug-in's GetTickCount import here.
+extern "C" DWORD WINAPI simulatedTickCount(void) {
+    return simTick;
+}
+#else
 extern "C" DWORD GetTickCount(void) {
     return simTick;
 }
+#endif
 
 namespace sim {
 DWORD now() {

@@ -73,6 +73,9 @@ void scriptUnregister(HINSTANCE module) {
     if (module != sim::registeredModule) sim::reportError("scriptUnregister: unknown module");
     sim::registeredScript = nullptr;
     sim::registeredModule = nullptr;
+    // The script stops here, while the library's code is still mapped: its
+    // stack unwinds and releases what it holds.
+    sim::destroyFiber();
 }
 
 void keyboardHandlerRegister(KeyboardHandler handler) {
@@ -92,7 +95,7 @@ void scriptWait(DWORD milliseconds) {
         sim::reportError("scriptWait outside the script fiber");
         return;
     }
-    sim::wakeStamp = GetTickCount();
+    sim::wakeStamp = sim::now();
     sim::wakeAfter = milliseconds;
     sim::yieldFiber();
 }
@@ -153,8 +156,6 @@ void attach(EntryPoint entry) {
 void detach() {
     if (!pluginEntry) return;
     pluginEntry(pluginModule, DLL_PROCESS_DETACH, nullptr);
-    // The host stops the script once it is unregistered.
-    destroyFiber();
     pluginEntry = nullptr;
 }
 

@@ -114,7 +114,8 @@ std::string parseLine(const std::string& line, std::vector<ScenarioEvent>& event
 
 std::string formatTime(DWORD ms) {
     char text[32];
-    std::snprintf(text, sizeof text, "%3u.%03us", ms / 1000, ms % 1000);
+    std::snprintf(text, sizeof text, "%3u.%03us", static_cast<unsigned>(ms / 1000),
+                  static_cast<unsigned>(ms % 1000));
     return text;
 }
 

@@ -1,0 +1,73 @@
+// The script fiber on Windows: a real fiber, as the host itself runs scripts.
+#include <cstdlib>
+
+#include "simhost/script_fiber.h"
+
+namespace sim {
+namespace {
+
+LPVOID hostFiber = nullptr;      // the thread's own fiber, converted once
+LPVOID scriptFiber = nullptr;    // the script's fiber; null when there is none
+ScriptMain scriptMain = nullptr; // the function the fiber runs
+bool onFiber = false;            // whether the script is running now
+bool finished = false;           // whether the script function has returned or unwound
+bool stopping = false;           // whether the next return from a wait must unwind
+
+void CALLBACK runFiber(LPVOID) {
+    try {
+        if (!stopping) scriptMain();
+    } catch (const ScriptStopped&) {
+    }
+    finished = true;
+    SwitchToFiber(hostFiber);
+    std::abort(); // a finished fiber is never resumed
+}
+
+void switchToScript() {
+    onFiber = true;
+    SwitchToFiber(scriptFiber);
+    onFiber = false;
+}
+
+} // namespace
+
+void createFiber(ScriptMain script) {
+    destroyFiber();
+    if (!hostFiber)
+        hostFiber = IsThreadAFiber() ? GetCurrentFiber() : ConvertThreadToFiber(nullptr);
+    scriptMain = script;
+    finished = false;
+    stopping = false;
+    scriptFiber = CreateFiber(256 * 1024, runFiber, nullptr);
+}
+
+bool resumeFiber() {
+    if (!scriptFiber || finished) return false;
+    switchToScript();
+    return !finished;
+}
+
+void yieldFiber() {
+    SwitchToFiber(hostFiber);
+    if (stopping) throw ScriptStopped{};
+}
+
+bool isOnFiber() {
+    return onFiber;
+}
+bool hasFiber() {
+    return scriptFiber != nullptr;
+}
+
+void destroyFiber() {
+    if (!scriptFiber) return;
+    if (!finished) {
+        stopping = true;
+        switchToScript();
+    }
+    DeleteFiber(scriptFiber);
+    scriptFiber = nullptr;
+    scriptMain = nullptr;
+}
+
+} // namespace sim

@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Checks what a player's machine will see of Drapelle.dll: it imports exactly
+# the host's eight functions by their decorated names and otherwise only from
+# Windows' own system DLLs, and it carries a version resource.
+# Usage: check_dll.sh DLL OBJDUMP HOST_LIBRARY
+set -euo pipefail
+dll=$1 objdump=$2 host=$3
+
+fail() { echo "check_dll: $*" >&2; exit 1; }
+
+imports=$("$objdump" -p "$dll")
+libraries=$(awk '/DLL Name:/ { print $3 }' <<<"$imports" | sort -u)
+echo "imported libraries:"; sed 's/^/  /' <<<"$libraries"
+while read -r library; do
+    case "${library,,}" in
+        "${host,,}" | kernel32.dll | msvcrt.dll | user32.dll | advapi32.dll | ntdll.dll) ;;
+        *) fail "imports from $library, which is not a system DLL or the host" ;;
+    esac
+done <<<"$libraries"
+
+host_functions=$(awk -v host="$host" '
+    /DLL Name:/ { inside = (tolower($3) == tolower(host)); next }
+    inside && NF == 0 { inside = 0 }
+    inside && $1 ~ /^[0-9a-f]+$/ && NF >= 3 { print $3 }' <<<"$imports" | sort)
+expected=$(sort <<'NAMES'
+?scriptRegister@@YAXPEAUHINSTANCE__@@P6AXXZ@Z
+?scriptUnregister@@YAXPEAUHINSTANCE__@@@Z
+?keyboardHandlerRegister@@YAXP6AXKGEHHHH@Z@Z
+?keyboardHandlerUnregister@@YAXP6AXKGEHHHH@Z@Z
+?scriptWait@@YAXK@Z
+?nativeInit@@YAX_K@Z
+?nativePush64@@YAX_K@Z
+?nativeCall@@YAPEA_KXZ
+NAMES
+)
+[ "$host_functions" = "$expected" ] ||
+    fail "imports from $host differ:"$'\n'"$(diff <(echo "$expected") <(echo "$host_functions") || true)"
+echo "imports from $host: exactly the eight host functions"
+
+resources=$(strings -a -el "$dll")
+for field in ProductName FileDescription FileVersion; do
+    grep -qx "$field" <<<"$resources" || fail "no $field in the version resource"
+done
+grep -qx "Drapelle" <<<"$resources" || fail "the version resource does not name Drapelle"
+echo "version resource: $(grep -A1 -x ProductVersion <<<"$resources" | tail -1)"
