@@ -20,21 +20,11 @@ void* operator new(std::size_t size) {
     if (void* p = std::malloc(size ? size : 1)) return p;
     throw std::bad_alloc();
 }
-void* operator new[](std::size_t size) {
-    return operator new(size);
-}
-void operator delete(void* p) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p) noexcept {
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    std::free(p);
-}
-void operator delete[](void* p, std::size_t) noexcept {
-    std::free(p);
-}
+void* operator new[](std::size_t size) { return operator new(size); }
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 
@@ -50,12 +40,8 @@ void measureFrames(benchmark::State& state, bool floor) {
     bench::leave();
 }
 
-void BM_Frame(benchmark::State& state) {
-    measureFrames(state, false);
-}
-void BM_Floor(benchmark::State& state) {
-    measureFrames(state, true);
-}
+void BM_Frame(benchmark::State& state) { measureFrames(state, false); }
+void BM_Floor(benchmark::State& state) { measureFrames(state, true); }
 
 // Each state's frame right beside its floor, so both see the same machine.
 void registerPairs() {

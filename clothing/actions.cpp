@@ -52,9 +52,7 @@ void nextSlot() {
     showSlotData(ped, currentSlotName);
 }
 
-void restoreDefaultLook(std::int32_t ped) {
-    setPedDefaultVariation(ped);
-}
+void restoreDefaultLook(std::int32_t ped) { setPedDefaultVariation(ped); }
 
 std::int32_t callNative5(UINT64 hash, std::int32_t a, std::int32_t b, std::int32_t c,
                          std::int32_t d) {

@@ -10,12 +10,8 @@
 
 // A 32-bit value zero-extended: a negative int must not sign-extend into the
 // high half.
-inline UINT64 toSlot(std::int32_t value) {
-    return static_cast<std::uint32_t>(value);
-}
-inline UINT64 toSlot(bool value) {
-    return value ? 1u : 0u;
-}
+inline UINT64 toSlot(std::int32_t value) { return static_cast<std::uint32_t>(value); }
+inline UINT64 toSlot(bool value) { return value ? 1u : 0u; }
 
 // A float travels as its single-precision bit pattern in a zeroed slot.
 inline UINT64 toSlot(float value) {
@@ -24,9 +20,7 @@ inline UINT64 toSlot(float value) {
     return bits;
 }
 
-inline UINT64 toSlot(const void* address) {
-    return reinterpret_cast<std::uintptr_t>(address);
-}
+inline UINT64 toSlot(const void* address) { return reinterpret_cast<std::uintptr_t>(address); }
 
 // Doubles would silently narrow; every float argument is spelt as a float.
 UINT64 toSlot(double) = delete;

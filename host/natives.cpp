@@ -2,17 +2,11 @@
 
 #include "host/native_call.h"
 
-std::int32_t playerPed() {
-    return invokeNativeInt(0xD80958FC74E988A6);
-}
+std::int32_t playerPed() { return invokeNativeInt(0xD80958FC74E988A6); }
 
-bool isEntityDead(std::int32_t entity) {
-    return invokeNative(0x5F9532F3B5CC2551, entity) != 0;
-}
+bool isEntityDead(std::int32_t entity) { return invokeNative(0x5F9532F3B5CC2551, entity) != 0; }
 
-std::int32_t playerIndex() {
-    return invokeNativeInt(0x4F8644AF03D0E0D6);
-}
+std::int32_t playerIndex() { return invokeNativeInt(0x4F8644AF03D0E0D6); }
 
 bool isPlayerBeingArrested(std::int32_t player, bool atArresting) {
     return invokeNative(0x388A47C51ABDAC8E, player, atArresting) != 0;
@@ -23,25 +17,17 @@ void screenResolution(std::int32_t* width, std::int32_t* height) {
                  static_cast<const void*>(height));
 }
 
-void setTextFont(std::int32_t font) {
-    invokeNative(0x66E0276CC5F6B9DA, font);
-}
+void setTextFont(std::int32_t font) { invokeNative(0x66E0276CC5F6B9DA, font); }
 
-void setTextScale(float unused, float scale) {
-    invokeNative(0x07C837F9A01C34C9, unused, scale);
-}
+void setTextScale(float unused, float scale) { invokeNative(0x07C837F9A01C34C9, unused, scale); }
 
 void setTextColour(std::int32_t r, std::int32_t g, std::int32_t b, std::int32_t a) {
     invokeNative(0xBE6B23FFA53FB442, r, g, b, a);
 }
 
-void setTextWrap(float left, float right) {
-    invokeNative(0x63145D9C883A1A70, left, right);
-}
+void setTextWrap(float left, float right) { invokeNative(0x63145D9C883A1A70, left, right); }
 
-void setTextCentred(bool centred) {
-    invokeNative(0xC02F4DBFB51D988B, centred);
-}
+void setTextCentred(bool centred) { invokeNative(0xC02F4DBFB51D988B, centred); }
 
 void setTextDropShadow(std::int32_t distance, std::int32_t r, std::int32_t g, std::int32_t b,
                        std::int32_t a) {
@@ -60,17 +46,13 @@ void addPlainText(const char* text) {
     invokeNative(0x6C188BE134E074AA, static_cast<const void*>(text));
 }
 
-void drawPendingText(float x, float y) {
-    invokeNative(0xCD015E5BB0D96A57, x, y);
-}
+void drawPendingText(float x, float y) { invokeNative(0xCD015E5BB0D96A57, x, y); }
 
 void beginTextLineCount(const char* label) {
     invokeNative(0x521FB041D93DD0E4, static_cast<const void*>(label));
 }
 
-std::int32_t finishLineCount(float x, float y) {
-    return invokeNativeInt(0x9040DFB09BE75706, x, y);
-}
+std::int32_t finishLineCount(float x, float y) { return invokeNativeInt(0x9040DFB09BE75706, x, y); }
 
 float characterHeight(float scale, std::int32_t font) {
     return invokeNativeFloat(0xDB88A37483346780, scale, font);
@@ -97,6 +79,4 @@ std::int32_t pedTextureCount(std::int32_t ped, std::int32_t component, std::int3
     return invokeNativeInt(0x8F7156A3142A6BAD, ped, component, drawable);
 }
 
-void setPedDefaultVariation(std::int32_t ped) {
-    invokeNative(0x45EEE61580806D63, ped);
-}
+void setPedDefaultVariation(std::int32_t ped) { invokeNative(0x45EEE61580806D63, ped); }

@@ -1,28 +1,22 @@
+#include <atomic>
+
 #include "simhost/simhost.h"
 
 namespace {
-DWORD simTick = 1000000; // the simulated GetTickCount
+// The simulated GetTickCount. Atomic: the keyboard handler reads it on
+// whatever thread delivers a key while the frame loop moves it on.
+std::atomic<DWORD> simTick{1000000};
 } // namespace
 
 #ifdef _WIN32
 // The runner points the plug-in's GetTickCount import here.
-extern "C" DWORD WINAPI simulatedTickCount(void) {
-    return simTick;
-}
+extern "C" DWORD WINAPI simulatedTickCount(void) { return simTick.load(std::memory_order_relaxed); }
 #else
-extern "C" DWORD GetTickCount(void) {
-    return simTick;
-}
+extern "C" DWORD GetTickCount(void) { return simTick.load(std::memory_order_relaxed); }
 #endif
 
 namespace sim {
-DWORD now() {
-    return simTick;
-}
-void setTick(DWORD tick) {
-    simTick = tick;
-}
-void advance(DWORD milliseconds) {
-    simTick += milliseconds;
-}
+DWORD now() { return simTick.load(std::memory_order_relaxed); }
+void setTick(DWORD tick) { simTick.store(tick, std::memory_order_relaxed); }
+void advance(DWORD milliseconds) { simTick.fetch_add(milliseconds, std::memory_order_relaxed); }
 } // namespace sim

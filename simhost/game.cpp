@@ -32,9 +32,7 @@ UINT64 fromFloat(float value) {
     std::memcpy(&bits, &value, sizeof bits);
     return bits;
 }
-UINT64 fromInt(std::int32_t value) {
-    return static_cast<std::uint32_t>(value);
-}
+UINT64 fromInt(std::int32_t value) { return static_cast<std::uint32_t>(value); }
 const char* asText(UINT64 slot) {
     return reinterpret_cast<const char*>(static_cast<std::uintptr_t>(slot));
 }
@@ -42,15 +40,11 @@ std::int32_t* asIntPointer(UINT64 slot) {
     return reinterpret_cast<std::int32_t*>(static_cast<std::uintptr_t>(slot));
 }
 
-UINT64 runPlayerPed(const UINT64*) {
-    return fromInt(theGame.playerPed);
-}
+UINT64 runPlayerPed(const UINT64*) { return fromInt(theGame.playerPed); }
 UINT64 runIsEntityDead(const UINT64* a) {
     return asInt(a[0]) == theGame.playerPed && theGame.dead ? 1 : 0;
 }
-UINT64 runPlayerIndex(const UINT64*) {
-    return fromInt(theGame.playerIndex);
-}
+UINT64 runPlayerIndex(const UINT64*) { return fromInt(theGame.playerIndex); }
 UINT64 runIsPlayerBeingArrested(const UINT64* a) {
     return asInt(a[0]) == theGame.playerIndex && theGame.arrested ? 1 : 0;
 }
@@ -183,9 +177,7 @@ const NativeInfo kNatives[] = {
 
 } // namespace
 
-Game& game() {
-    return theGame;
-}
+Game& game() { return theGame; }
 
 void resetGame() {
     theGame = Game{};
@@ -239,9 +231,7 @@ std::int32_t countLines(const TextItem& text) {
     return lines < 1.0f ? 1 : lines > 1000.0f ? 1000 : static_cast<std::int32_t>(lines);
 }
 
-Frame& frameInProgress() {
-    return buildingFrame;
-}
+Frame& frameInProgress() { return buildingFrame; }
 
 void beginFrame() {
     buildingFrame.tick = now();

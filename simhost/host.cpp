@@ -31,9 +31,7 @@ NativeCall openCall;
 bool tooManyArgs = false;
 UINT64 resultSlot = 0; // what nativeCall hands back the address of
 
-void reportError(std::string message) {
-    errors.push_back(std::move(message));
-}
+void reportError(std::string message) { errors.push_back(std::move(message)); }
 
 // A text argument lives only until the call returns: the log keeps a copy.
 void keepTextArgument(const NativeInfo& info, NativeCall& logged) {
@@ -45,9 +43,7 @@ void keepTextArgument(const NativeInfo& info, NativeCall& logged) {
 }
 
 // Whether the script's last wait asked for more time than has passed.
-bool isScriptAsleep() {
-    return wakeAfter > 0 && static_cast<DWORD>(now() - wakeStamp) < wakeAfter;
-}
+bool isScriptAsleep() { return wakeAfter > 0 && static_cast<DWORD>(now() - wakeStamp) < wakeAfter; }
 
 std::string hex(UINT64 value) {
     char text[24];
@@ -159,22 +155,12 @@ void detach() {
     pluginEntry = nullptr;
 }
 
-bool isScriptRegistered() {
-    return registeredScript != nullptr;
-}
-bool isHandlerRegistered() {
-    return registeredHandler != nullptr;
-}
-const std::vector<std::string>& hostEvents() {
-    return events;
-}
+bool isScriptRegistered() { return registeredScript != nullptr; }
+bool isHandlerRegistered() { return registeredHandler != nullptr; }
+const std::vector<std::string>& hostEvents() { return events; }
 
-void startScript(ScriptMain script) {
-    createFiber(script);
-}
-void stopScript() {
-    destroyFiber();
-}
+void startScript(ScriptMain script) { createFiber(script); }
+void stopScript() { destroyFiber(); }
 
 // --- Frames --------------------------------------------------------------------
 
@@ -196,22 +182,14 @@ void runFor(DWORD milliseconds) {
     while (static_cast<DWORD>(now() - start) < milliseconds) runFrame();
 }
 
-void setRecording(bool on) {
-    recording = on;
-}
-bool isRecording() {
-    return recording;
-}
+void setRecording(bool on) { recording = on; }
+bool isRecording() { return recording; }
 
-const Frame& lastFrame() {
-    return finishedFrame;
-}
+const Frame& lastFrame() { return finishedFrame; }
 void setFrameObserver(std::function<void(const Frame&)> observer) {
     frameObserver = std::move(observer);
 }
-void setFrameTime(DWORD milliseconds) {
-    frameTime = milliseconds;
-}
+void setFrameTime(DWORD milliseconds) { frameTime = milliseconds; }
 
 // --- Keyboard ------------------------------------------------------------------
 
@@ -232,9 +210,7 @@ void keyUp(DWORD key) {
 
 // --- Protocol ------------------------------------------------------------------
 
-const std::vector<std::string>& protocolErrors() {
-    return errors;
-}
+const std::vector<std::string>& protocolErrors() { return errors; }
 
 const char* nativeName(UINT64 hash) {
     const NativeInfo* info = findNative(hash);
@@ -302,6 +278,12 @@ void reset() {
     std::memset(keysDown, 0, sizeof keysDown);
     frameObserver = nullptr;
     finishedFrame = Frame{};
+    // Room for the largest frame up front, so that a long run's heap stays flat.
+    for (Frame* frame : {&finishedFrame, &frameInProgress()}) {
+        frame->calls.reserve(512);
+        frame->texts.reserve(32);
+        frame->rects.reserve(32);
+    }
     callOpen = false;
     recording = true;
     setTick(1000000);

@@ -126,12 +126,8 @@ void yieldFiber() {
     if (stopping) throw ScriptStopped{};
 }
 
-bool isOnFiber() {
-    return onFiber;
-}
-bool hasFiber() {
-    return !scriptStack.empty();
-}
+bool isOnFiber() { return onFiber; }
+bool hasFiber() { return !scriptStack.empty(); }
 
 void destroyFiber() {
     if (scriptStack.empty()) return;

@@ -52,12 +52,8 @@ void yieldFiber() {
     if (stopping) throw ScriptStopped{};
 }
 
-bool isOnFiber() {
-    return onFiber;
-}
-bool hasFiber() {
-    return scriptFiber != nullptr;
-}
+bool isOnFiber() { return onFiber; }
+bool hasFiber() { return scriptFiber != nullptr; }
 
 void destroyFiber() {
     if (!scriptFiber) return;

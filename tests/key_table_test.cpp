@@ -6,12 +6,8 @@ namespace {
 
 using KeyTable = HostTest;
 
-void press(DWORD key) {
-    handleKeyboardMessage(key, 1, 0, FALSE, FALSE, FALSE, FALSE);
-}
-void release(DWORD key) {
-    handleKeyboardMessage(key, 1, 0, FALSE, FALSE, TRUE, TRUE);
-}
+void press(DWORD key) { handleKeyboardMessage(key, 1, 0, FALSE, FALSE, FALSE, FALSE); }
+void release(DWORD key) { handleKeyboardMessage(key, 1, 0, FALSE, FALSE, TRUE, TRUE); }
 
 TEST_F(KeyTable, StoresEveryFieldOfTheMessage) {
     sim::setTick(777);

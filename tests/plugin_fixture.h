@@ -9,25 +9,13 @@
 
 #include "clothing/slots.h"
 #include "host/script.h"
+#include "plugin_state.h"
 #include "input/key_table.h"
 #include "simhost/game.h"
 #include "simhost/screen.h"
 #include "simhost/simhost.h"
 #include "ui/menus.h"
 #include "ui/status_line.h"
-
-// The plug-in is linked into the test, so a new "load" puts its statics back
-// to their initial values by hand.
-inline void resetPluginState() {
-    for (DWORD key = 0; key < kKeyCount; ++key) clearKeyRecord(key);
-    statusMessage.clear();
-    statusUntil = 0;
-    statusShown = false;
-    currentSlotName = "Face";
-    currentSlotId = 0;
-    mainMenuIndex = 0;
-    clothingMenuIndex = 0;
-}
 
 class HostTest : public ::testing::Test {
   protected:

@@ -118,9 +118,7 @@ bool selectClothingRow(std::int32_t row) {
 
 } // namespace
 
-void runMainMenu() {
-    runMenu("Drapelle", kMainRows, 2, mainMenuIndex, selectMainRow);
-}
+void runMainMenu() { runMenu("Drapelle", kMainRows, 2, mainMenuIndex, selectMainRow); }
 
 void runClothingMenu() {
     runMenu("Clothing Menu", kClothingRows, 5, clothingMenuIndex, selectClothingRow);

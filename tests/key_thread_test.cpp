@@ -1,0 +1,48 @@
+#include <atomic>
+#include <random>
+#include <thread>
+
+#include "frame_shape.h"
+#include "plugin_fixture.h"
+
+namespace {
+
+using KeyboardThreads = PluginTest;
+
+// The host may deliver keys on other threads than the script's: two threads
+// hammer the registered handler while the script runs its frames, polling,
+// consuming taps and acting on menus. Under ThreadSanitizer any unsynchronised
+// access fails the run.
+TEST_F(KeyboardThreads, HandlerHammeredFromTwoThreadsWhileTheScriptRuns) {
+    std::atomic<bool> done{false};
+    std::atomic<long> delivered{0};
+    auto hammer = [&](unsigned seed) {
+        const DWORD keys[] = {kKeyF9, kKeyNumpad5, kKeyNumpad0, kKeyBackspace,
+                              kKeyNumpad8, kKeyNumpad2, 0x41, 300};
+        std::mt19937 random(seed);
+        while (!done.load()) {
+            const DWORD key = keys[random() % 8];
+            const BOOL up = random() % 2;
+            sim::sendKeyMessage(key, random() % 2, up, up);
+            delivered.fetch_add(1);
+            std::this_thread::yield();
+        }
+    };
+    std::thread first(hammer, 1u);
+    std::thread second(hammer, 2u);
+    long drawn = 0;
+    for (int frame = 0; frame < 20000; ++frame) {
+        sim::runFrame();
+        drawn += !sim::lastFrame().rects.empty();
+        ASSERT_EQ(checkFrameShape(sim::lastFrame(), FrameContext{}), "") << frame;
+    }
+    done = true;
+    first.join();
+    second.join();
+    EXPECT_GT(delivered.load(), 1000);
+    EXPECT_GT(drawn, 0) << "the keys from the other threads opened the menu";
+    EXPECT_TRUE(mainMenuIndex >= 0 && mainMenuIndex < 2);
+    EXPECT_TRUE(clothingMenuIndex >= 0 && clothingMenuIndex < 5);
+}
+
+} // namespace
