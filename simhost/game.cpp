@@ -1,5 +1,9 @@
 #include "simhost/game.h"
 
+#ifdef DRAPELLE_HAVE_RENDER
+#include "simhost/render.h"
+#endif
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -179,6 +183,13 @@ const NativeInfo kNatives[] = {
 
 Game& game() { return theGame; }
 
+const char* componentName(std::int32_t id) {
+    static const char* const names[12] = {"Face",        "Head",  "Hair",     "Torso",
+                                          "Legs",        "Hands", "Feet",     "Eyes",
+                                          "Accessories", "Tasks", "Textures", "Torso2"};
+    return id >= 0 && id < 12 ? names[id] : "component";
+}
+
 void resetGame() {
     theGame = Game{};
     // A plausible wardrobe: a few components with many drawables, some with one.
@@ -214,10 +225,14 @@ std::int32_t textureCountOf(std::int32_t component, std::int32_t drawable) {
     return counts[static_cast<std::size_t>(drawable)];
 }
 
-// Lines of a text that fill the wrap width with characters half as wide as
-// they are tall; enough to tell a long caption from a short one.
+// Lines of a text: the renderer's layout where there are fonts, otherwise
+// characters half as wide as they are tall filling the wrap width.
 std::int32_t countLines(const TextItem& text) {
     if (theGame.forcedLineCount >= 0) return theGame.forcedLineCount;
+#ifdef DRAPELLE_HAVE_RENDER
+    // The renderer's own layout, so that the count is the lines it draws.
+    if (haveFonts()) return layoutLineCount(text, theGame.screenWidth, theGame.screenHeight);
+#endif
     if (text.text.empty()) return 0;
     const float aspect =
         theGame.screenWidth > 0 && theGame.screenHeight > 0

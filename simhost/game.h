@@ -40,6 +40,8 @@ struct Game {
 };
 
 Game& game();
+// What the game calls component `id` (0 to 11), or "component".
+const char* componentName(std::int32_t id);
 // The catalogue every fresh game starts with: twelve components.
 void resetGame();
 // A ped's variation of a component: what was set, else the catalogue's default.

@@ -5,6 +5,9 @@
 #include <cstring>
 
 #include "simhost/game.h"
+#ifdef DRAPELLE_HAVE_RENDER
+#include "simhost/render.h"
+#endif
 #include "simhost/script_fiber.h"
 #include "simhost/simhost.h"
 
@@ -289,6 +292,10 @@ void reset() {
     setTick(1000000);
     resetGame();
     beginFrame();
+#ifdef DRAPELLE_HAVE_RENDER
+    std::string fontError;
+    loadFonts(fontError); // without fonts, line counts fall back to an estimate
+#endif
 }
 
 } // namespace sim

@@ -18,9 +18,6 @@ const std::map<std::string, DWORD> kKeyNames = {
     {"F9", 0x78},   {"Num0", 0x60}, {"Num2", 0x62},      {"Num5", 0x65},
     {"Num8", 0x68}, {"Num4", 0x64}, {"Backspace", 0x08}, {"Escape", 0x1B}};
 
-const char* const kSlotNames[12] = {"Face", "Head", "Hair",        "Torso", "Legs",     "Hands",
-                                    "Feet", "Eyes", "Accessories", "Tasks", "Textures", "Torso2"};
-
 bool parseNumber(const std::string& word, long long& value) {
     if (word.empty()) return false;
     char* end = nullptr;
@@ -132,7 +129,7 @@ std::string describeCharacter() {
         if (now == standard) continue;
         char part[96];
         std::snprintf(part, sizeof part, "%s%s drawable %d texture %d palette %d",
-                      text.empty() ? "" : "; ", kSlotNames[id], now.drawable, now.texture,
+                      text.empty() ? "" : "; ", componentName(id), now.drawable, now.texture,
                       now.palette);
         text += part;
     }
@@ -252,8 +249,9 @@ bool checkExpectation(const ScenarioEvent& event, std::ostream& out) {
     return false;
 }
 
-int playScenario(const Scenario& scenario, std::ostream& out) {
+int playScenario(const Scenario& scenario, std::ostream& out, const KeyMoment& onKeyMoment) {
     int failures = 0;
+    std::string lastEvent = "start"; // what happened last, to caption a key moment
     const DWORD start = now();
     DWORD last = 0;
     for (const ScenarioEvent& event : scenario.events) last = std::max(last, event.at);
@@ -277,6 +275,7 @@ int playScenario(const Scenario& scenario, std::ostream& out) {
                     << event.text << "\"\n";
             else
                 out << formatTime(elapsed) << "  " << event.text << '\n';
+            if (event.kind != EventKind::Note && !expectation) lastEvent = event.text;
             if (event.kind == EventKind::End) ended = true;
             if (expectation) failures += !checkExpectation(event, out);
             applyEvent(event);
@@ -285,8 +284,11 @@ int playScenario(const Scenario& scenario, std::ostream& out) {
         runFrame();
         const std::string screen = screenLine(lastFrame());
         const std::string character = describeCharacter();
-        if (screen != shownScreen)
+        if (screen != shownScreen) {
             printScreen(lastFrame(), out << formatTime(lastFrame().tick - start) << "  screen:\n");
+            if (onKeyMoment)
+                onKeyMoment(lastFrame(), formatTime(lastFrame().tick - start) + " " + lastEvent);
+        }
         if (character != shownCharacter)
             out << formatTime(lastFrame().tick - start) << "  character: " << character << '\n';
         shownScreen = screen;

@@ -2,11 +2,13 @@
 // played against the plug-in with a readable transcript.
 #pragma once
 
+#include <functional>
 #include <iosfwd>
 #include <string>
 #include <vector>
 
 #include "host/platform.h"
+#include "simhost/simhost.h"
 
 namespace sim {
 
@@ -48,6 +50,9 @@ const char* builtInScenario();
 // each event, and the screen and the character whenever they change. An
 // expectation is checked against the last frame drawn before its time; the
 // result is the number of expectations that failed.
-int playScenario(const Scenario& scenario, std::ostream& out);
+// `onKeyMoment`, when given, sees every frame whose screen differs from the
+// one before, with a caption: the time and the last event.
+using KeyMoment = std::function<void(const Frame&, const std::string& caption)>;
+int playScenario(const Scenario& scenario, std::ostream& out, const KeyMoment& onKeyMoment = {});
 
 } // namespace sim

@@ -1,11 +1,15 @@
 // drapelle-sim: plays a scenario against Drapelle in the stand-in host and
 // prints what the player would see.
+#include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <sstream>
+#include <vector>
 
 #include "host/script.h"
+#include "simhost/render.h"
 #include "simhost/scenario.h"
 #include "simhost/simhost.h"
 
@@ -25,6 +29,8 @@ per line, "<ms from start> <action> [arguments]"; '#' starts a comment:
 Keys: F9 Num0 Num2 Num4 Num5 Num8 Backspace Escape, or a code such as 0x41.
 
 Options:
+  --pictures DIR     also paint each key moment (every change of the screen) as
+                     a PNG in DIR, with one contact sheet of them all
   --frame-ms N       simulated length of a game frame (default 16)
   --print-scenario   print the built-in scenario and exit
   -h, --help         show this help and exit
@@ -38,10 +44,34 @@ int usageError(const std::string& message) {
     return 2;
 }
 
+// The key moments as numbered PNGs and a contact sheet of them all.
+bool writePictures(const std::string& folder, const std::vector<sim::Image>& moments,
+                   const std::vector<std::string>& captions) {
+    std::error_code made;
+    std::filesystem::create_directories(folder, made);
+    std::string error;
+    for (std::size_t i = 0; i < moments.size(); ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "frame-%02zu.png", i + 1);
+        if (!sim::writePng(moments[i], folder + "/" + name, error)) {
+            std::cerr << "drapelle-sim: " << error << '\n';
+            return false;
+        }
+    }
+    const std::string sheet = folder + "/contact-sheet.png";
+    if (!sim::writePng(sim::contactSheet(moments, captions, 4, 400), sheet, error)) {
+        std::cerr << "drapelle-sim: " << error << '\n';
+        return false;
+    }
+    std::cout << "\npictures: " << moments.size() << " key moments as " << folder
+              << "/frame-NN.png, all of them in " << sheet << '\n';
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    std::string path;
+    std::string path, pictures;
     DWORD frameMs = 16;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -53,7 +83,10 @@ int main(int argc, char** argv) {
             std::cout << sim::builtInScenario();
             return 0;
         }
-        if (arg == "--frame-ms") {
+        if (arg == "--pictures") {
+            if (i + 1 == argc) return usageError("--pictures needs a folder");
+            pictures = argv[++i];
+        } else if (arg == "--frame-ms") {
             if (i + 1 == argc) return usageError("--frame-ms needs a value");
             char* end = nullptr;
             const long value = std::strtol(argv[++i], &end, 10);
@@ -90,8 +123,23 @@ int main(int argc, char** argv) {
     sim::reset();
     sim::setFrameTime(frameMs);
     sim::attach(DllMain);
-    const int failures = sim::playScenario(scenario, std::cout);
+    std::string fontError;
+    if (!pictures.empty() && !sim::loadFonts(fontError)) {
+        std::cerr << "drapelle-sim: " << fontError << '\n';
+        return 2;
+    }
+    std::vector<sim::Image> moments;
+    std::vector<std::string> captions;
+    sim::KeyMoment keep;
+    if (!pictures.empty()) {
+        keep = [&](const sim::Frame& frame, const std::string& caption) {
+            moments.push_back(sim::renderFrame(frame));
+            captions.push_back(caption);
+        };
+    }
+    const int failures = sim::playScenario(scenario, std::cout, keep);
     sim::detach();
+    if (!pictures.empty() && !writePictures(pictures, moments, captions)) return 2;
     if (failures > 0) {
         std::cerr << "drapelle-sim: " << failures << " expectation(s) failed\n";
         return 1;

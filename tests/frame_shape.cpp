@@ -13,13 +13,11 @@ const std::vector<std::string> kRowCalls = {
     "beginTextLineCount", "addPlainText",      "finishLineCount",   "characterHeight",
     "drawRectangle"};
 const std::vector<std::string> kStatusCalls = {
-    "setTextFont",       "setTextScale", "setTextColour",    "setTextWrap",
-    "setTextCentred",    "setTextDropShadow", "setTextEdge", "beginTextDisplay",
-    "addPlainText",      "drawPendingText"};
-const std::vector<std::string> kActionCalls = {"playerPed",        "pedDrawable",
-                                               "pedTexture",       "pedDrawableCount",
-                                               "pedTextureCount",  "setPedVariation",
-                                               "setPedDefaultVariation"};
+    "setTextFont",       "setTextScale", "setTextColour",    "setTextWrap",  "setTextCentred",
+    "setTextDropShadow", "setTextEdge",  "beginTextDisplay", "addPlainText", "drawPendingText"};
+const std::vector<std::string> kActionCalls = {
+    "playerPed",       "pedDrawable",           "pedTexture", "pedDrawableCount", "pedTextureCount",
+    "setPedVariation", "setPedDefaultVariation"};
 
 bool matchesAt(const std::vector<std::string>& names, std::size_t at,
                const std::vector<std::string>& pattern) {

@@ -17,8 +17,8 @@ TEST_F(KeyboardThreads, HandlerHammeredFromTwoThreadsWhileTheScriptRuns) {
     std::atomic<bool> done{false};
     std::atomic<long> delivered{0};
     auto hammer = [&](unsigned seed) {
-        const DWORD keys[] = {kKeyF9, kKeyNumpad5, kKeyNumpad0, kKeyBackspace,
-                              kKeyNumpad8, kKeyNumpad2, 0x41, 300};
+        const DWORD keys[] = {kKeyF9,      kKeyNumpad5, kKeyNumpad0, kKeyBackspace,
+                              kKeyNumpad8, kKeyNumpad2, 0x41,        300};
         std::mt19937 random(seed);
         while (!done.load()) {
             const DWORD key = keys[random() % 8];

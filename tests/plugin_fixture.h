@@ -9,8 +9,8 @@
 
 #include "clothing/slots.h"
 #include "host/script.h"
-#include "plugin_state.h"
 #include "input/key_table.h"
+#include "plugin_state.h"
 #include "simhost/game.h"
 #include "simhost/screen.h"
 #include "simhost/simhost.h"

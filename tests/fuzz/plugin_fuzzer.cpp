@@ -16,7 +16,8 @@
 
 namespace {
 
-constexpr DWORD kKeys[] = {kKeyF9, kKeyNumpad5, kKeyNumpad0, kKeyBackspace, kKeyNumpad8, kKeyNumpad2};
+constexpr DWORD kKeys[] = {kKeyF9,        kKeyNumpad5, kKeyNumpad0,
+                           kKeyBackspace, kKeyNumpad8, kKeyNumpad2};
 bool wasHeld = false; // the character was dead or arrested in the previous frame
 bool attached = false;
 
@@ -67,37 +68,50 @@ std::int32_t anyCount(FuzzedDataProvider& input) {
 }
 
 DWORD anyKey(FuzzedDataProvider& input) {
-    return input.ConsumeIntegralInRange<int>(0, 3) > 0 ? kKeys[input.ConsumeIntegralInRange<int>(0, 5)]
-                                                       : input.ConsumeIntegral<DWORD>();
+    return input.ConsumeIntegralInRange<int>(0, 3) > 0
+               ? kKeys[input.ConsumeIntegralInRange<int>(0, 5)]
+               : input.ConsumeIntegral<DWORD>();
 }
 
 void step(FuzzedDataProvider& input) {
     sim::Game& game = sim::game();
     switch (input.ConsumeIntegralInRange<int>(0, 12)) {
     case 0:
-        sim::sendKeyMessage(anyKey(input), input.ConsumeIntegral<BOOL>(), input.ConsumeIntegral<BOOL>(),
-                            input.ConsumeIntegral<BOOL>());
+        sim::sendKeyMessage(anyKey(input), input.ConsumeIntegral<BOOL>(),
+                            input.ConsumeIntegral<BOOL>(), input.ConsumeIntegral<BOOL>());
         break;
-    case 1: sim::keyDown(anyKey(input)); break;
-    case 2: sim::keyUp(anyKey(input)); break;
-    case 3: sim::advance(input.ConsumeIntegral<DWORD>()); break;
+    case 1:
+        sim::keyDown(anyKey(input));
+        break;
+    case 2:
+        sim::keyUp(anyKey(input));
+        break;
+    case 3:
+        sim::advance(input.ConsumeIntegral<DWORD>());
+        break;
     case 4:
     case 5:
         for (int frames = input.ConsumeIntegralInRange<int>(1, 40); frames > 0; --frames)
             runCheckedFrame();
         break;
-    case 6: game.dead = input.ConsumeBool(); break;
-    case 7: game.arrested = input.ConsumeBool(); break;
+    case 6:
+        game.dead = input.ConsumeBool();
+        break;
+    case 7:
+        game.arrested = input.ConsumeBool();
+        break;
     case 8:
         game.screenWidth = anyCount(input);
         game.screenHeight = anyCount(input);
         break;
     case 9: {
-        const std::int32_t component =
-            input.ConsumeBool() ? input.ConsumeIntegralInRange<std::int32_t>(0, 11) : anyCount(input);
+        const std::int32_t component = input.ConsumeBool()
+                                           ? input.ConsumeIntegralInRange<std::int32_t>(0, 11)
+                                           : anyCount(input);
         sim::Component& entry = game.catalogue[component];
         entry.drawableCount = anyCount(input);
-        entry.textureCounts.assign(input.ConsumeIntegralInRange<std::size_t>(0, 4), anyCount(input));
+        entry.textureCounts.assign(input.ConsumeIntegralInRange<std::size_t>(0, 4),
+                                   anyCount(input));
         entry.otherTextureCount = anyCount(input);
         break;
     }
@@ -112,7 +126,9 @@ void step(FuzzedDataProvider& input) {
         if (input.ConsumeBool()) runCheckedFrame();
         load();
         break;
-    case 12: sim::setFrameTime(input.ConsumeIntegralInRange<DWORD>(0, 2000)); break;
+    case 12:
+        sim::setFrameTime(input.ConsumeIntegralInRange<DWORD>(0, 2000));
+        break;
     }
     checkState();
 }

@@ -1,0 +1,189 @@
+// drapelle-play: a window showing the stand-in scene and everything Drapelle
+// draws, driven by the real keyboard, frame by frame at about 60 per second.
+#include <SDL.h>
+
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+#include <string>
+
+#include "host/script.h"
+#include "simhost/game.h"
+#include "simhost/render.h"
+#include "simhost/simhost.h"
+
+namespace {
+
+const char* const kUsage = R"(Usage: drapelle-play [options]
+
+Opens a 1280 x 720 window with the stand-in game scene and runs Drapelle in it.
+The keyboard is the player's: F9 opens the menu, the numeric keypad moves (8, 2),
+selects (5) and goes back (0), Backspace goes back too. Resize the window to
+change the screen resolution the game reports.
+
+  F1      show or hide the character's clothing, slot by slot
+  F12     save a screenshot of the window (see --screenshots)
+  Escape  close the window (so does the window's close button)
+
+Options:
+  --screenshots DIR   where F12 saves shot-1.png, shot-2.png ... (default .)
+  -h, --help          show this help and exit
+)";
+
+// The Windows virtual-key code the host would deliver for an SDL key, or 0.
+DWORD virtualKeyFor(SDL_Keycode key) {
+    switch (key) {
+    case SDLK_F9:
+        return 0x78;
+    case SDLK_BACKSPACE:
+        return 0x08;
+    case SDLK_KP_0:
+        return 0x60;
+    case SDLK_KP_2:
+        return 0x62;
+    case SDLK_KP_4:
+        return 0x64;
+    case SDLK_KP_5:
+        return 0x65;
+    case SDLK_KP_6:
+        return 0x66;
+    case SDLK_KP_8:
+        return 0x68;
+    case SDLK_RETURN:
+        return 0x0D;
+    case SDLK_SPACE:
+        return 0x20;
+    default:
+        break;
+    }
+    if (key >= SDLK_a && key <= SDLK_z) return static_cast<DWORD>('A' + (key - SDLK_a));
+    if (key >= SDLK_0 && key <= SDLK_9) return static_cast<DWORD>('0' + (key - SDLK_0));
+    return 0;
+}
+
+std::string clothingOverlay() {
+    const sim::Game& world = sim::game();
+    std::string text = "Character " + std::to_string(world.playerPed) + "  (F1 hides)";
+    for (std::int32_t id = 0; id < 12; ++id) {
+        const sim::Variation now = sim::variationOf(world.playerPed, id);
+        char line[96];
+        std::snprintf(line, sizeof line, "\n%s: drawable %d, texture %d, palette %d",
+                      sim::componentName(id), now.drawable, now.texture, now.palette);
+        text += line;
+    }
+    return text + "\nscreen " + std::to_string(world.screenWidth) + " x " +
+           std::to_string(world.screenHeight);
+}
+
+bool saveScreenshot(SDL_Renderer* renderer, int width, int height, const std::string& path) {
+    sim::Image shot{width, height,
+                    std::vector<std::uint8_t>(static_cast<std::size_t>(width) * height * 4)};
+    if (SDL_RenderReadPixels(renderer, nullptr, SDL_PIXELFORMAT_ABGR8888, shot.rgba.data(),
+                             width * 4) != 0) {
+        std::cerr << "drapelle-play: cannot read the window: " << SDL_GetError() << '\n';
+        return false;
+    }
+    std::string error;
+    if (!sim::writePng(shot, path, error)) {
+        std::cerr << "drapelle-play: " << error << '\n';
+        return false;
+    }
+    std::cout << "screenshot: " << path << std::endl;
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::string shots = ".";
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "-h" || arg == "--help") {
+            std::cout << kUsage;
+            return 0;
+        }
+        if (arg == "--screenshots" && i + 1 < argc) {
+            shots = argv[++i];
+        } else {
+            std::cerr << "drapelle-play: unknown option '" << arg
+                      << "'\nTry 'drapelle-play --help'.\n";
+            return 2;
+        }
+    }
+    std::string error;
+    if (!sim::loadFonts(error)) {
+        std::cerr << "drapelle-play: " << error << '\n';
+        return 1;
+    }
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+        std::cerr << "drapelle-play: " << SDL_GetError() << '\n';
+        return 1;
+    }
+    SDL_Window* window = SDL_CreateWindow("Drapelle preview", SDL_WINDOWPOS_CENTERED,
+                                          SDL_WINDOWPOS_CENTERED, 1280, 720, SDL_WINDOW_RESIZABLE);
+    SDL_Renderer* renderer =
+        window ? SDL_CreateRenderer(window, -1, SDL_RENDERER_PRESENTVSYNC) : nullptr;
+    if (!renderer) {
+        std::cerr << "drapelle-play: " << SDL_GetError() << '\n';
+        SDL_Quit();
+        return 1;
+    }
+    SDL_Texture* texture = nullptr;
+    int textureWidth = 0, textureHeight = 0;
+
+    sim::reset();
+    sim::setFrameTime(0); // the clock follows real time instead
+    sim::attach(DllMain);
+    bool overlay = false, running = true;
+    int shotCount = 0;
+    Uint32 last = SDL_GetTicks();
+    while (running) {
+        SDL_Event event;
+        bool shoot = false;
+        while (SDL_PollEvent(&event)) {
+            if (event.type == SDL_QUIT) running = false;
+            if (event.type == SDL_KEYDOWN || event.type == SDL_KEYUP) {
+                const SDL_Keycode key = event.key.keysym.sym;
+                const bool down = event.type == SDL_KEYDOWN;
+                if (down && key == SDLK_ESCAPE) running = false;
+                if (down && key == SDLK_F1 && !event.key.repeat) overlay = !overlay;
+                if (down && key == SDLK_F12 && !event.key.repeat) shoot = true;
+                if (const DWORD vk = virtualKeyFor(key)) down ? sim::keyDown(vk) : sim::keyUp(vk);
+            }
+        }
+        int width = 0, height = 0;
+        SDL_GetRendererOutputSize(renderer, &width, &height);
+        sim::game().screenWidth = width;
+        sim::game().screenHeight = height;
+
+        const Uint32 now = SDL_GetTicks();
+        sim::advance(now - last);
+        last = now;
+        sim::runFrame();
+
+        sim::Image image = sim::renderFrame(sim::lastFrame());
+        if (overlay) sim::drawOverlayText(image, clothingOverlay(), width - 430, 20, 18);
+        if (!texture || width != textureWidth || height != textureHeight) {
+            if (texture) SDL_DestroyTexture(texture);
+            texture = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ABGR8888,
+                                        SDL_TEXTUREACCESS_STREAMING, image.width, image.height);
+            textureWidth = width;
+            textureHeight = height;
+        }
+        SDL_UpdateTexture(texture, nullptr, image.rgba.data(), image.width * 4);
+        SDL_RenderClear(renderer);
+        SDL_RenderCopy(renderer, texture, nullptr, nullptr);
+        if (shoot)
+            saveScreenshot(renderer, width, height,
+                           shots + "/shot-" + std::to_string(++shotCount) + ".png");
+        SDL_RenderPresent(renderer);
+        const Uint32 spent = SDL_GetTicks() - now;
+        if (spent < 16) SDL_Delay(16 - spent); // about 60 frames a second without vsync too
+    }
+    sim::detach();
+    if (texture) SDL_DestroyTexture(texture);
+    SDL_DestroyRenderer(renderer);
+    SDL_DestroyWindow(window);
+    SDL_Quit();
+    return sim::protocolErrors().empty() ? 0 : 1;
+}

@@ -1,0 +1,169 @@
+#include <cstdlib>
+
+#include "host/natives.h"
+#include "plugin_fixture.h"
+#include "simhost/render.h"
+
+namespace {
+
+bool near(const std::uint8_t* pixel, sim::Rgba colour) {
+    return std::abs(pixel[0] - colour.r) < 12 && std::abs(pixel[1] - colour.g) < 12 &&
+           std::abs(pixel[2] - colour.b) < 12;
+}
+
+// Pixels in a band that are far from the box colour: the caption's strokes.
+int inkIn(const sim::Image& image, int x0, int x1, int y0, int y1, sim::Rgba box) {
+    int ink = 0;
+    for (int y = y0; y < y1; ++y) {
+        for (int x = x0; x < x1; ++x) {
+            const std::uint8_t* pixel = image.at(x, y);
+            ink += std::abs(pixel[0] - box.r) + std::abs(pixel[1] - box.g) +
+                       std::abs(pixel[2] - box.b) >
+                   200;
+        }
+    }
+    return ink;
+}
+
+const sim::Rgba kBlack{0, 0, 0, 255}, kSlate{70, 95, 95, 255}, kPaleGreen{218, 242, 216, 255};
+
+class Render : public PluginTest {
+  protected:
+    void SetUp() override {
+        PluginTest::SetUp();
+        std::string error;
+        ASSERT_TRUE(sim::loadFonts(error)) << error;
+    }
+};
+
+// The clothing menu with row 2 highlighted and a status line, painted at
+// 1280 x 720: every box where the layout puts it, in its colour, with its
+// caption inside, and the status line near the bottom.
+TEST_F(Render, ClothingMenuFrameHasItsBoxesAndTexts) {
+    sim::runFrame();
+    sim::keyDown(kKeyF9);
+    sim::keyUp(kKeyF9);
+    sim::runFrames(12);
+    sim::keyDown(kKeyNumpad5);
+    sim::runFrames(2);
+    sim::keyUp(kKeyNumpad5);
+    sim::runFrames(12);
+    for (int move = 0; move < 2; ++move) {
+        sim::keyDown(kKeyNumpad2);
+        sim::runFrames(2);
+        sim::keyUp(kKeyNumpad2);
+        sim::runFrames(12);
+    }
+    showStatus(" [Face]: 3,(10),0,(2)");
+    sim::runFrame();
+    const sim::Image image = sim::renderFrame(sim::lastFrame());
+    ASSERT_EQ(image.width, 1280);
+    ASSERT_EQ(image.height, 720);
+
+    // Title: black, 250 wide, from y 20 (18 plus the 2-pixel offset).
+    EXPECT_TRUE(near(image.at(245, 22), kBlack));
+    EXPECT_TRUE(near(image.at(2, 22), kBlack));
+    EXPECT_FALSE(near(image.at(251, 22), kBlack));
+    EXPECT_FALSE(near(image.at(245, 17), kBlack));
+    EXPECT_GT(inkIn(image, 5, 240, 30, 55, kBlack), 100) << "the title's caption";
+
+    // Plain rows: slate, 250 wide; each overlaps the next by a few pixels, so
+    // look below the one drawn over its top.
+    for (int row : {0, 1, 3, 4}) {
+        const int top = 60 + 36 * row + 2;
+        EXPECT_TRUE(near(image.at(249, top + 8), kSlate)) << row;
+        EXPECT_FALSE(near(image.at(250, top + 8), kSlate)) << row;
+        EXPECT_GT(inkIn(image, 9, 240, top + 9, top + 27, kSlate), 50) << "caption of row " << row;
+    }
+    const int highlightTop = 56 + 36 * 2 + 2;
+    EXPECT_TRUE(near(image.at(250, highlightTop + 2), kPaleGreen));
+    EXPECT_FALSE(near(image.at(251, highlightTop + 2), kPaleGreen));
+    EXPECT_FALSE(near(image.at(250, highlightTop - 2), kPaleGreen));
+    EXPECT_GT(inkIn(image, 7, 240, highlightTop + 10, highlightTop + 30, kPaleGreen), 50);
+
+    // The status line: white strokes with a dark outline, centred at 0.9.
+    int white = 0, left = 1280, right = 0;
+    for (int y = 648; y < 690; ++y) {
+        for (int x = 0; x < 1280; ++x) {
+            if (near(image.at(x, y), {255, 255, 255, 255})) {
+                ++white;
+                left = std::min(left, x);
+                right = std::max(right, x);
+            }
+        }
+    }
+    EXPECT_GT(white, 100);
+    EXPECT_NEAR((left + right) / 2, 640, 12) << "centred";
+}
+
+// The line-count native reports the lines the renderer draws: a long text in
+// a narrow wrap counted through the natives, then drawn and read back as
+// bands of text rows.
+TEST_F(Render, LineCountAgreesWithTheLinesDrawn) {
+    const std::string text = "Drapelle lets you inspect and change your character's clothing from "
+                             "an in-game keypad menu, slot by slot, with every step shown.";
+    auto style = [] {
+        setTextFont(0);
+        setTextScale(0.0f, 0.5f);
+        setTextColour(255, 255, 255, 255);
+        setTextWrap(0.3f, 0.7f);
+        setTextCentred(true);
+    };
+    sim::beginFrame();
+    style();
+    beginTextLineCount("STRING");
+    addPlainText(text.c_str());
+    const int counted = finishLineCount(0.5f, 0.2f);
+    style();
+    beginTextDisplay("STRING");
+    addPlainText(text.c_str());
+    drawPendingText(0.5f, 0.2f);
+    const sim::Image image = sim::renderFrame(sim::frameInProgress());
+
+    int bands = 0, left = 1280, right = 0;
+    bool inBand = false;
+    for (int y = 100; y < 720; ++y) {
+        bool ink = false;
+        for (int x = 0; x < 1280; ++x) {
+            if (near(image.at(x, y), {255, 255, 255, 255})) {
+                ink = true;
+                left = std::min(left, x);
+                right = std::max(right, x);
+            }
+        }
+        bands += ink && !inBand;
+        inBand = ink;
+    }
+    EXPECT_GE(counted, 3);
+    EXPECT_EQ(bands, counted);
+    EXPECT_GE(left, static_cast<int>(0.3 * 1280) - 2) << "inside the wrap bounds";
+    EXPECT_LE(right, static_cast<int>(0.7 * 1280) + 2);
+}
+
+// The character height the game reports is the height of a drawn line.
+TEST_F(Render, CharacterHeightIsTheLineSpacingDrawn) {
+    const float height = characterHeight(0.5f, 0);
+    sim::game().forcedLineCount = -1;
+    EXPECT_NEAR(height * 720, 25.2f, 0.01f);
+    sim::beginFrame();
+    setTextFont(0);
+    setTextScale(0.0f, 0.5f);
+    setTextColour(255, 255, 255, 255);
+    setTextWrap(0.0f, 0.07f); // room for one word a line
+    beginTextDisplay("STRING");
+    addPlainText("HHHH HHHH");
+    drawPendingText(0.0f, 0.1f);
+    const sim::Image image = sim::renderFrame(sim::frameInProgress());
+    std::vector<int> tops;
+    bool inBand = false;
+    for (int y = 60; y < 200; ++y) {
+        bool ink = false;
+        for (int x = 0; x < 256; ++x) ink |= near(image.at(x, y), {255, 255, 255, 255});
+        if (ink && !inBand) tops.push_back(y);
+        inBand = ink;
+    }
+    ASSERT_EQ(tops.size(), 2u) << "two lines";
+    EXPECT_NEAR(tops[1] - tops[0], height * 720, 1.0);
+}
+
+} // namespace
