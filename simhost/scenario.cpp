@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <fstream>
 #include <istream>
 #include <map>
 #include <ostream>
@@ -204,6 +205,19 @@ bool parseScenario(std::istream& in, const std::string& name, Scenario& scenario
                      [](const ScenarioEvent& a, const ScenarioEvent& b) { return a.at < b.at; });
     scenario.events = std::move(events);
     return true;
+}
+
+bool loadScenario(const std::string& path, Scenario& scenario, std::string& error) {
+    if (path.empty()) {
+        std::istringstream text(builtInScenario());
+        return parseScenario(text, "built-in", scenario, error);
+    }
+    std::ifstream file(path);
+    if (!file) {
+        error = "cannot read " + path;
+        return false;
+    }
+    return parseScenario(file, path, scenario, error);
 }
 
 const char* builtInScenario() {

@@ -42,6 +42,9 @@ struct Scenario {
 bool parseScenario(std::istream& in, const std::string& name, Scenario& scenario,
                    std::string& error);
 
+// Reads the scenario file at `path`, or the built-in one when `path` is empty.
+bool loadScenario(const std::string& path, Scenario& scenario, std::string& error);
+
 // The scenario the demo plays: every row of both menus, a wrap of a drawable
 // and of a texture, the default look, and out again.
 const char* builtInScenario();

@@ -104,20 +104,9 @@ int main(int argc, char** argv) {
 
     sim::Scenario scenario;
     std::string error;
-    if (path.empty()) {
-        std::istringstream text(sim::builtInScenario());
-        sim::parseScenario(text, "built-in", scenario, error);
-    } else {
-        std::ifstream file(path);
-        if (!file) {
-            std::cerr << "drapelle-sim: cannot read " << path << ": " << std::strerror(errno)
-                      << '\n';
-            return 2;
-        }
-        if (!sim::parseScenario(file, path, scenario, error)) {
-            std::cerr << "drapelle-sim: " << error << '\n';
-            return 2;
-        }
+    if (!sim::loadScenario(path, scenario, error)) {
+        std::cerr << "drapelle-sim: " << error << '\n';
+        return 2;
     }
 
     sim::reset();

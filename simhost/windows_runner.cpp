@@ -143,19 +143,9 @@ extern "C" __declspec(dllexport) int drapelleRunnerMain(int argc, char** argv) {
 
     Scenario scenario;
     std::string error;
-    if (path.empty()) {
-        std::istringstream text(builtInScenario());
-        parseScenario(text, "built-in", scenario, error);
-    } else {
-        std::ifstream file(path);
-        if (!file) {
-            std::cerr << "drapelle-runner: cannot read " << path << '\n';
-            return 2;
-        }
-        if (!parseScenario(file, path, scenario, error)) {
-            std::cerr << "drapelle-runner: " << error << '\n';
-            return 2;
-        }
+    if (!loadScenario(path, scenario, error)) {
+        std::cerr << "drapelle-runner: " << error << '\n';
+        return 2;
     }
 
     int failed = 0;
