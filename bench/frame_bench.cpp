@@ -6,6 +6,9 @@
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
 #include <map>
 #include <new>
 
@@ -56,8 +59,12 @@ class RatioReporter : public benchmark::ConsoleReporter {
   public:
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
+        // The median of the repetitions: this machine's neighbours make single
+        // runs swing by tens of percent.
         for (const Run& run : runs) {
-            if (run.run_type != Run::RT_Iteration) continue;
+            const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+            const bool single = run.run_type == Run::RT_Iteration && run.repetitions <= 1;
+            if (!median && !single) continue;
             const double perFrame = run.GetAdjustedRealTime();
             (run.benchmark_name().rfind("frame", 0) == 0 ? frames : floors)[run.report_label] =
                 perFrame;
@@ -81,8 +88,22 @@ class RatioReporter : public benchmark::ConsoleReporter {
 
 int main(int argc, char** argv) {
     registerPairs();
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    // Repeated and interleaved unless the command line says otherwise, so that
+    // a frame and its floor see the same moments of a noisy machine.
+    std::vector<char*> args(argv, argv + argc);
+    char repetitions[] = "--benchmark_repetitions=15";
+    char interleave[] = "--benchmark_enable_random_interleaving=true";
+    char aggregates[] = "--benchmark_report_aggregates_only=true";
+    char minTime[] = "--benchmark_min_time=0.2";
+    for (char* option : {repetitions, interleave, aggregates, minTime}) {
+        const std::string name(option, std::strchr(option, '=') + 1);
+        bool given = false;
+        for (int i = 1; i < argc; ++i) given |= std::strncmp(argv[i], name.c_str(), name.size()) == 0;
+        if (!given) args.insert(args.begin() + 1, option);
+    }
+    int count = static_cast<int>(args.size());
+    benchmark::Initialize(&count, args.data());
+    if (benchmark::ReportUnrecognizedArguments(count, args.data())) return 1;
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
