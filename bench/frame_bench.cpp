@@ -95,7 +95,8 @@ int main(int argc, char** argv) {
     char interleave[] = "--benchmark_enable_random_interleaving=true";
     char aggregates[] = "--benchmark_report_aggregates_only=true";
     char minTime[] = "--benchmark_min_time=0.2";
-    for (char* option : {repetitions, interleave, aggregates, minTime}) {
+    char plain[] = "--benchmark_color=false";
+    for (char* option : {repetitions, interleave, aggregates, minTime, plain}) {
         const std::string name(option, std::strchr(option, '=') + 1);
         bool given = false;
         for (int i = 1; i < argc; ++i) given |= std::strncmp(argv[i], name.c_str(), name.size()) == 0;
