@@ -19,8 +19,8 @@ void screenResolution(std::int32_t* width, std::int32_t* height) {
 
 void setTextFont(std::int32_t font) { invokeNative(0x66E0276CC5F6B9DA, font); }
 
-void setTextScale(float unusedScale, float scale) {
-    invokeNative(0x07C837F9A01C34C9, unusedScale, scale);
+void setTextScale(float firstScale, float scale) {
+    invokeNative(0x07C837F9A01C34C9, firstScale, scale);
 }
 
 void setTextColour(std::int32_t r, std::int32_t g, std::int32_t b, std::int32_t a) {

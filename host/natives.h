@@ -14,8 +14,8 @@ bool isPlayerBeingArrested(std::int32_t player, bool atArresting);
 // Screen and text output.
 void screenResolution(std::int32_t* width, std::int32_t* height);
 void setTextFont(std::int32_t font);
-// The game reads only the second value; menu rows pass 0.0 before it.
-void setTextScale(float unusedScale, float scale);
+// Menu rows pass 0.0 and their scale; the status line passes its scale twice.
+void setTextScale(float firstScale, float scale);
 void setTextColour(std::int32_t r, std::int32_t g, std::int32_t b, std::int32_t a);
 void setTextWrap(float left, float right);
 void setTextCentred(bool centred);
