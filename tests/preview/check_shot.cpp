@@ -1,9 +1,11 @@
-// check_shot PNG: reads a 1280 x 720 screenshot of the preview and says what
-// menu it shows: "no menu" or "menu, row N highlighted", by the colours of
-// the boxes at the places the menu's layout puts them.
+// check_shot PNG [WIDTHxHEIGHT]: reads a screenshot of the preview and says
+// what menu it shows: "no menu" or "menu, row N highlighted", by the colours
+// of the boxes at the places the menu's layout puts them. The layout is in
+// pixels of the actual screen, so those places are the same at every size.
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "simhost/render.h"
 
@@ -17,8 +19,8 @@ bool near(const std::uint8_t* pixel, int r, int g, int b) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: check_shot PNG\n");
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "usage: check_shot PNG [WIDTHxHEIGHT]\n");
         return 2;
     }
     sim::Image shot;
@@ -27,8 +29,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "check_shot: %s\n", error.c_str());
         return 2;
     }
-    if (shot.width != 1280 || shot.height != 720) {
-        std::fprintf(stderr, "check_shot: %dx%d, not 1280x720\n", shot.width, shot.height);
+    const std::string size = std::to_string(shot.width) + "x" + std::to_string(shot.height);
+    const std::string expected = argc == 3 ? argv[2] : "1280x720";
+    if (size != expected) {
+        std::fprintf(stderr, "check_shot: %s, not %s\n", size.c_str(), expected.c_str());
         return 2;
     }
     // The title's black box, right of its caption, inside its top inset.
