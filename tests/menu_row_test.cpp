@@ -28,11 +28,14 @@ struct Style {
     const char* box;
 };
 
-// One row at 1024 x 512 with 250/9/60/9 layout and one line: the whole native
-// sequence, positions worked out as the layout rules state them.
-std::vector<std::string> rowSequence(const std::string& caption, const Style& style) {
-    const float rw = 1.0f / 1024.0f, rh = 1.0f / 512.0f;
-    const float w = rw * 250.0f, t = rh * 60.0f, x = rw * 9.0f, p = rh * 9.0f;
+// One row of one line with the layout of row 1 (250, 9, 96, 9): the whole
+// native sequence, positions worked out as the layout rules state them, in
+// their order (at 1024 x 512 and 1600 x 900 another order of the sums gives
+// another caption y, box height or box centre).
+std::vector<std::string> rowSequence(const std::string& caption, const Style& style, int width,
+                                     int height) {
+    const float rw = 1.0f / static_cast<float>(width), rh = 1.0f / static_cast<float>(height);
+    const float w = rw * 250.0f, t = rh * 96.0f, x = rw * 9.0f, p = rh * 9.0f;
     const float y = ((t + 0.00278f) + p) - 0.005f;
     const float c = style.scale * 0.07f;
     const float h = ((1.0f * c) + (p * 2.0f)) + 0.005f;
@@ -57,21 +60,24 @@ std::vector<std::string> rowSequence(const std::string& caption, const Style& st
 }
 
 TEST_F(MenuRow, EachStyleMakesTheWholeSequenceOf21Calls) {
-    sim::game().screenWidth = 1024;
-    sim::game().screenHeight = 512;
     sim::game().forcedLineCount = 1;
     const Style plain{0, 0.35f, "255, 255, 255", "70, 95, 95"};
     const Style active{0, 0.4f, "0, 0, 0", "218, 242, 216"};
     const Style title{1, 0.5f, "255, 255, 255", "0, 0, 0"};
     const Style both{1, 0.5f, "0, 0, 0", "0, 0, 0"};
-    EXPECT_EQ(sim::describeCalls(draw("Close Menu", 250, 9, 60, 9, 0, 0)),
-              rowSequence("Close Menu", plain));
-    EXPECT_EQ(sim::describeCalls(draw("Default Skin", 250, 9, 60, 9, 1, 0)),
-              rowSequence("Default Skin", active));
-    // The title's caption is drawn in font 1 but its box is sized by font 0.
-    EXPECT_EQ(sim::describeCalls(draw("Drapelle", 250, 9, 60, 9, 0, 1)),
-              rowSequence("Drapelle", title));
-    EXPECT_EQ(sim::describeCalls(draw("Both", 250, 9, 60, 9, 1, 1)), rowSequence("Both", both));
+    for (auto [width, height] : {std::pair{1024, 512}, {1600, 900}}) {
+        sim::game().screenWidth = width;
+        sim::game().screenHeight = height;
+        EXPECT_EQ(sim::describeCalls(draw("Close Menu", 250, 9, 96, 9, 0, 0)),
+                  rowSequence("Close Menu", plain, width, height));
+        EXPECT_EQ(sim::describeCalls(draw("Default Skin", 250, 9, 96, 9, 1, 0)),
+                  rowSequence("Default Skin", active, width, height));
+        // The title's caption is drawn in font 1 but its box is sized by font 0.
+        EXPECT_EQ(sim::describeCalls(draw("Drapelle", 250, 9, 96, 9, 0, 1)),
+                  rowSequence("Drapelle", title, width, height));
+        EXPECT_EQ(sim::describeCalls(draw("Both", 250, 9, 96, 9, 1, 1)),
+                  rowSequence("Both", both, width, height));
+    }
     EXPECT_EQ(sim::frameInProgress().calls.size(), 21u);
 }
 
