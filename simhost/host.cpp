@@ -24,7 +24,6 @@ std::vector<std::string> errors;             // protocol misuse seen so far
 DWORD frameTime = 16;                        // simulated ms per game frame
 DWORD wakeStamp = 0, wakeAfter = 0;          // a wait of more than 0 ms keeps the script parked
 bool keysDown[256] = {};                     // keys the simulated keyboard holds down
-std::function<void(const Frame&)> frameObserver;
 Frame finishedFrame;   // the last complete frame
 bool recording = true; // whether calls and draw items go into the frame
 
@@ -172,7 +171,6 @@ void runFrame() {
     if (hasFiber() && !isScriptAsleep()) resumeFiber();
     // Swapped, not copied: both frames keep their storage from frame to frame.
     std::swap(finishedFrame, frameInProgress());
-    if (frameObserver) frameObserver(finishedFrame);
     advance(frameTime);
 }
 
@@ -189,9 +187,6 @@ void setRecording(bool on) { recording = on; }
 bool isRecording() { return recording; }
 
 const Frame& lastFrame() { return finishedFrame; }
-void setFrameObserver(std::function<void(const Frame&)> observer) {
-    frameObserver = std::move(observer);
-}
 void setFrameTime(DWORD milliseconds) { frameTime = milliseconds; }
 
 // --- Keyboard ------------------------------------------------------------------
@@ -279,7 +274,6 @@ void reset() {
     frameTime = 16;
     wakeStamp = wakeAfter = 0;
     std::memset(keysDown, 0, sizeof keysDown);
-    frameObserver = nullptr;
     finishedFrame = Frame{};
     // Room for the largest frame up front, so that a long run's heap stays flat.
     for (Frame* frame : {&finishedFrame, &frameInProgress()}) {

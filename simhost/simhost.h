@@ -9,7 +9,6 @@
 
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -89,8 +88,6 @@ void runFrames(int count);
 // Frames until at least `milliseconds` of simulated time have passed.
 void runFor(DWORD milliseconds);
 const Frame& lastFrame();
-// Called with every finished frame (the demo's transcript, the renderer).
-void setFrameObserver(std::function<void(const Frame&)> observer);
 
 // --- Keyboard --------------------------------------------------------------
 // Messages as the host delivers them: a press (the previous-state flag set
