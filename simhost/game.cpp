@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <string>
 #include <unordered_map>
 
 namespace sim {
@@ -44,9 +45,26 @@ std::int32_t* asIntPointer(UINT64 slot) {
     return reinterpret_cast<std::int32_t*>(static_cast<std::uintptr_t>(slot));
 }
 
-UINT64 runPlayerPed(const UINT64*) { return fromInt(theGame.playerPed); }
+UINT64 runPlayerPed(const UINT64*) {
+    if (!theGame.freshPedEachCall) return fromInt(theGame.playerPed);
+    // Handles of both signs, all naming the player's character.
+    static const std::int32_t kSteps[] = {0x111, -0x7000, 0x2345, -0x31};
+    static std::size_t step = 0;
+    theGame.latestPedHandle += kSteps[step++ % 4];
+    if (theGame.latestPedHandle == theGame.playerPed) theGame.latestPedHandle += 1;
+    return fromInt(theGame.latestPedHandle);
+}
+// The character a ped argument names; in strict mode only the latest handle
+// is the player's.
+std::int32_t pedOf(UINT64 slot, const char* native) {
+    const std::int32_t handle = asInt(slot);
+    if (!theGame.freshPedEachCall) return handle;
+    if (handle == theGame.latestPedHandle) return theGame.playerPed;
+    reportProtocolError(std::string(native) + ": stale ped handle " + std::to_string(handle));
+    return handle;
+}
 UINT64 runIsEntityDead(const UINT64* a) {
-    return asInt(a[0]) == theGame.playerPed && theGame.dead ? 1 : 0;
+    return pedOf(a[0], "isEntityDead") == theGame.playerPed && theGame.dead ? 1 : 0;
 }
 UINT64 runPlayerIndex(const UINT64*) { return fromInt(theGame.playerIndex); }
 UINT64 runIsPlayerBeingArrested(const UINT64* a) {
@@ -127,24 +145,27 @@ UINT64 runDrawRectangle(const UINT64* a) {
 }
 
 UINT64 runPedDrawable(const UINT64* a) {
-    return fromInt(variationOf(asInt(a[0]), asInt(a[1])).drawable);
+    return fromInt(variationOf(pedOf(a[0], "pedDrawable"), asInt(a[1])).drawable);
 }
 UINT64 runPedTexture(const UINT64* a) {
-    return fromInt(variationOf(asInt(a[0]), asInt(a[1])).texture);
+    return fromInt(variationOf(pedOf(a[0], "pedTexture"), asInt(a[1])).texture);
 }
 UINT64 runPedDrawableCount(const UINT64* a) {
+    pedOf(a[0], "pedDrawableCount");
     const auto found = theGame.catalogue.find(asInt(a[1]));
     return fromInt(found == theGame.catalogue.end() ? 0 : found->second.drawableCount);
 }
 UINT64 runPedTextureCount(const UINT64* a) {
+    pedOf(a[0], "pedTextureCount");
     return fromInt(textureCountOf(asInt(a[1]), asInt(a[2])));
 }
 UINT64 runSetPedVariation(const UINT64* a) {
-    setVariation(asInt(a[0]), asInt(a[1]), {asInt(a[2]), asInt(a[3]), asInt(a[4])});
+    setVariation(pedOf(a[0], "setPedVariation"), asInt(a[1]),
+                 {asInt(a[2]), asInt(a[3]), asInt(a[4])});
     return 0;
 }
 UINT64 runSetPedDefaultVariation(const UINT64* a) {
-    const std::int32_t ped = asInt(a[0]);
+    const std::int32_t ped = pedOf(a[0], "setPedDefaultVariation");
     for (auto it = theGame.variations.begin(); it != theGame.variations.end();) {
         it = it->first.first == ped ? theGame.variations.erase(it) : std::next(it);
     }

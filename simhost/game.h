@@ -26,6 +26,11 @@ struct Component {
 
 struct Game {
     std::int32_t playerPed = 0x2A01;
+    // Strict mode: the player's-ped native hands out a new handle for the same
+    // character on every call, and a native given any handle but the latest
+    // reports a protocol error, since a handle must never be kept.
+    bool freshPedEachCall = false;
+    std::int32_t latestPedHandle = 0; // the last handle handed out in that mode
     bool dead = false;
     std::int32_t playerIndex = 0;
     bool arrested = false;

@@ -22,10 +22,16 @@ KeyboardHandler registeredHandler = nullptr; // what keyboardHandlerRegister rec
 std::vector<std::string> events;             // registration calls, in order
 std::vector<std::string> errors;             // protocol misuse seen so far
 DWORD frameTime = 16;                        // simulated ms per game frame
+std::vector<DWORD> frameTimes;               // when set, frame lengths taken in turn instead
+std::size_t nextFrameTime = 0;               // the next of frameTimes to take
 DWORD wakeStamp = 0, wakeAfter = 0;          // a wait of more than 0 ms keeps the script parked
 bool keysDown[256] = {};                     // keys the simulated keyboard holds down
-Frame finishedFrame;   // the last complete frame
-bool recording = true; // whether calls and draw items go into the frame
+DWORD repeatStamp[256] = {};                 // when each held key last sent a press
+bool repeatedYet[256] = {};                  // whether it has sent a repeat since going down
+DWORD repeatDelay = 500, repeatEvery = 33;   // Windows' auto-repeat; a delay of 0 turns it off
+std::uint32_t junkSeed = 0;                  // varies the junk in result slots' high halves
+Frame finishedFrame;                         // the last complete frame
+bool recording = true;                       // whether calls and draw items go into the frame
 
 // The call being assembled between nativeInit and nativeCall.
 bool callOpen = false;
@@ -51,6 +57,19 @@ std::string hex(UINT64 value) {
     char text[24];
     std::snprintf(text, sizeof text, "0x%016llX", static_cast<unsigned long long>(value));
     return text;
+}
+
+// An int, bool or float travels in the low half of a slot whose high half is
+// zero; a bool is 0 or 1.
+void checkValueSlots(const NativeInfo& info, const NativeCall& call) {
+    for (int i = 0; i < call.argCount; ++i) {
+        const UINT64 slot = call.args[static_cast<std::size_t>(i)];
+        const char kind = info.args[i];
+        const bool valueKind = kind == 'i' || kind == 'b' || kind == 'f';
+        if ((valueKind && slot >> 32) || (kind == 'b' && slot > 1))
+            reportError(std::string(info.name) + ": argument " + std::to_string(i + 1) + " is " +
+                        hex(slot));
+    }
 }
 
 } // namespace
@@ -93,6 +112,9 @@ void scriptWait(DWORD milliseconds) {
         sim::reportError("scriptWait outside the script fiber");
         return;
     }
+    // Drapelle yields one frame at a time; a longer wait would skip frames of
+    // drawing and key tests.
+    if (milliseconds != 0) sim::reportError("scriptWait(" + std::to_string(milliseconds) + ")");
     sim::wakeStamp = sim::now();
     sim::wakeAfter = milliseconds;
     sim::yieldFiber();
@@ -137,7 +159,12 @@ UINT64* nativeCall() {
         return &resultSlot;
     }
     if (recording) keepTextArgument(*info, frameInProgress().calls.back());
-    resultSlot = info->run(openCall.args.data());
+    checkValueSlots(*info, openCall);
+    // A real host leaves whatever it likes above a 32-bit result: only the low
+    // half may be read.
+    junkSeed = junkSeed * 1664525u + 1013904223u;
+    resultSlot = (info->run(openCall.args.data()) & 0xFFFFFFFFu) |
+                 (static_cast<UINT64>(junkSeed | 1u) << 32);
     return &resultSlot;
 }
 
@@ -166,12 +193,32 @@ void stopScript() { destroyFiber(); }
 
 // --- Frames --------------------------------------------------------------------
 
+// Auto-repeat: a key held down sends press messages (previous state down)
+// after the delay, then at the repeat rate, as Windows does.
+void sendRepeats() {
+    if (repeatDelay == 0) return;
+    for (DWORD key = 0; key < 256; ++key) {
+        if (!keysDown[key]) continue;
+        const DWORD gap = repeatedYet[key] ? repeatEvery : repeatDelay;
+        if (static_cast<DWORD>(now() - repeatStamp[key]) < gap) continue;
+        repeatStamp[key] = now();
+        repeatedYet[key] = true;
+        sendKeyMessage(key, FALSE, TRUE, FALSE);
+    }
+}
+
 void runFrame() {
+    sendRepeats();
     beginFrame();
     if (hasFiber() && !isScriptAsleep()) resumeFiber();
     // Swapped, not copied: both frames keep their storage from frame to frame.
     std::swap(finishedFrame, frameInProgress());
-    advance(frameTime);
+    if (frameTimes.empty()) {
+        advance(frameTime);
+    } else {
+        advance(frameTimes[nextFrameTime]);
+        nextFrameTime = (nextFrameTime + 1) % frameTimes.size();
+    }
 }
 
 void runFrames(int count) {
@@ -187,7 +234,14 @@ void setRecording(bool on) { recording = on; }
 bool isRecording() { return recording; }
 
 const Frame& lastFrame() { return finishedFrame; }
-void setFrameTime(DWORD milliseconds) { frameTime = milliseconds; }
+void setFrameTime(DWORD milliseconds) {
+    frameTime = milliseconds;
+    frameTimes.clear();
+}
+void setFrameTimes(std::vector<DWORD> milliseconds) {
+    frameTimes = std::move(milliseconds);
+    nextFrameTime = 0;
+}
 
 // --- Keyboard ------------------------------------------------------------------
 
@@ -197,8 +251,17 @@ void sendKeyMessage(DWORD key, BOOL isWithAlt, BOOL wasDownBefore, BOOL isUpNow)
 
 void keyDown(DWORD key) {
     const bool wasDown = key < 256 && keysDown[key];
-    if (key < 256) keysDown[key] = true;
+    if (key < 256 && !wasDown) {
+        keysDown[key] = true;
+        repeatStamp[key] = now();
+        repeatedYet[key] = false;
+    }
     sendKeyMessage(key, FALSE, wasDown, FALSE);
+}
+
+void setKeyRepeat(DWORD delay, DWORD every) {
+    repeatDelay = delay;
+    repeatEvery = every;
 }
 
 void keyUp(DWORD key) {
@@ -209,6 +272,7 @@ void keyUp(DWORD key) {
 // --- Protocol ------------------------------------------------------------------
 
 const std::vector<std::string>& protocolErrors() { return errors; }
+void reportProtocolError(std::string message) { reportError(std::move(message)); }
 
 const char* nativeName(UINT64 hash) {
     const NativeInfo* info = findNative(hash);
@@ -274,6 +338,10 @@ void reset() {
     frameTime = 16;
     wakeStamp = wakeAfter = 0;
     std::memset(keysDown, 0, sizeof keysDown);
+    repeatDelay = 500;
+    repeatEvery = 33;
+    frameTimes.clear();
+    nextFrameTime = 0;
     finishedFrame = Frame{};
     // Room for the largest frame up front, so that a long run's heap stays flat.
     for (Frame* frame : {&finishedFrame, &frameInProgress()}) {

@@ -133,6 +133,7 @@ int main(int argc, char** argv) {
 
     sim::reset();
     sim::setFrameTime(0); // the clock follows real time instead
+    sim::setKeyRepeat(0, 0); // the window system repeats held keys itself
     sim::attach(DllMain);
     bool overlay = false, running = true;
     int shotCount = 0;

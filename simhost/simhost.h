@@ -65,6 +65,8 @@ void setTick(DWORD tick);
 void advance(DWORD milliseconds);
 // How far the clock moves after each frame (16 ms unless set).
 void setFrameTime(DWORD milliseconds);
+// Irregular frames: these lengths in turn, over and over.
+void setFrameTimes(std::vector<DWORD> milliseconds);
 
 // --- The plug-in's life ------------------------------------------------------
 // Calls the entry point with process attach; the plug-in registers its script
@@ -92,13 +94,20 @@ const Frame& lastFrame();
 // --- Keyboard --------------------------------------------------------------
 // Messages as the host delivers them: a press (the previous-state flag set
 // when the key was already down) and a release.
+// A key held down repeats its press message (previous state down) after
+// `delay` ms and then every `every` ms: 500 and 33 unless set; a delay of 0
+// turns repeats off.
 void keyDown(DWORD key);
 void keyUp(DWORD key);
+void setKeyRepeat(DWORD delay, DWORD every);
 void sendKeyMessage(DWORD key, BOOL isWithAlt, BOOL wasDownBefore, BOOL isUpNow);
 
 // --- Protocol ----------------------------------------------------------------
-// Misuse of the native-call protocol: unknown hash, nested call, wrong count.
+// Misuse of the host's interface: an unknown hash, a nested call, a wrong
+// argument count, a value slot that is not zero-extended, a wait of more than
+// 0 ms, a player's ped handle that is not the latest (see Game::freshPedEachCall).
 const std::vector<std::string>& protocolErrors();
+void reportProtocolError(std::string message);
 const char* nativeName(UINT64 hash);
 // "setTextFont(0)", "addPlainText(\"Face\")": one call in words.
 std::string describeCall(const NativeCall& call);

@@ -118,21 +118,32 @@ TEST_F(Clothing, NextTextureKeepsTheDrawableAndWraps) {
     EXPECT_EQ(sim::variationOf(kPed, 6), (sim::Variation{2, 0, 0}));
 }
 
-TEST_F(Clothing, TwelveSlotSwitchesComeBackToTheStart) {
-    std::vector<std::string> lines;
-    for (int i = 0; i < 12; ++i) {
-        nextSlot();
-        lines.push_back(statusMessage.substr(0, statusMessage.find(':')));
+// Twelve switches visit every slot and come back to the start. Each component
+// wears numbers of its own, so that each slot's id must reach the variation
+// natives and its name the status line.
+TEST_F(Clothing, EachSlotSwitchShowsThatSlotsComponentUnderItsName) {
+    const std::pair<const char*, std::int32_t> slots[] = {
+        {"Head", 1},  {"Hair", 2},      {"Torso", 3},   {"Legs", 4},
+        {"Hands", 5}, {"Feet", 6},      {"Eyes", 7},    {"Accessories", 8},
+        {"Tasks", 9}, {"Textures", 10}, {"Torso2", 11}, {"Face", 0}};
+    for (std::int32_t id = 0; id < 12; ++id) {
+        offer(id, 20 + id, std::vector<std::int32_t>(30, 40 + id));
+        wear(id, id + 2, id % 3);
     }
-    EXPECT_EQ(currentSlotName, "Face");
-    EXPECT_EQ(currentSlotId, 0);
-    EXPECT_EQ(lines, (std::vector<std::string>{" [Head]", " [Hair]", " [Torso]", " [Legs]",
-                                               " [Hands]", " [Feet]", " [Eyes]", " [Accessories]",
-                                               " [Tasks]", " [Textures]", " [Torso2]", " [Face]"}));
-    // Each switch reads the ped itself, then the new slot's four numbers.
-    EXPECT_EQ(sim::frameInProgress().calls.size(), 12u * 5);
-    EXPECT_EQ(sim::describeCall(sim::frameInProgress().calls[0]), "playerPed()");
-    EXPECT_EQ(sim::describeCall(sim::frameInProgress().calls[1]), "pedDrawable(10753, 1)");
+    for (const auto& [name, id] : slots) {
+        sim::beginFrame();
+        nextSlot();
+        const std::string ped = std::to_string(kPed), on = ped + ", " + std::to_string(id);
+        EXPECT_EQ(calls(), (std::vector<std::string>{
+                               "playerPed()", "pedDrawable(" + on + ")", "pedTexture(" + on + ")",
+                               "pedDrawableCount(" + on + ")",
+                               "pedTextureCount(" + on + ", " + std::to_string(id + 2) + ")"}));
+        EXPECT_EQ(statusMessage, " [" + std::string(name) + "]: " + std::to_string(id + 2) + ",(" +
+                                     std::to_string(20 + id) + ")," + std::to_string(id % 3) +
+                                     ",(" + std::to_string(40 + id) + ")");
+        EXPECT_EQ(currentSlotName, name);
+        EXPECT_EQ(currentSlotId, id);
+    }
 }
 
 TEST_F(Clothing, SlotSwitchFromAnUnknownNameDoesNothing) {

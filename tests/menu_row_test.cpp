@@ -1,4 +1,6 @@
+#include <array>
 #include <charconv>
+#include <cstring>
 
 #include "plugin_fixture.h"
 #include "ui/menu_row.h"
@@ -29,9 +31,7 @@ struct Style {
 };
 
 // One row of one line with the layout of row 1 (250, 9, 96, 9): the whole
-// native sequence, positions worked out as the layout rules state them, in
-// their order (at 1024 x 512 and 1600 x 900 another order of the sums gives
-// another caption y, box height or box centre).
+// native sequence, in order (positions are checked bit for bit below).
 std::vector<std::string> rowSequence(const std::string& caption, const Style& style, int width,
                                      int height) {
     const float rw = 1.0f / static_cast<float>(width), rh = 1.0f / static_cast<float>(height);
@@ -65,7 +65,7 @@ TEST_F(MenuRow, EachStyleMakesTheWholeSequenceOf21Calls) {
     const Style active{0, 0.4f, "0, 0, 0", "218, 242, 216"};
     const Style title{1, 0.5f, "255, 255, 255", "0, 0, 0"};
     const Style both{1, 0.5f, "0, 0, 0", "0, 0, 0"};
-    for (auto [width, height] : {std::pair{1024, 512}, {1600, 900}}) {
+    for (auto [width, height] : {std::pair{1024, 512}}) {
         sim::game().screenWidth = width;
         sim::game().screenHeight = height;
         EXPECT_EQ(sim::describeCalls(draw("Close Menu", 250, 9, 96, 9, 0, 0)),
@@ -79,6 +79,109 @@ TEST_F(MenuRow, EachStyleMakesTheWholeSequenceOf21Calls) {
                   rowSequence("Both", both, width, height));
     }
     EXPECT_EQ(sim::frameInProgress().calls.size(), 21u);
+}
+
+std::uint32_t bitsOf(float value) {
+    std::uint32_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    return bits;
+}
+
+// The floats a row hands the host: caption x and y (drawn and counted), box
+// centre x and y, width and height.
+std::vector<std::uint32_t> handedFloats(const sim::Frame& frame) {
+    std::vector<std::uint32_t> bits;
+    for (const sim::NativeCall& call : frame.calls) {
+        const std::string name = sim::nativeName(call.hash);
+        const int count = name == "drawRectangle"                                  ? 4
+                          : name == "drawPendingText" || name == "finishLineCount" ? 2
+                                                                                   : 0;
+        for (int i = 0; i < count; ++i) bits.push_back(static_cast<std::uint32_t>(call.args[i]));
+    }
+    return bits;
+}
+
+// The layout's sums, each grouped as written, and the groupings a slip could
+// give instead; all equal in exact arithmetic.
+struct Layout {
+    float width, inset, top, left; // pixels
+    int screenWidth, screenHeight, lines;
+    float scale;
+};
+enum Grouping {
+    kAsSpecified,
+    kDivided,
+    kCaptionYa,
+    kCaptionYb,
+    kCaptionYc,
+    kCaptionYd,
+    kBoxHeight,
+    kBoxCentre,
+    kGroupings
+};
+
+std::vector<std::uint32_t> layoutFloats(const Layout& l, Grouping g) {
+    const float fw = static_cast<float>(l.screenWidth), fh = static_cast<float>(l.screenHeight);
+    const float rw = 1.0f / fw, rh = 1.0f / fh;
+    const bool divided = g == kDivided;
+    const float w = divided ? l.width / fw : rw * l.width;
+    const float t = divided ? l.top / fh : rh * l.top;
+    const float x = divided ? l.left / fw : rw * l.left;
+    const float p = divided ? l.inset / fh : rh * l.inset;
+    const float o = 0.00278f, r = 0.005f;
+    const float y = g == kCaptionYa   ? (t + (o + p)) - r
+                    : g == kCaptionYb ? (t + o) + (p - r)
+                    : g == kCaptionYc ? t + ((o + p) - r)
+                    : g == kCaptionYd ? t + (o + (p - r))
+                                      : ((t + o) + p) - r;
+    const float c = l.scale * 0.07f, n = static_cast<float>(l.lines);
+    const float h = g == kBoxHeight ? (n * c) + ((p * 2.0f) + r) : ((n * c) + (p * 2.0f)) + r;
+    const float cy = g == kBoxCentre ? ((h * 0.5f) + t) + o : (h * 0.5f) + (t + o);
+    return {bitsOf(x),        bitsOf(y),  bitsOf(x), bitsOf(y),
+            bitsOf(w * 0.5f), bitsOf(cy), bitsOf(w), bitsOf(h)};
+}
+
+// Every kind of row of both menus at the common screens, every float compared
+// bit for bit. The table is only as good as its power to tell the groupings
+// apart, so that is checked too: each other grouping must give other bits
+// somewhere in it.
+TEST_F(MenuRow, EveryFloatOfEveryRowKindIsBitExactAtCommonScreens) {
+    const std::pair<int, int> screens[] = {{1280, 720},  {1366, 768},  {1600, 900}, {1920, 1080},
+                                           {2560, 1440}, {3840, 2160}, {800, 600}};
+    struct Kind {
+        float width, inset, top, left;
+        std::uint8_t isActive, isTitle;
+        float scale;
+    };
+    std::vector<Kind> kinds = {{250, 15, 18, 5, 0, 1, 0.5f}};
+    for (int i = 0; i < 5; ++i) {
+        kinds.push_back({250, 9, 60.0f + 36.0f * static_cast<float>(i), 9, 0, 0, 0.35f});
+        kinds.push_back({251, 11, 56.0f + 36.0f * static_cast<float>(i), 7, 1, 0, 0.4f});
+    }
+    std::array<std::vector<std::string>, kGroupings> toldApartAt;
+    for (auto [screenWidth, screenHeight] : screens) {
+        sim::game().screenWidth = screenWidth;
+        sim::game().screenHeight = screenHeight;
+        for (int lines : {1, 2}) {
+            sim::game().forcedLineCount = lines;
+            for (const Kind& k : kinds) {
+                const Layout layout{k.width,     k.inset,      k.top, k.left,
+                                    screenWidth, screenHeight, lines, k.scale};
+                const auto expected = layoutFloats(layout, kAsSpecified);
+                EXPECT_EQ(handedFloats(
+                              draw("Row", k.width, k.inset, k.top, k.left, k.isActive, k.isTitle)),
+                          expected)
+                    << screenWidth << "x" << screenHeight << " top " << k.top;
+                for (int g = kDivided; g < kGroupings; ++g) {
+                    if (layoutFloats(layout, static_cast<Grouping>(g)) != expected)
+                        toldApartAt[g].push_back(std::to_string(screenWidth) + "x" +
+                                                 std::to_string(screenHeight));
+                }
+            }
+        }
+    }
+    for (int g = kDivided; g < kGroupings; ++g)
+        EXPECT_FALSE(toldApartAt[g].empty()) << "grouping " << g << " gives the same bits";
 }
 
 TEST_F(MenuRow, AnyNonZeroFlagByteCountsAsSet) {

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cmath>
 
 #include "plugin_fixture.h"
@@ -12,11 +13,25 @@ const std::string kClothingRow0 =
 
 class Menus : public PluginTest {
   protected:
+    // Strict about the ped: every read of it gives another handle, and only
+    // the latest may be used.
     void SetUp() override {
         PluginTest::SetUp();
+        sim::game().freshPedEachCall = true;
         sim::runFrame();
     }
     static std::string screen() { return sim::screenLine(sim::lastFrame()); }
+    // A fresh host and a fresh load, for a table of scenarios in one test.
+    static void restart() {
+        sim::detach();
+        sim::stopScript();
+        EXPECT_EQ(sim::protocolErrors(), std::vector<std::string>{});
+        sim::reset();
+        resetPluginState();
+        sim::game().freshPedEachCall = true;
+        sim::attach(DllMain);
+        sim::runFrame();
+    }
     // The clothing menu with row `row` highlighted.
     static std::string clothingAt(int row) {
         const char* rows[] = {"Show Player Clothing Data", "Switch Player Clothing Data",
@@ -176,18 +191,142 @@ TEST_F(Menus, KeyPressedAndReleasedWithinOneWaitIsNotActedOn) {
     EXPECT_EQ(screen(), kMainRow1) << "Close Menu was not chosen";
 }
 
-TEST_F(Menus, SelectBeatsBackBeatsUpBeatsDown) {
-    openClothingMenu();
-    for (DWORD key : {kKeyNumpad5, kKeyNumpad0, kKeyNumpad8, kKeyNumpad2}) sim::keyDown(key);
-    runUntilScreen(clothingAt(0) + " |");
-    EXPECT_EQ(screen(), clothingAt(0) + " | [Face]: 0,(46),0,(1)") << "select acted, menu open";
-    sim::keyUp(kKeyNumpad5);
-    runUntilScreen("Drapelle");
-    sim::keyUp(kKeyNumpad0);
-    sim::keyUp(kKeyBackspace);
-    runUntilScreen(kMainRow1); // up and down held: up wins, from row 0 to row 1
-    sim::keyUp(kKeyNumpad8);
-    sim::keyUp(kKeyNumpad2);
+// Every pair of held keys, in both menus, from row 0: the first key test acts
+// on the stronger key only (select, then back, then up, then down).
+TEST_F(Menus, OfTwoHeldKeysTheStrongerActs) {
+    struct Role {
+        DWORD key;
+        int rank; // 0 select, 1 back, 2 up, 3 down
+    };
+    const Role roles[] = {
+        {kKeyNumpad5, 0}, {kKeyNumpad0, 1}, {kKeyBackspace, 1}, {kKeyNumpad8, 2}, {kKeyNumpad2, 3}};
+    // The first screen after the key test, by the winner's rank.
+    const std::string mainOutcome[] = {clothingAt(0), "", kMainRow1, kMainRow1};
+    const std::string clothingOutcome[] = {clothingAt(0) + " | [Face]: 0,(46),0,(1)", kMainRow0,
+                                           clothingAt(4), clothingAt(1)};
+    for (bool inClothing : {false, true}) {
+        for (const Role& a : roles) {
+            for (const Role& b : roles) {
+                if (a.key >= b.key) continue;
+                restart();
+                inClothing ? openClothingMenu() : openMainMenu();
+                const std::string opened = screen();
+                sim::keyDown(a.key);
+                sim::keyDown(b.key);
+                for (int i = 0; i < 30 && screen() == opened; ++i) sim::runFrame();
+                const int winner = std::min(a.rank, b.rank);
+                EXPECT_EQ(screen(), inClothing ? clothingOutcome[winner] : mainOutcome[winner])
+                    << "keys " << a.key << " and " << b.key;
+            }
+        }
+    }
+}
+
+// Select held with a fresh F9 release: the back test still runs in the same
+// pass and consumes the tap, so select acts and the tap is gone.
+TEST_F(Menus, SelectWithAnF9TapActsAndConsumesTheTap) {
+    for (bool inClothing : {false, true}) {
+        restart();
+        inClothing ? openClothingMenu() : openMainMenu();
+        const std::string opened = screen();
+        sim::runFrames(7); // the key test comes within 100 ms of the tap
+        sim::keyDown(kKeyF9);
+        sim::keyUp(kKeyF9);
+        sim::keyDown(kKeyNumpad5);
+        for (int i = 0; i < 30 && screen() == opened; ++i) sim::runFrame();
+        sim::keyUp(kKeyNumpad5);
+        EXPECT_EQ(screen(), inClothing ? clothingAt(0) + " | [Face]: 0,(46),0,(1)" : clothingAt(0));
+        EXPECT_EQ(keyTable[kKeyF9].released, 0) << "the tap was consumed";
+        EXPECT_EQ(keyTable[kKeyF9].tick, 0u);
+        sim::runFrames(30);
+        EXPECT_EQ(screen().substr(0, 14), "Clothing Menu:") << "still open";
+    }
+}
+
+// Windows repeats the press of a key held down. F9's repeats are presses, so
+// only its release is a tap; held keys stay held past 5000 ms while their
+// repeats come, and stop reading held 5000 ms after the last press without.
+TEST_F(Menus, AutoRepeatKeepsKeysHeldAndNeverTapsF9) {
+    sim::keyDown(kKeyF9);
+    EXPECT_TRUE(menuClosedFor(150)) << "2.4 s of F9 repeats open nothing";
+    sim::keyUp(kKeyF9);
+    sim::runFrame();
+    EXPECT_EQ(screen(), kMainRow0);
+    sim::keyDown(kKeyF9);
+    sim::runFrames(150);
+    EXPECT_EQ(screen(), kMainRow0) << "nor close the menu";
+    sim::keyUp(kKeyF9);
+    EXPECT_EQ(runUntilClosed(), 1);
+
+    for (bool repeats : {true, false}) {
+        restart();
+        if (!repeats) sim::setKeyRepeat(0, 0);
+        openClothingMenu();
+        sim::keyDown(kKeyNumpad2);
+        int moves = 0;
+        std::string shown = screen();
+        for (DWORD start = sim::now(); sim::now() - start < 8000;) {
+            sim::runFrame();
+            moves += screen() != shown;
+            shown = screen();
+        }
+        sim::keyUp(kKeyNumpad2);
+        // A move every 160 ms: for 8 s with repeats, for 5 s without.
+        EXPECT_EQ(moves, repeats ? 50 : 31) << (repeats ? "with repeats" : "without");
+    }
+}
+
+// The waits are milliseconds, not frames: the same pace at any frame length,
+// even and uneven, and the status line lasts 5000 ms of them.
+TEST_F(Menus, WaitsAndTheStatusLineKeepTheirTimeAtAnyFrameLength) {
+    const std::vector<std::vector<DWORD>> paces = {{1}, {7}, {16}, {33}, {50}, {5, 23, 16, 41, 9}};
+    for (const std::vector<DWORD>& pace : paces) {
+        restart();
+        sim::setFrameTimes(pace);
+        sim::game().freshPedEachCall = true;
+        const DWORD longest = *std::max_element(pace.begin(), pace.end());
+        openClothingMenu();
+        // A wait ends with the first frame at or past its time.
+        const auto expectPace = [&](const std::vector<DWORD>& ticks, DWORD wait) {
+            for (std::size_t i = 1; i < ticks.size(); ++i) {
+                const DWORD gap = ticks[i] - ticks[i - 1];
+                if (pace.size() == 1) {
+                    EXPECT_EQ(gap, (wait + pace[0] - 1) / pace[0] * pace[0]) << pace[0] << " ms";
+                }
+                EXPECT_TRUE(gap >= wait && gap < wait + longest) << gap << " ms for " << wait;
+            }
+        };
+        std::vector<DWORD> moves{sim::lastFrame().tick};
+        sim::keyDown(kKeyNumpad2);
+        for (std::string shown = screen(); moves.size() < 5; shown = screen()) {
+            sim::runFrame();
+            if (screen() != shown) moves.push_back(sim::lastFrame().tick);
+        }
+        sim::keyUp(kKeyNumpad2);
+        expectPace(moves, 150);
+
+        std::vector<DWORD> shows;
+        pressUntil(kKeyNumpad2, clothingAt(1)); // "Switch Player Clothing Data"
+        sim::keyDown(kKeyNumpad5);
+        while (shows.size() < 4) {
+            const DWORD before = statusUntil;
+            sim::runFrame();
+            if (statusUntil != before) shows.push_back(sim::lastFrame().tick);
+        }
+        sim::keyUp(kKeyNumpad5);
+        expectPace(shows, 200);
+
+        const DWORD shownAt = shows.back();
+        sim::keyDown(kKeyNumpad0); // closed menus make cheap frames
+        runUntilClosed();
+        sim::keyUp(kKeyNumpad0);
+        for (DWORD elapsed = 0; elapsed < 5200; elapsed = sim::now() - shownAt) {
+            sim::runFrame();
+            const bool drawn = screen().find(" | [") != std::string::npos;
+            EXPECT_EQ(drawn, sim::lastFrame().tick - shownAt < 5000)
+                << "at " << sim::lastFrame().tick - shownAt << " ms";
+        }
+    }
 }
 
 TEST_F(Menus, F9InTheClothingMenuClosesOnlyTheClothingMenu) {
@@ -256,6 +395,7 @@ TEST_F(Menus, ClothingRowsHandEachActionAFreshPedAndSlotName) {
     openClothingMenu();
     pressUntil(kKeyNumpad8, clothingAt(4));
     pressUntil(kKeyNumpad8, clothingAt(3));
+    sim::game().freshPedEachCall = false; // one handle, to read the sequence
     sim::game().playerPed = 0x33;
     sim::keyDown(kKeyNumpad5);
     runUntilScreen(clothingAt(3) + " |");

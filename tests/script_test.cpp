@@ -1,3 +1,4 @@
+#include "host/natives.h"
 #include "plugin_fixture.h"
 
 namespace {
@@ -87,6 +88,36 @@ TEST_F(Script, StatusLineThatExpiresDuringTheHoldIsNotShownAgain) {
     sim::game().dead = false;
     sim::runFrames(2);
     EXPECT_TRUE(sim::lastFrame().texts.empty());
+}
+
+// The stand-in is as strict as a real host: these misuses are reported.
+TEST_F(HostTest, StandInReportsWhatARealHostWouldNotTake) {
+    sim::game().freshPedEachCall = true;
+    static UINT64 resultSlot = 0;
+    sim::startScript([] {
+        const std::int32_t kept = playerPed();
+        nativeInit(0xD80958FC74E988A6); // playerPed
+        resultSlot = *nativeCall();
+        pedDrawable(kept, 0);           // a handle that is not the latest
+        nativeInit(0x5F9532F3B5CC2551); // isEntityDead, its ped sign-extended
+        nativePush64(0xFFFFFFFFFFFFFFF0u);
+        nativeCall();
+        setTextCentred(true);
+        nativeInit(0xC02F4DBFB51D988B); // setTextCentred(2)
+        nativePush64(2);
+        nativeCall();
+        scriptWait(1); // more than a frame
+        for (;;) scriptWait(0);
+    });
+    sim::runFrame();
+    EXPECT_EQ(sim::protocolErrors(),
+              (std::vector<std::string>{"pedDrawable: stale ped handle 273",
+                                        "isEntityDead: argument 1 is 0xFFFFFFFFFFFFFFF0",
+                                        "isEntityDead: stale ped handle -16",
+                                        "setTextCentred: argument 1 is 0x0000000000000002",
+                                        "scriptWait(1)"}));
+    EXPECT_NE(resultSlot >> 32, 0u) << "results come with junk above the low half";
+    sim::reset();
 }
 
 TEST_F(Script, F9TapOpensTheMenuOnlyWithin100MsOfItsRelease) {
