@@ -89,6 +89,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
 } // namespace
 
 int main(int argc, char** argv) {
+    bench::useLinkedPlugin();
     registerPairs();
     // Repeated and interleaved unless the command line says otherwise, so that
     // a frame and its floor see the same moments of a noisy machine.

@@ -20,6 +20,7 @@ int main(int argc, char** argv) {
     const bench::State state = std::strcmp(argv[1], "closed") == 0     ? bench::State::Closed
                                : std::strcmp(argv[1], "top_menu") == 0 ? bench::State::TopMenu
                                                                        : bench::State::ClothingMenu;
+    bench::useLinkedPlugin();
     const bool floor = argc > 3 && std::strcmp(argv[3], "floor") == 0;
     floor ? bench::enterFloor(state) : bench::enterState(state);
     const int frames = std::atoi(argv[2]);

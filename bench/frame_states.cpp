@@ -3,7 +3,6 @@
 #include <cstdint>
 
 #include "host/native_call.h"
-#include "host/script.h"
 #include "input/key_table.h"
 #include "simhost/game.h"
 
@@ -20,6 +19,8 @@ struct ReplayCall {
 std::vector<ReplayCall> replayCalls;
 std::vector<std::string> replayTexts;           // the text arguments, kept alive
 std::int32_t replayWidth = 0, replayHeight = 0; // where the resolution is written
+Loader pluginLoader{};                          // how a fresh plug-in comes and goes
+bool pluginLoaded = false;                      // whether one is loaded now
 
 void hold(DWORD key, int frames) {
     sim::keyDown(key);
@@ -73,11 +74,13 @@ const char* stateName(State state) {
     return "?";
 }
 
+void setLoader(Loader loader) { pluginLoader = loader; }
+
 void enterState(State state) {
     leave();
     sim::reset();
-    for (DWORD key = 0; key < kKeyCount; ++key) clearKeyRecord(key);
-    sim::attach(DllMain);
+    pluginLoader.load();
+    pluginLoaded = true;
     sim::runFrames(2);
     if (state != State::Closed) {
         sim::keyDown(kKeyF9);
@@ -103,14 +106,16 @@ void enterFloor(State state) {
     sim::setRecording(true);
     sim::runFrame();
     prepareReplay(sim::lastFrame().calls);
-    sim::detach();
+    pluginLoader.unload();
+    pluginLoaded = false;
     sim::setRecording(false);
     sim::startScript(replayScript);
     sim::runFrames(2);
 }
 
 void leave() {
-    sim::detach();
+    if (pluginLoaded) pluginLoader.unload();
+    pluginLoaded = false;
     sim::stopScript();
 }
 

@@ -11,6 +11,16 @@ namespace bench {
 
 enum class State { Closed, TopMenu, ClothingMenu };
 
+// How a fresh plug-in is loaded into the stand-in and unloaded again: the
+// benchmarks on Linux use the plug-in linked in (useLinkedPlugin), the
+// Windows runner the real DLL.
+struct Loader {
+    void (*load)();
+    void (*unload)();
+};
+void setLoader(Loader loader);
+void useLinkedPlugin();
+
 const char* stateName(State state);
 // Loads the plug-in fresh and brings it into `state`, with recording off and
 // the clock frozen, so that every following frame is the same frame.

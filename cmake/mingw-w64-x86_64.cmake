@@ -1,8 +1,8 @@
-# Cross build for 64-bit Windows with Debian's mingw-w64 (POSIX threads).
+# Cross build for 64-bit Windows with Debian's mingw-w64 (win32 threads: no threading runtime of its own).
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
-set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
+set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-win32)
+set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-win32)
 set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
 set(CMAKE_DLLTOOL x86_64-w64-mingw32-dlltool)
 set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)

@@ -9,6 +9,7 @@
 
 #include "simhost/scenario.h"
 #include "simhost/simhost.h"
+#include "simhost/windows_plugin.h"
 
 extern "C" DWORD WINAPI simulatedTickCount(void);
 
@@ -25,7 +26,11 @@ Options:
   --cycles N     load, play and unload N times; every load must register the
                  script and handler, every unload unregister both, and each
                  load must start afresh
-  --frame-ms N   simulated length of a game frame (default 16)
+  --frame-ms N   simulated length of a game frame, 1 to 100000 (default 16)
+  --bench N      instead of a scenario: time frames of the plug-in in each
+                 state beside the floor (the same natives and waits without
+                 it), N interleaved runs each, and print the medians
+  --version      print the version and exit
   -h, --help     show this help and exit
 
 Exit status: 0 when every run was clean, 1 when a check or expectation failed,
@@ -62,7 +67,7 @@ bool patchImport(HMODULE module, const char* library, const char* function, void
 }
 
 int usageError(const std::string& message) {
-    std::cerr << "drapelle-runner: " << message << "\nTry 'drapelle-runner --help'.\n";
+    std::cerr << "drapelle-runner: " << printable(message) << "\nTry 'drapelle-runner --help'.\n";
     return 2;
 }
 
@@ -74,17 +79,14 @@ bool check(bool condition, const std::string& what, int cycle) {
 // One load, one scenario, one unload, with the host's checks around them.
 bool runCycle(const std::string& plugin, const Scenario& scenario, int cycle, bool verbose) {
     const std::size_t eventsBefore = hostEvents().size();
-    HMODULE module = LoadLibraryA(plugin.c_str());
+    std::string error;
+    HMODULE module = loadPlugin(plugin, error);
     if (!module) {
-        std::cerr << "drapelle-runner: cannot load " << plugin << " (error " << GetLastError()
-                  << ")\n";
+        std::cerr << "drapelle-runner: " << error << '\n';
         return false;
     }
     bool ok = check(isScriptRegistered() && isHandlerRegistered(),
                     "the load did not register both script and handler", cycle);
-    ok &= check(patchImport(module, "kernel32.dll", "GetTickCount",
-                            reinterpret_cast<void*>(&simulatedTickCount)),
-                "the plug-in does not import GetTickCount from kernel32.dll", cycle);
 
     std::ostringstream transcript;
     const int failures = playScenario(scenario, transcript);
@@ -106,12 +108,28 @@ bool runCycle(const std::string& plugin, const Scenario& scenario, int cycle, bo
 }
 
 } // namespace
+
+HMODULE loadPlugin(const std::string& path, std::string& error) {
+    HMODULE module = LoadLibraryA(path.c_str());
+    if (!module) {
+        error = "cannot load " + path + " (error " + std::to_string(GetLastError()) + ")";
+        return nullptr;
+    }
+    if (!patchImport(module, "kernel32.dll", "GetTickCount",
+                     reinterpret_cast<void*>(&simulatedTickCount))) {
+        error = path + " does not import GetTickCount from kernel32.dll";
+        FreeLibrary(module);
+        return nullptr;
+    }
+    return module;
+}
+
 } // namespace sim
 
 extern "C" __declspec(dllexport) int drapelleRunnerMain(int argc, char** argv) {
     using namespace sim;
     std::string plugin, path;
-    int cycles = 1;
+    int cycles = 1, benchRuns = 0;
     DWORD frameMs = 16;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -119,7 +137,11 @@ extern "C" __declspec(dllexport) int drapelleRunnerMain(int argc, char** argv) {
             std::cout << kUsage;
             return 0;
         }
-        if (arg == "--cycles" || arg == "--frame-ms") {
+        if (arg == "--version") {
+            std::cout << "drapelle-runner " DRAPELLE_VERSION "\n";
+            return 0;
+        }
+        if (arg == "--cycles" || arg == "--frame-ms" || arg == "--bench") {
             if (i + 1 == argc) return usageError(arg + " needs a value");
             char* end = nullptr;
             const long value = std::strtol(argv[++i], &end, 10);
@@ -127,6 +149,8 @@ extern "C" __declspec(dllexport) int drapelleRunnerMain(int argc, char** argv) {
                 return usageError(arg + " takes a whole number from 1");
             if (arg == "--cycles")
                 cycles = static_cast<int>(value);
+            else if (arg == "--bench")
+                benchRuns = static_cast<int>(value);
             else
                 frameMs = static_cast<DWORD>(value);
         } else if (!arg.empty() && arg[0] == '-') {
@@ -140,6 +164,7 @@ extern "C" __declspec(dllexport) int drapelleRunnerMain(int argc, char** argv) {
         }
     }
     if (plugin.empty()) return usageError("which plug-in DLL?");
+    if (benchRuns > 0) return benchPlugin(plugin, benchRuns, 2000);
 
     Scenario scenario;
     std::string error;

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Checks what a player's machine will see of Drapelle.dll: it imports exactly
-# the host's eight functions by their decorated names and otherwise only from
-# Windows' own system DLLs, and it carries a version resource.
-# Usage: check_dll.sh DLL OBJDUMP HOST_LIBRARY
+# Checks what a player's machine will see of Drapelle.dll: it exports no
+# names, imports exactly the host's eight functions by their decorated names
+# and otherwise only the checked-in list of Windows functions, and it carries
+# a version resource.
+# Usage: check_dll.sh DLL OBJDUMP HOST_LIBRARY ALLOWED_IMPORTS
 set -euo pipefail
-dll=$1 objdump=$2 host=$3
+dll=$1 objdump=$2 host=$3 allowed=$4
 
 fail() { echo "check_dll: $*" >&2; exit 1; }
 
@@ -17,6 +18,20 @@ while read -r library; do
         *) fail "imports from $library, which is not a system DLL or the host" ;;
     esac
 done <<<"$libraries"
+
+exported=$(awk '/^\[Ordinal\/Name Pointer\] Table/ { inside = 1; next }
+                inside && NF == 0 { inside = 0 }
+                inside { print $NF }' <<<"$imports")
+[ -z "$exported" ] || fail "exports names:"$'\n'"$exported"
+echo "exports: none"
+
+system_imports=$(awk -v host="$host" '
+    /DLL Name:/ { library = (tolower($3) == tolower(host)) ? "" : $3; next }
+    NF == 0 { library = "" }
+    library != "" && $1 ~ /^[0-9a-f]+$/ && NF >= 3 { print library, $3 }' <<<"$imports" | sort)
+unexpected=$(comm -13 <(grep -v '^#' "$allowed" | sort) <(echo "$system_imports"))
+[ -z "$unexpected" ] || fail "imports outside $(basename "$allowed"):"$'\n'"$unexpected"
+echo "system imports: $(wc -l <<<"$system_imports"), all in $(basename "$allowed")"
 
 host_functions=$(awk -v host="$host" '
     /DLL Name:/ { inside = (tolower($3) == tolower(host)); next }

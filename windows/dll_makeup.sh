@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# What Drapelle.dll is made of: the bytes each origin contributes to the
+# linked sections, read from the linker's map (discarded sections left out).
+# Usage: windows/dll_makeup.sh build/windows-release/windows/Drapelle.map
+set -euo pipefail
+map=$1
+awk '
+    function hex(text,    value, i, digit) {
+        value = 0
+        for (i = 3; i <= length(text); i++) {
+            digit = index("0123456789abcdef", tolower(substr(text, i, 1))) - 1
+            value = value * 16 + digit
+        }
+        return value
+    }
+    /^Discarded input sections/ { discarded = 1 }
+    /^Linker script and memory map/ { discarded = 0 }
+    discarded { next }
+    # An input section, on one line or with its name on the line before.
+    /^ \.[^ ]+ *$/ { pending = 1; next }
+    {
+        if (pending && $1 ~ /^0x/) { address = $1; size = $2; file = $3 }
+        else if ($1 ~ /^\./ && $2 ~ /^0x/ && $3 ~ /^0x/) { address = $2; size = $3; file = $4 }
+        else { pending = 0; next }
+        pending = 0
+        if (address == "0x0000000000000000" || file == "") next
+        bytes = hex(size)
+        if (file ~ /Drapelle\.dir/) origin = "Drapelle'"'"'s own code"
+        else if (file ~ /libstdc\+\+/) origin = "libstdc++ (strings, exceptions)"
+        else if (file ~ /libgcc|libgcc_eh/) origin = "libgcc (unwinding, helpers)"
+        else if (file ~ /libhost_imports|lib(kernel32|msvcrt)\.a/) origin = "import tables"
+        else origin = "mingw-w64 start-up and C runtime glue"
+        total[origin] += bytes; all += bytes
+    }
+    END {
+        for (origin in total) printf "%8d bytes  %5.1f%%  %s\n", total[origin], 100 * total[origin] / all, origin | "sort -rn"
+        close("sort -rn")
+        printf "%8d bytes in sections (the file adds headers, relocations and alignment)\n", all
+    }' "$map"

@@ -1,0 +1,40 @@
+#!/usr/bin/env python3
+"""Makes the player's zip: Drapelle.dll, LICENSE and README.txt (both with
+Windows line ends) and SHA256SUMS of the three, in a fixed order, with fixed
+entry times and modes and nothing of the build machine, so that two builds
+give the same bytes.
+
+Usage: make_package.py DLL LICENSE README ZIP"""
+
+import hashlib
+import sys
+import zipfile
+
+ENTRY_TIME = (2026, 1, 1, 0, 0, 0)
+
+
+def with_crlf(path):
+    with open(path, "rb") as source:
+        return source.read().replace(b"\r\n", b"\n").replace(b"\n", b"\r\n")
+
+
+def main(dll, licence, readme, target):
+    with open(dll, "rb") as source:
+        files = [("Drapelle.dll", source.read()), ("LICENSE", with_crlf(licence)),
+                 ("README.txt", with_crlf(readme))]
+    sums = "".join("%s *%s\r\n" % (hashlib.sha256(data).hexdigest(), name)
+                   for name, data in files)
+    files.append(("SHA256SUMS", sums.encode()))
+    with zipfile.ZipFile(target, "w", zipfile.ZIP_DEFLATED, compresslevel=9) as archive:
+        for name, data in files:
+            entry = zipfile.ZipInfo(name, ENTRY_TIME)
+            entry.create_system = 0  # MS-DOS: no Unix owner or mode
+            entry.external_attr = 0x20  # the archive attribute, as Windows sets it
+            entry.compress_type = zipfile.ZIP_DEFLATED
+            archive.writestr(entry, data, compresslevel=9)
+
+
+if __name__ == "__main__":
+    if len(sys.argv) != 5:
+        sys.exit(__doc__)
+    main(*sys.argv[1:])
