@@ -22,11 +22,13 @@ selects (5) and goes back (0), Backspace goes back too. Resize the window to
 change the screen resolution the game reports.
 
   F1      show or hide the character's clothing, slot by slot
-  F12     save a screenshot of the window (see --screenshots)
+  F12     save a screenshot of the window (see --shots)
   Escape  close the window (so does the window's close button)
 
 Options:
-  --screenshots DIR   where F12 saves shot-1.png, shot-2.png ... (default .)
+  --shots DIR         where F12 saves shot-1.png, shot-2.png ... (default: the
+                      current folder)
+  --version           print the version and exit
   -h, --help          show this help and exit
 )";
 
@@ -102,7 +104,11 @@ int main(int argc, char** argv) {
             std::cout << kUsage;
             return 0;
         }
-        if (arg == "--screenshots" && i + 1 < argc) {
+        if (arg == "--version") {
+            std::cout << "drapelle-play " DRAPELLE_VERSION "\n";
+            return 0;
+        }
+        if ((arg == "--shots" || arg == "--screenshots") && i + 1 < argc) {
             shots = argv[++i];
         } else {
             std::cerr << "drapelle-play: unknown option '" << arg
@@ -132,7 +138,7 @@ int main(int argc, char** argv) {
     int textureWidth = 0, textureHeight = 0;
 
     sim::reset();
-    sim::setFrameTime(0); // the clock follows real time instead
+    sim::setFrameTime(0);    // the clock follows real time instead
     sim::setKeyRepeat(0, 0); // the window system repeats held keys itself
     sim::attach(DllMain);
     bool overlay = false, running = true;

@@ -1,7 +1,10 @@
 #include "simhost/scenario.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <istream>
 #include <map>
@@ -22,8 +25,24 @@ const std::map<std::string, DWORD> kKeyNames = {
 bool parseNumber(const std::string& word, long long& value) {
     if (word.empty()) return false;
     char* end = nullptr;
+    errno = 0;
     value = std::strtoll(word.c_str(), &end, 0);
+    // Beyond the range of a long long: still a number, and out of any range.
+    if (errno == ERANGE) value = word[0] == '-' ? -0x7FFFFFFFFFFFFFFFll : 0x7FFFFFFFFFFFFFFFll;
     return *end == '\0';
+}
+
+// "" when `word` is a whole number in [low, high]; otherwise what is wrong
+// with it, naming `what` and the allowed range.
+std::string checkNumber(const std::string& word, const std::string& what, long long low,
+                        long long high, long long& value) {
+    const std::string range = std::to_string(low) + " to " + std::to_string(high);
+    if (word.empty()) return what + " is missing (" + range + ")";
+    if (!parseNumber(word, value)) return what + " '" + word + "' is not a number (" + range + ")";
+    if (value < 0 && low >= 0) return what + " '" + word + "' is negative (" + range + ")";
+    if (value < low || value > high)
+        return what + " '" + word + "' is out of range (" + range + ")";
+    return "";
 }
 
 bool parseKey(const std::string& word, DWORD& key) {
@@ -50,7 +69,8 @@ std::string parseLine(const std::string& line, std::vector<ScenarioEvent>& event
     std::string time, action, first, second, extra;
     words >> time >> action >> first >> second >> extra;
     long long at = 0;
-    if (!parseNumber(time, at) || at < 0 || at > 0x7FFFFFFF) return "bad time '" + time + "'";
+    const std::string badTime = checkNumber(time, "time", 0, 0x7FFFFFFF, at);
+    if (!badTime.empty()) return badTime;
     ScenarioEvent event;
     event.at = static_cast<DWORD>(at);
     event.text = line.substr(line.find(action));
@@ -71,11 +91,13 @@ std::string parseLine(const std::string& line, std::vector<ScenarioEvent>& event
     }
     if (!extra.empty()) return "too many words";
     if (action == "press" || action == "release" || action == "tap" || action == "hold") {
+        if (first.empty()) return action + " needs a key";
         if (!parseKey(first, event.key)) return "unknown key '" + first + "'";
         if (action == "hold") {
             long long duration = 0;
-            if (!parseNumber(second, duration) || duration <= 0 || duration > 600000)
-                return "hold needs a duration in ms after the key";
+            if (second.empty()) return "hold needs a duration in ms after the key";
+            const std::string problem = checkNumber(second, "hold duration", 1, 600000, duration);
+            if (!problem.empty()) return problem;
             event.kind = EventKind::Press;
             events.push_back(event);
             event.kind = EventKind::Release;
@@ -93,9 +115,11 @@ std::string parseLine(const std::string& line, std::vector<ScenarioEvent>& event
         event.kind = action == "dead" ? EventKind::Dead : EventKind::Arrested;
     } else if (action == "screen") {
         long long width = 0, height = 0;
-        if (!parseNumber(first, width) || !parseNumber(second, height) || width < -100000 ||
-            width > 100000 || height < -100000 || height > 100000)
-            return "screen needs a width and a height";
+        if (first.empty() || second.empty()) return "screen needs a width and a height";
+        std::string problem = checkNumber(first, "screen width", -100000, 100000, width);
+        if (problem.empty())
+            problem = checkNumber(second, "screen height", -100000, 100000, height);
+        if (!problem.empty()) return problem;
         event.kind = EventKind::Screen;
         event.a = static_cast<std::int32_t>(width);
         event.b = static_cast<std::int32_t>(height);
@@ -183,6 +207,20 @@ void applyEvent(const ScenarioEvent& event) {
 
 } // namespace
 
+std::string printable(const std::string& text) {
+    std::string shown;
+    for (const unsigned char c : text) {
+        if (c >= 0x20 && c < 0x7F) {
+            shown += static_cast<char>(c);
+        } else {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
+            shown += escaped;
+        }
+    }
+    return shown;
+}
+
 bool parseScenario(std::istream& in, const std::string& name, Scenario& scenario,
                    std::string& error) {
     std::vector<ScenarioEvent> events;
@@ -195,11 +233,15 @@ bool parseScenario(std::istream& in, const std::string& name, Scenario& scenario
         const std::size_t before = events.size();
         const std::string problem = parseLine(line.substr(start), events);
         if (!problem.empty() || events[before].at < lineAt) {
-            error = name + ":" + std::to_string(number) + ": " +
-                    (problem.empty() ? "time goes backwards" : problem);
+            error = printable(name + ":" + std::to_string(number) + ": " +
+                              (problem.empty() ? "time goes backwards" : problem));
             return false;
         }
         lineAt = events[before].at;
+    }
+    if (events.empty()) {
+        error = printable(name) + " has no events";
+        return false;
     }
     std::stable_sort(events.begin(), events.end(),
                      [](const ScenarioEvent& a, const ScenarioEvent& b) { return a.at < b.at; });
@@ -212,9 +254,14 @@ bool loadScenario(const std::string& path, Scenario& scenario, std::string& erro
         std::istringstream text(builtInScenario());
         return parseScenario(text, "built-in", scenario, error);
     }
+    std::error_code failed;
+    if (std::filesystem::is_directory(path, failed)) {
+        error = printable(path) + " is a directory, not a scenario file";
+        return false;
+    }
     std::ifstream file(path);
     if (!file) {
-        error = "cannot read " + path;
+        error = "cannot read " + printable(path) + ": " + std::strerror(errno);
         return false;
     }
     return parseScenario(file, path, scenario, error);
@@ -263,9 +310,22 @@ bool checkExpectation(const ScenarioEvent& event, std::ostream& out) {
     return false;
 }
 
+// What changed the screen at a key moment: the last event since the moment
+// before, else the status line's time running out, else a key still held.
+std::string explainChange(const std::string& eventSince, const Frame& before, const Frame& after,
+                          const std::vector<std::string>& held) {
+    if (!eventSince.empty()) return eventSince;
+    if (readScreen(before).hasStatus && !readScreen(after).hasStatus)
+        return "the status line's 5000 ms ran out";
+    if (!held.empty()) return held.back() + " still held";
+    return "the menu's wait ended";
+}
+
 int playScenario(const Scenario& scenario, std::ostream& out, const KeyMoment& onKeyMoment) {
-    int failures = 0;
-    std::string lastEvent = "start"; // what happened last, to caption a key moment
+    int failures = 0, passes = 0;
+    std::string eventSince = "start"; // the last event since the last key moment
+    std::vector<std::string> held;    // keys pressed and not yet released, by name
+    Frame before = lastFrame();       // the frame the screen last changed to
     const DWORD start = now();
     DWORD last = 0;
     for (const ScenarioEvent& event : scenario.events) last = std::max(last, event.at);
@@ -289,9 +349,19 @@ int playScenario(const Scenario& scenario, std::ostream& out, const KeyMoment& o
                     << event.text << "\"\n";
             else
                 out << formatTime(elapsed) << "  " << event.text << '\n';
-            if (event.kind != EventKind::Note && !expectation) lastEvent = event.text;
+            if (event.kind != EventKind::Note && !expectation && event.kind != EventKind::End)
+                eventSince = event.text;
+            const std::string key = event.text.substr(event.text.find(' ') + 1);
+            const std::string keyName = key.substr(0, key.find(' '));
+            if (event.kind == EventKind::Press) held.push_back(keyName);
+            if (event.kind == EventKind::Release)
+                held.erase(std::remove(held.begin(), held.end(), keyName), held.end());
             if (event.kind == EventKind::End) ended = true;
-            if (expectation) failures += !checkExpectation(event, out);
+            if (expectation) {
+                const bool passed = checkExpectation(event, out);
+                passes += passed;
+                failures += !passed;
+            }
             applyEvent(event);
         }
         if (ended) break;
@@ -300,13 +370,22 @@ int playScenario(const Scenario& scenario, std::ostream& out, const KeyMoment& o
         const std::string character = describeCharacter();
         if (screen != shownScreen) {
             printScreen(lastFrame(), out << formatTime(lastFrame().tick - start) << "  screen:\n");
-            if (onKeyMoment)
-                onKeyMoment(lastFrame(), formatTime(lastFrame().tick - start) + " " + lastEvent);
+            if (onKeyMoment) {
+                onKeyMoment(lastFrame(), formatTime(lastFrame().tick - start) + " " +
+                                             explainChange(eventSince, before, lastFrame(), held));
+            }
+            eventSince.clear();
+            before = lastFrame();
         }
         if (character != shownCharacter)
             out << formatTime(lastFrame().tick - start) << "  character: " << character << '\n';
         shownScreen = screen;
         shownCharacter = character;
+    }
+    if (passes + failures > 0) {
+        out << '\n'
+            << passes << (passes == 1 ? " expectation" : " expectations") << " passed, " << failures
+            << " failed\n";
     }
     return failures;
 }

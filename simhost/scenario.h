@@ -37,12 +37,18 @@ struct Scenario {
     std::vector<ScenarioEvent> events; // in time order
 };
 
+// The text with every byte that is not printable ASCII written as \xNN, so
+// that a message quoting a bad file cannot garble the terminal.
+std::string printable(const std::string& text);
+
 // Parses a scenario; on the first bad line returns false with
-// "<name>:<line>: <what is wrong>" in `error`.
+// "<name>:<line>: <what is wrong>" in `error`, and with "<name> has no events"
+// when it holds nothing but blank lines and comments.
 bool parseScenario(std::istream& in, const std::string& name, Scenario& scenario,
                    std::string& error);
 
-// Reads the scenario file at `path`, or the built-in one when `path` is empty.
+// Reads the scenario file at `path`, or the built-in one when `path` is empty;
+// a folder, an unreadable file or one without events is an error.
 bool loadScenario(const std::string& path, Scenario& scenario, std::string& error);
 
 // The scenario the demo plays: every row of both menus, a wrap of a drawable
@@ -54,7 +60,8 @@ const char* builtInScenario();
 // expectation is checked against the last frame drawn before its time; the
 // result is the number of expectations that failed.
 // `onKeyMoment`, when given, sees every frame whose screen differs from the
-// one before, with a caption: the time and the last event.
+// one before, with a caption: the time and what changed it (the last event
+// since the moment before, the status line's time running out, a key held).
 using KeyMoment = std::function<void(const Frame&, const std::string& caption)>;
 int playScenario(const Scenario& scenario, std::ostream& out, const KeyMoment& onKeyMoment = {});
 

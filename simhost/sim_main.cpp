@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "host/script.h"
+#include "simhost/gif.h"
 #include "simhost/render.h"
 #include "simhost/scenario.h"
 #include "simhost/simhost.h"
@@ -23,24 +24,33 @@ with '>'), the status line while it shows, and the character's clothing.
 
 Without SCENARIO the built-in demo plays. A scenario is a text file, one event
 per line, "<ms from start> <action> [arguments]"; '#' starts a comment:
-  press KEY | release KEY | tap KEY | hold KEY MS
-  dead on|off | arrested on|off | screen WIDTH HEIGHT | note TEXT | end
+  press KEY | release KEY | tap KEY | hold KEY MS (1 to 600000)
+  dead on|off | arrested on|off | screen WIDTH HEIGHT (-100000 to 100000)
+  note TEXT | end
   expect screen LINE | expect character TEXT   (checks the last frame drawn)
 Keys: F9 Num0 Num2 Num4 Num5 Num8 Backspace Escape, or a code such as 0x41.
+Times take effect at the first frame boundary at or after them (300 ms with
+16 ms frames shows as 0.304 s). Only F9 acts on a tap, when it is released;
+the menu keys act only while held at the moment the menu tests them (150 or
+200 ms after a change, then every frame), so "tap Num5", or a hold shorter
+than that wait, does nothing, as in the game.
 
 Options:
   --pictures DIR     also paint each key moment (every change of the screen) as
                      a PNG in DIR, with one contact sheet of them all
-  --frame-ms N       simulated length of a game frame (default 16)
+  --gif FILE         also write the key moments as an animated GIF
+  --frame-ms N       simulated length of a game frame, 1 to 1000 (default 16)
   --print-scenario   print the built-in scenario and exit
+  --version          print the version and exit
   -h, --help         show this help and exit
 
 Exit status: 0 when the run was clean, 1 when an expectation failed or the
-plug-in misused the host's native-call protocol, 2 on a usage or scenario error.
+plug-in misused the host's native-call protocol, 2 on a usage or scenario error
+(an unreadable file, a folder, a file without events, a malformed line).
 )";
 
 int usageError(const std::string& message) {
-    std::cerr << "drapelle-sim: " << message << "\nTry 'drapelle-sim --help'.\n";
+    std::cerr << "drapelle-sim: " << sim::printable(message) << "\nTry 'drapelle-sim --help'.\n";
     return 2;
 }
 
@@ -68,15 +78,34 @@ bool writePictures(const std::string& folder, const std::vector<sim::Image>& mom
     return true;
 }
 
+// The key moments as one animation, each captioned with what changed it.
+bool writeAnimation(const std::string& path, std::vector<sim::Image> moments,
+                    const std::vector<std::string>& captions) {
+    for (std::size_t i = 0; i < moments.size(); ++i) {
+        sim::drawOverlayText(moments[i], captions[i], 24, moments[i].height - 60, 28);
+    }
+    std::string error;
+    if (!sim::writeGif(moments, 1600, 1, path, error)) {
+        std::cerr << "drapelle-sim: " << error << '\n';
+        return false;
+    }
+    std::cout << "animation: " << moments.size() << " key moments in " << path << '\n';
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    std::string path, pictures;
+    std::string path, pictures, gif;
     DWORD frameMs = 16;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "-h" || arg == "--help") {
             std::cout << kUsage;
+            return 0;
+        }
+        if (arg == "--version") {
+            std::cout << "drapelle-sim " DRAPELLE_VERSION "\n";
             return 0;
         }
         if (arg == "--print-scenario") {
@@ -86,12 +115,15 @@ int main(int argc, char** argv) {
         if (arg == "--pictures") {
             if (i + 1 == argc) return usageError("--pictures needs a folder");
             pictures = argv[++i];
+        } else if (arg == "--gif") {
+            if (i + 1 == argc) return usageError("--gif needs a file name");
+            gif = argv[++i];
         } else if (arg == "--frame-ms") {
             if (i + 1 == argc) return usageError("--frame-ms needs a value");
             char* end = nullptr;
             const long value = std::strtol(argv[++i], &end, 10);
             if (*end != '\0' || value < 1 || value > 1000)
-                return usageError("--frame-ms takes 1 to 1000");
+                return usageError("--frame-ms takes a whole number of ms, 1 to 1000");
             frameMs = static_cast<DWORD>(value);
         } else if (!arg.empty() && arg[0] == '-') {
             return usageError("unknown option '" + arg + "'");
@@ -112,15 +144,16 @@ int main(int argc, char** argv) {
     sim::reset();
     sim::setFrameTime(frameMs);
     sim::attach(DllMain);
+    const bool painting = !pictures.empty() || !gif.empty();
     std::string fontError;
-    if (!pictures.empty() && !sim::loadFonts(fontError)) {
+    if (painting && !sim::loadFonts(fontError)) {
         std::cerr << "drapelle-sim: " << fontError << '\n';
         return 2;
     }
     std::vector<sim::Image> moments;
     std::vector<std::string> captions;
     sim::KeyMoment keep;
-    if (!pictures.empty()) {
+    if (painting) {
         keep = [&](const sim::Frame& frame, const std::string& caption) {
             moments.push_back(sim::renderFrame(frame));
             captions.push_back(caption);
@@ -129,6 +162,7 @@ int main(int argc, char** argv) {
     const int failures = sim::playScenario(scenario, std::cout, keep);
     sim::detach();
     if (!pictures.empty() && !writePictures(pictures, moments, captions)) return 2;
+    if (!gif.empty() && !writeAnimation(gif, moments, captions)) return 2;
     if (failures > 0) {
         std::cerr << "drapelle-sim: " << failures << " expectation(s) failed\n";
         return 1;

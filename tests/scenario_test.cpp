@@ -14,19 +14,29 @@ std::string parseError(const std::string& text) {
     return error;
 }
 
-TEST(ScenarioFile, BadLinesAreNamedWithTheirNumber) {
-    EXPECT_EQ(parseError("0 tap F9\n# fine\n\n120 tap F10\n"), "test.txt:4: unknown key 'F10'");
-    EXPECT_EQ(parseError("zero tap F9\n"), "test.txt:1: bad time 'zero'");
-    EXPECT_EQ(parseError("-5 tap F9\n"), "test.txt:1: bad time '-5'");
-    EXPECT_EQ(parseError("10 jump\n"), "test.txt:1: unknown action 'jump'");
-    EXPECT_EQ(parseError("10\n"), "test.txt:1: an action must follow the time");
-    EXPECT_EQ(parseError("10 hold Num5\n"),
-              "test.txt:1: hold needs a duration in ms after the key");
-    EXPECT_EQ(parseError("10 tap F9 now\n"), "test.txt:1: too many words");
-    EXPECT_EQ(parseError("10 dead maybe\n"), "test.txt:1: dead needs on or off");
-    EXPECT_EQ(parseError("10 screen 1280\n"), "test.txt:1: screen needs a width and a height");
-    EXPECT_EQ(parseError("500 tap F9\n400 tap F9\n"), "test.txt:2: time goes backwards");
-    EXPECT_EQ(parseError("0 hold Num5 300\n100 tap F9\r\n 200 note text # kept\n"), "parsed");
+TEST(ScenarioFile, BadLinesAreNamedWithTheirNumberAndWhatIsWrong) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"0 tap F9\n# fine\n\n120 tap F10\n", "test.txt:4: unknown key 'F10'"},
+        {"zero tap F9\n", "test.txt:1: time 'zero' is not a number (0 to 2147483647)"},
+        {"-5 tap F9\n", "test.txt:1: time '-5' is negative (0 to 2147483647)"},
+        {"10 jump\n", "test.txt:1: unknown action 'jump'"},
+        {"10\n", "test.txt:1: an action must follow the time"},
+        {"0 tap\n", "test.txt:1: tap needs a key"},
+        {"10 hold Num5\n", "test.txt:1: hold needs a duration in ms after the key"},
+        {"0 hold Num5 -5\n", "test.txt:1: hold duration '-5' is negative (1 to 600000)"},
+        {"0 hold Num5 99999999999999999999\n",
+         "test.txt:1: hold duration '99999999999999999999' is out of range (1 to 600000)"},
+        {"10 tap F9 now\n", "test.txt:1: too many words"},
+        {"10 dead maybe\n", "test.txt:1: dead needs on or off"},
+        {"10 screen 1280\n", "test.txt:1: screen needs a width and a height"},
+        {"0 screen 99999999999 720\n",
+         "test.txt:1: screen width '99999999999' is out of range (-100000 to 100000)"},
+        {"500 tap F9\n400 tap F9\n", "test.txt:2: time goes backwards"},
+        {"0 tap \x1b[2J\x7f\n", "test.txt:1: unknown key '\\x1B[2J\\x7F'"},
+        {"", "test.txt has no events"},
+        {"# comments only\n\n   # and blanks\n", "test.txt has no events"},
+        {"0 hold Num5 300\n100 tap F9\r\n 200 note text # kept\n", "parsed"}};
+    for (const auto& [text, error] : cases) EXPECT_EQ(parseError(text), error) << text;
 }
 
 using Demo = PluginTest;

@@ -14,7 +14,7 @@ trap 'kill $xvfb 2>/dev/null || true' EXIT
 for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
 export DISPLAY=":$(head -1 "$work/display")"
 
-SDL_RENDER_DRIVER=software "$play" --screenshots "$work" >"$work/play.log" 2>&1 &
+SDL_RENDER_DRIVER=software "$play" --shots "$work" >"$work/play.log" 2>&1 &
 play_pid=$!
 window=$(timeout 20 xdotool search --sync --name "Drapelle preview" | head -1)
 # No window manager: keys go to the window under the pointer.

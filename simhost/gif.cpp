@@ -1,0 +1,110 @@
+#include "simhost/gif.h"
+
+#include <fcntl.h>
+#include <gif_lib.h>
+
+namespace sim {
+namespace {
+
+// The image as three colour planes, each pixel the mean of a block of
+// `shrink` x `shrink`.
+struct Planes {
+    int width, height;
+    std::vector<GifByteType> red, green, blue;
+};
+
+Planes shrinkBy(const Image& image, int shrink) {
+    Planes planes{image.width / shrink, image.height / shrink, {}, {}, {}};
+    const std::size_t count = static_cast<std::size_t>(planes.width) * planes.height;
+    planes.red.resize(count);
+    planes.green.resize(count);
+    planes.blue.resize(count);
+    for (int y = 0; y < planes.height; ++y) {
+        for (int x = 0; x < planes.width; ++x) {
+            int sum[3] = {0, 0, 0};
+            for (int dy = 0; dy < shrink; ++dy)
+                for (int dx = 0; dx < shrink; ++dx)
+                    for (int c = 0; c < 3; ++c)
+                        sum[c] += image.at(shrink * x + dx, shrink * y + dy)[c];
+            const std::size_t i = static_cast<std::size_t>(y) * planes.width + x;
+            const int area = shrink * shrink;
+            planes.red[i] = static_cast<GifByteType>(sum[0] / area);
+            planes.green[i] = static_cast<GifByteType>(sum[1] / area);
+            planes.blue[i] = static_cast<GifByteType>(sum[2] / area);
+        }
+    }
+    return planes;
+}
+
+bool fail(GifFileType* gif, std::string& error, const std::string& what) {
+    error = what + ": " + GifErrorString(gif ? gif->Error : 0);
+    if (gif) EGifCloseFile(gif, nullptr);
+    return false;
+}
+
+// Loops forever, as a page showing it expects.
+bool putLoopExtension(GifFileType* gif) {
+    static const GifByteType application[] = "NETSCAPE2.0";
+    static const GifByteType loop[] = {1, 0, 0};
+    return EGifPutExtensionLeader(gif, APPLICATION_EXT_FUNC_CODE) == GIF_OK &&
+           EGifPutExtensionBlock(gif, 11, application) == GIF_OK &&
+           EGifPutExtensionBlock(gif, 3, loop) == GIF_OK && EGifPutExtensionTrailer(gif) == GIF_OK;
+}
+
+bool putFrame(GifFileType* gif, const Image& image, int delayMs, int shrink) {
+    Planes planes = shrinkBy(image, shrink);
+    int colours = 256;
+    GifColorType palette[256];
+    std::vector<GifByteType> indices(planes.red.size());
+    if (GifQuantizeBuffer(static_cast<unsigned>(planes.width), static_cast<unsigned>(planes.height),
+                          &colours, planes.red.data(), planes.green.data(), planes.blue.data(),
+                          indices.data(), palette) != GIF_OK)
+        return false;
+    ColorMapObject* map = GifMakeMapObject(256, palette);
+    GraphicsControlBlock timing{DISPOSE_DO_NOT, false, delayMs / 10, NO_TRANSPARENT_COLOR};
+    GifByteType extension[4];
+    EGifGCBToExtension(&timing, extension);
+    bool ok = map && EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, 4, extension) == GIF_OK &&
+              EGifPutImageDesc(gif, 0, 0, planes.width, planes.height, false, map) == GIF_OK;
+    for (int y = 0; ok && y < planes.height; ++y)
+        ok = EGifPutLine(gif, &indices[static_cast<std::size_t>(y) * planes.width], planes.width) ==
+             GIF_OK;
+    GifFreeMapObject(map);
+    return ok;
+}
+
+} // namespace
+
+bool writeGif(const std::vector<Image>& images, int delayMs, int shrink, const std::string& path,
+              std::string& error) {
+    if (images.empty()) {
+        error = "no frames for " + path;
+        return false;
+    }
+    int status = 0;
+    // Readable by others, as any picture the demo writes (giflib's own open
+    // makes it private).
+    const int handle = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    GifFileType* gif = handle < 0 ? nullptr : EGifOpenFileHandle(handle, &status);
+    if (!gif) {
+        error = "cannot write " + path + ": " + GifErrorString(status);
+        return false;
+    }
+    EGifSetGifVersion(gif, true);
+    if (EGifPutScreenDesc(gif, images[0].width / shrink, images[0].height / shrink, 8, 0,
+                          nullptr) != GIF_OK ||
+        !putLoopExtension(gif))
+        return fail(gif, error, "cannot write " + path);
+    for (std::size_t i = 0; i < images.size(); ++i) {
+        const int delay = i + 1 == images.size() ? 2 * delayMs : delayMs;
+        if (!putFrame(gif, images[i], delay, shrink))
+            return fail(gif, error, "cannot write " + path);
+    }
+    if (EGifCloseFile(gif, &status) != GIF_OK) {
+        error = "cannot finish " + path + ": " + GifErrorString(status);
+        return false;
+    }
+    return true;
+}
+
+} // namespace sim
