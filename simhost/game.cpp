@@ -249,7 +249,7 @@ std::int32_t textureCountOf(std::int32_t component, std::int32_t drawable) {
 // Lines of a text: the renderer's layout where there are fonts, otherwise
 // characters half as wide as they are tall filling the wrap width.
 std::int32_t countLines(const TextItem& text) {
-    if (theGame.forcedLineCount >= 0) return theGame.forcedLineCount;
+    if (theGame.forcedLineCount) return *theGame.forcedLineCount;
 #ifdef DRAPELLE_HAVE_RENDER
     // The renderer's own layout, so that the count is the lines it draws.
     if (haveFonts()) return layoutLineCount(text, theGame.screenWidth, theGame.screenHeight);

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -38,8 +39,9 @@ struct Game {
     std::int32_t screenHeight = 720;
     // Rendered character height, as a screen fraction, per unit of text scale.
     float characterHeightPerScale = 0.07f;
-    // When not negative, every line count reports this many lines.
-    std::int32_t forcedLineCount = -1;
+    // When set, every line count reports this many lines (any value, as a
+    // host's answer could be).
+    std::optional<std::int32_t> forcedLineCount;
     std::map<std::int32_t, Component> catalogue;
     std::map<std::pair<std::int32_t, std::int32_t>, Variation> variations; // (ped, component)
 };

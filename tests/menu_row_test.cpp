@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "plugin_fixture.h"
+#include "row_layout.h"
 #include "ui/menu_row.h"
 
 namespace {
@@ -81,66 +82,6 @@ TEST_F(MenuRow, EachStyleMakesTheWholeSequenceOf21Calls) {
     EXPECT_EQ(sim::frameInProgress().calls.size(), 21u);
 }
 
-std::uint32_t bitsOf(float value) {
-    std::uint32_t bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    return bits;
-}
-
-// The floats a row hands the host: caption x and y (drawn and counted), box
-// centre x and y, width and height.
-std::vector<std::uint32_t> handedFloats(const sim::Frame& frame) {
-    std::vector<std::uint32_t> bits;
-    for (const sim::NativeCall& call : frame.calls) {
-        const std::string name = sim::nativeName(call.hash);
-        const int count = name == "drawRectangle"                                  ? 4
-                          : name == "drawPendingText" || name == "finishLineCount" ? 2
-                                                                                   : 0;
-        for (int i = 0; i < count; ++i) bits.push_back(static_cast<std::uint32_t>(call.args[i]));
-    }
-    return bits;
-}
-
-// The layout's sums, each grouped as written, and the groupings a slip could
-// give instead; all equal in exact arithmetic.
-struct Layout {
-    float width, inset, top, left; // pixels
-    int screenWidth, screenHeight, lines;
-    float scale;
-};
-enum Grouping {
-    kAsSpecified,
-    kDivided,
-    kCaptionYa,
-    kCaptionYb,
-    kCaptionYc,
-    kCaptionYd,
-    kBoxHeight,
-    kBoxCentre,
-    kGroupings
-};
-
-std::vector<std::uint32_t> layoutFloats(const Layout& l, Grouping g) {
-    const float fw = static_cast<float>(l.screenWidth), fh = static_cast<float>(l.screenHeight);
-    const float rw = 1.0f / fw, rh = 1.0f / fh;
-    const bool divided = g == kDivided;
-    const float w = divided ? l.width / fw : rw * l.width;
-    const float t = divided ? l.top / fh : rh * l.top;
-    const float x = divided ? l.left / fw : rw * l.left;
-    const float p = divided ? l.inset / fh : rh * l.inset;
-    const float o = 0.00278f, r = 0.005f;
-    const float y = g == kCaptionYa   ? (t + (o + p)) - r
-                    : g == kCaptionYb ? (t + o) + (p - r)
-                    : g == kCaptionYc ? t + ((o + p) - r)
-                    : g == kCaptionYd ? t + (o + (p - r))
-                                      : ((t + o) + p) - r;
-    const float c = l.scale * 0.07f, n = static_cast<float>(l.lines);
-    const float h = g == kBoxHeight ? (n * c) + ((p * 2.0f) + r) : ((n * c) + (p * 2.0f)) + r;
-    const float cy = g == kBoxCentre ? ((h * 0.5f) + t) + o : (h * 0.5f) + (t + o);
-    return {bitsOf(x),        bitsOf(y),  bitsOf(x), bitsOf(y),
-            bitsOf(w * 0.5f), bitsOf(cy), bitsOf(w), bitsOf(h)};
-}
-
 // Every kind of row of both menus at the common screens, every float compared
 // bit for bit. The table is only as good as its power to tell the groupings
 // apart, so that is checked too: each other grouping must give other bits
@@ -162,7 +103,7 @@ TEST_F(MenuRow, EveryFloatOfEveryRowKindIsBitExactAtCommonScreens) {
     for (auto [screenWidth, screenHeight] : screens) {
         sim::game().screenWidth = screenWidth;
         sim::game().screenHeight = screenHeight;
-        for (int lines : {1, 2}) {
+        for (int lines : {1, 2, -1}) { // a count the host gets wrong is still signed
             sim::game().forcedLineCount = lines;
             for (const Kind& k : kinds) {
                 const Layout layout{k.width,     k.inset,      k.top, k.left,
@@ -254,12 +195,16 @@ TEST_F(MenuRow, EachLineMakesTheBoxTallerByOneCharacterHeight) {
 }
 
 // A screen without size has nothing to divide by: the row stops after asking.
+// One pixel is a size.
 TEST_F(MenuRow, ZeroOrNegativeScreenSizeDrawsNothing) {
-    for (auto [width, height] : {std::pair{1280, 0}, {0, 720}, {-1280, 720}, {1280, -1}}) {
+    const std::tuple<int, int, std::size_t> screens[] = {
+        {1280, 0, 1}, {0, 720, 1}, {-1280, 720, 1}, {1280, -1, 1}, {1, 720, 21}, {1280, 1, 21}};
+    for (auto [width, height, calls] : screens) {
         sim::game().screenWidth = width;
         sim::game().screenHeight = height;
-        EXPECT_EQ(sim::describeCalls(draw("Row", 250, 9, 60, 9, 0, 0)),
-                  std::vector<std::string>{"screenResolution(&, &)"});
+        const sim::Frame& frame = draw("Row", 250, 9, 60, 9, 0, 0);
+        EXPECT_EQ(frame.calls.size(), calls) << width << "x" << height;
+        EXPECT_EQ(sim::describeCall(frame.calls.at(0)), "screenResolution(&, &)");
     }
 }
 

@@ -2,6 +2,7 @@
 #include <cmath>
 
 #include "plugin_fixture.h"
+#include "row_layout.h"
 
 namespace {
 
@@ -125,24 +126,18 @@ TEST_F(Menus, FrameDrawsTitleThenRowsThenTheHighlightedRow) {
               (std::vector<std::string>{"Clothing Menu", "Show Player Clothing Data",
                                         "Skin/Clothing Change", "Skin/Clothing Texture Change",
                                         "Default Skin", "Switch Player Clothing Data"}));
-    // Left edge, width, top of each box in pixels of the 1280 x 720 screen.
-    std::vector<std::array<int, 3>> boxes;
-    for (const sim::RectItem& box : frame.rects) {
-        const float top = (box.centreY - box.height / 2 - 0.00278f) * 720;
-        boxes.push_back({static_cast<int>(std::lround((box.centreX - box.width / 2) * 1280)),
-                         static_cast<int>(std::lround(box.width * 1280)),
-                         static_cast<int>(std::lround(top))});
+    // Every float of every row, bit for bit, from the layout table: width,
+    // inset, top and caption left in pixels of the 1280 x 720 screen.
+    std::vector<std::uint32_t> expected;
+    for (const Layout& row :
+         {Layout{250, 15, 18, 5, 1280, 720, 1, 0.5f}, Layout{250, 9, 60, 9, 1280, 720, 1, 0.35f},
+          Layout{250, 9, 132, 9, 1280, 720, 1, 0.35f}, Layout{250, 9, 168, 9, 1280, 720, 1, 0.35f},
+          Layout{250, 9, 204, 9, 1280, 720, 1, 0.35f},
+          Layout{251, 11, 92, 7, 1280, 720, 1, 0.4f}}) {
+        const std::vector<std::uint32_t> floats = layoutFloats(row, kAsSpecified);
+        expected.insert(expected.end(), floats.begin(), floats.end());
     }
-    EXPECT_EQ(boxes, (std::vector<std::array<int, 3>>{{0, 250, 18},
-                                                      {0, 250, 60},
-                                                      {0, 250, 132},
-                                                      {0, 250, 168},
-                                                      {0, 250, 204},
-                                                      {0, 251, 92}}));
-    std::vector<int> textLefts;
-    for (const sim::TextItem& text : frame.texts)
-        textLefts.push_back(static_cast<int>(std::lround(text.x * 1280)));
-    EXPECT_EQ(textLefts, (std::vector<int>{5, 9, 9, 9, 9, 7}));
+    EXPECT_EQ(handedFloats(frame), expected);
     EXPECT_EQ(frame.calls.size(), 6u * 21 + 4);
 }
 
@@ -279,13 +274,28 @@ TEST_F(Menus, AutoRepeatKeepsKeysHeldAndNeverTapsF9) {
 // The waits are milliseconds, not frames: the same pace at any frame length,
 // even and uneven, and the status line lasts 5000 ms of them.
 TEST_F(Menus, WaitsAndTheStatusLineKeepTheirTimeAtAnyFrameLength) {
-    const std::vector<std::vector<DWORD>> paces = {{1}, {7}, {16}, {33}, {50}, {5, 23, 16, 41, 9}};
+    // The last: a clock that moves every other frame, as GetTickCount's
+    // coarse steps do at a high frame rate.
+    const std::vector<std::vector<DWORD>> paces = {
+        {1}, {7}, {16}, {33}, {50}, {5, 23, 16, 41, 9}, {16, 0}};
     for (const std::vector<DWORD>& pace : paces) {
         restart();
         sim::setFrameTimes(pace);
-        sim::game().freshPedEachCall = true;
+        sim::game().forcedLineCount = 1; // no text layout: thousands of frames stay cheap
         const DWORD longest = *std::max_element(pace.begin(), pace.end());
         openClothingMenu();
+        // Idle, the menu tests its keys at every frame, whether the clock
+        // moved or not: a press shows at the next one.
+        for (int parity = 0; parity < 2; ++parity) {
+            sim::runFor(400);
+            sim::runFrames(parity);
+            const std::string before = screen();
+            const DWORD key = parity == 0 ? kKeyNumpad8 : kKeyNumpad2; // up, then back down
+            sim::keyDown(key);
+            sim::runFrame();
+            sim::keyUp(key);
+            EXPECT_NE(screen(), before) << pace[0] << " ms frames, parity " << parity;
+        }
         // A wait ends with the first frame at or past its time.
         const auto expectPace = [&](const std::vector<DWORD>& ticks, DWORD wait) {
             for (std::size_t i = 1; i < ticks.size(); ++i) {
@@ -442,14 +452,18 @@ TEST_F(Menus, DeathHoldsTheMenuWhichTestsItsKeysAsSoonAsItEnds) {
     sim::keyUp(kKeyNumpad2);
 }
 
-// A wait whose deadline lies past the tick counter's wrap lasts its full time.
-TEST_F(Menus, WaitsLastTheirFullTimeAcrossTheTickWrap) {
-    sim::setTick(0xFFFFFFFFu - 40);
-    openMainMenu();
-    sim::keyDown(kKeyNumpad2);
-    const int frames = runUntilScreen(kMainRow1);
-    sim::keyUp(kKeyNumpad2);
-    EXPECT_EQ(frames, 10) << "150 ms in 16 ms frames";
+// A wait lasts its full time whenever it starts: across the tick counter's
+// wrap, and right after it, while the tick is still below the wait.
+TEST_F(Menus, WaitsLastTheirFullTimeAtAnyTick) {
+    for (DWORD start : {0xFFFFFFFFu - 40, 0u, 20u}) {
+        restart();
+        sim::setTick(start);
+        openMainMenu();
+        sim::keyDown(kKeyNumpad2);
+        const int frames = runUntilScreen(kMainRow1);
+        sim::keyUp(kKeyNumpad2);
+        EXPECT_EQ(frames, 10) << "150 ms in 16 ms frames from " << start;
+    }
 }
 
 } // namespace

@@ -143,7 +143,7 @@ TEST_F(Render, LineCountAgreesWithTheLinesDrawn) {
 // The character height the game reports is the height of a drawn line.
 TEST_F(Render, CharacterHeightIsTheLineSpacingDrawn) {
     const float height = characterHeight(0.5f, 0);
-    sim::game().forcedLineCount = -1;
+    sim::game().forcedLineCount.reset();
     EXPECT_NEAR(height * 720, 25.2f, 0.01f);
     sim::beginFrame();
     setTextFont(0);

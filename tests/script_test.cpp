@@ -3,6 +3,40 @@
 
 namespace {
 
+// The plug-in's statics as the program found them at start, before any test
+// could change them: a load's initial state.
+struct LoadState {
+    bool keysZero = false;
+    std::string statusMessage, currentSlotName;
+    DWORD statusUntil = 1;
+    bool statusShown = true;
+    std::int32_t currentSlotId = -1, mainMenuIndex = -1, clothingMenuIndex = -1;
+} atLoad;
+
+class SnapshotAtLoad : public ::testing::Environment {
+    void SetUp() override {
+        atLoad.keysZero = true;
+        for (const KeyRecord& record : keyTable)
+            atLoad.keysZero &=
+                record.tick == 0 && record.alt == 0 && record.wasDown == 0 && record.released == 0;
+        atLoad = {atLoad.keysZero, statusMessage, currentSlotName, statusUntil,
+                  statusShown,     currentSlotId, mainMenuIndex,   clothingMenuIndex};
+    }
+};
+const auto* const snapshot = ::testing::AddGlobalTestEnvironment(new SnapshotAtLoad);
+
+TEST(Load, StartsWithTheInitialState) {
+    EXPECT_TRUE(atLoad.keysZero);
+    EXPECT_EQ(atLoad.statusMessage, "");
+    EXPECT_EQ(atLoad.statusUntil, 0u);
+    EXPECT_FALSE(atLoad.statusShown);
+    EXPECT_EQ(atLoad.currentSlotName, "Face");
+    EXPECT_EQ(atLoad.currentSlotId, 0);
+    EXPECT_EQ(atLoad.mainMenuIndex, 0);
+    EXPECT_EQ(atLoad.clothingMenuIndex, 0);
+    EXPECT_EQ(slotNames[0] + slotNames[11], "FaceTorso2");
+}
+
 using Entry = HostTest;
 
 TEST_F(Entry, AttachRegistersScriptThenHandlerAndDetachUnregistersInTheSameOrder) {
