@@ -49,8 +49,7 @@ UINT64 runPlayerPed(const UINT64*) {
     if (!theGame.freshPedEachCall) return fromInt(theGame.playerPed);
     // Handles of both signs, all naming the player's character.
     static const std::int32_t kSteps[] = {0x111, -0x7000, 0x2345, -0x31};
-    static std::size_t step = 0;
-    theGame.latestPedHandle += kSteps[step++ % 4];
+    theGame.latestPedHandle += kSteps[theGame.pedHandlesGiven++ % 4];
     if (theGame.latestPedHandle == theGame.playerPed) theGame.latestPedHandle += 1;
     return fromInt(theGame.latestPedHandle);
 }

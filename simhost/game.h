@@ -31,7 +31,8 @@ struct Game {
     // character on every call, and a native given any handle but the latest
     // reports a protocol error, since a handle must never be kept.
     bool freshPedEachCall = false;
-    std::int32_t latestPedHandle = 0; // the last handle handed out in that mode
+    std::int32_t latestPedHandle = 0;  // the last handle handed out in that mode
+    std::uint32_t pedHandlesGiven = 0; // how many, which picks the next step
     bool dead = false;
     std::int32_t playerIndex = 0;
     bool arrested = false;
