@@ -57,6 +57,10 @@ int usageError(const std::string& message) {
 // The key moments as numbered PNGs and a contact sheet of them all.
 bool writePictures(const std::string& folder, const std::vector<sim::Image>& moments,
                    const std::vector<std::string>& captions) {
+    if (moments.empty()) {
+        std::cout << "\npictures: none, the screen never changed\n";
+        return true;
+    }
     std::error_code made;
     std::filesystem::create_directories(folder, made);
     std::string error;
@@ -73,7 +77,8 @@ bool writePictures(const std::string& folder, const std::vector<sim::Image>& mom
         std::cerr << "drapelle-sim: " << error << '\n';
         return false;
     }
-    std::cout << "\npictures: " << moments.size() << " key moments as " << folder
+    std::cout << "\npictures: " << moments.size()
+              << (moments.size() == 1 ? " key moment as " : " key moments as ") << folder
               << "/frame-NN.png, all of them in " << sheet << '\n';
     return true;
 }
@@ -81,6 +86,10 @@ bool writePictures(const std::string& folder, const std::vector<sim::Image>& mom
 // The key moments as one animation, each captioned with what changed it.
 bool writeAnimation(const std::string& path, std::vector<sim::Image> moments,
                     const std::vector<std::string>& captions) {
+    if (moments.empty()) {
+        std::cout << "animation: none, the screen never changed\n";
+        return true;
+    }
     for (std::size_t i = 0; i < moments.size(); ++i) {
         sim::drawOverlayText(moments[i], captions[i], 24, moments[i].height - 60, 28);
     }
@@ -89,7 +98,8 @@ bool writeAnimation(const std::string& path, std::vector<sim::Image> moments,
         std::cerr << "drapelle-sim: " << error << '\n';
         return false;
     }
-    std::cout << "animation: " << moments.size() << " key moments in " << path << '\n';
+    std::cout << "animation: " << moments.size()
+              << (moments.size() == 1 ? " key moment in " : " key moments in ") << path << '\n';
     return true;
 }
 
