@@ -1,6 +1,10 @@
 #include "simhost/gif.h"
 
 #include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #include <gif_lib.h>
 
 namespace sim {
@@ -85,8 +89,13 @@ bool writeGif(const std::vector<Image>& images, int delayMs, int shrink, const s
     // Readable by others, as any picture the demo writes (giflib's own open
     // makes it private).
     const int handle = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    GifFileType* gif = handle < 0 ? nullptr : EGifOpenFileHandle(handle, &status);
+    if (handle < 0) {
+        error = "cannot write " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    GifFileType* gif = EGifOpenFileHandle(handle, &status);
     if (!gif) {
+        close(handle);
         error = "cannot write " + path + ": " + GifErrorString(status);
         return false;
     }
