@@ -1,5 +1,6 @@
 // The host's side: registration, the frame loop, key delivery and the
 // native-call protocol.
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
@@ -25,13 +26,17 @@ DWORD frameTime = 16;                        // simulated ms per game frame
 std::vector<DWORD> frameTimes;               // when set, frame lengths taken in turn instead
 std::size_t nextFrameTime = 0;               // the next of frameTimes to take
 DWORD wakeStamp = 0, wakeAfter = 0;          // a wait of more than 0 ms keeps the script parked
-bool keysDown[256] = {};                     // keys the simulated keyboard holds down
-DWORD repeatStamp[256] = {};                 // when each held key last sent a press
-bool repeatedYet[256] = {};                  // whether it has sent a repeat since going down
-DWORD repeatDelay = 500, repeatEvery = 33;   // Windows' auto-repeat; a delay of 0 turns it off
-std::uint32_t junkSeed = 0;                  // varies the junk in result slots' high halves
-Frame finishedFrame;                         // the last complete frame
-bool recording = true;                       // whether calls and draw items go into the frame
+// A key the simulated keyboard holds down, and its auto-repeat.
+struct HeldKey {
+    DWORD key;
+    DWORD lastPress;  // when it last sent a press
+    bool repeatedYet; // whether it has repeated since going down
+};
+std::vector<HeldKey> heldKeys;             // the keys down now, codes below 256 only
+DWORD repeatDelay = 500, repeatEvery = 33; // Windows' auto-repeat; a delay of 0 turns it off
+std::uint32_t junkSeed = 0;                // varies the junk in result slots' high halves
+Frame finishedFrame;                       // the last complete frame
+bool recording = true;                     // whether calls and draw items go into the frame
 
 // The call being assembled between nativeInit and nativeCall.
 bool callOpen = false;
@@ -197,13 +202,12 @@ void stopScript() { destroyFiber(); }
 // after the delay, then at the repeat rate, as Windows does.
 void sendRepeats() {
     if (repeatDelay == 0) return;
-    for (DWORD key = 0; key < 256; ++key) {
-        if (!keysDown[key]) continue;
-        const DWORD gap = repeatedYet[key] ? repeatEvery : repeatDelay;
-        if (static_cast<DWORD>(now() - repeatStamp[key]) < gap) continue;
-        repeatStamp[key] = now();
-        repeatedYet[key] = true;
-        sendKeyMessage(key, FALSE, TRUE, FALSE);
+    for (HeldKey& held : heldKeys) {
+        const DWORD gap = held.repeatedYet ? repeatEvery : repeatDelay;
+        if (static_cast<DWORD>(now() - held.lastPress) < gap) continue;
+        held.lastPress = now();
+        held.repeatedYet = true;
+        sendKeyMessage(held.key, FALSE, TRUE, FALSE);
     }
 }
 
@@ -249,13 +253,14 @@ void sendKeyMessage(DWORD key, BOOL isWithAlt, BOOL wasDownBefore, BOOL isUpNow)
     if (registeredHandler) registeredHandler(key, 1, 0, FALSE, isWithAlt, wasDownBefore, isUpNow);
 }
 
+static std::vector<HeldKey>::iterator findHeld(DWORD key) {
+    return std::find_if(heldKeys.begin(), heldKeys.end(),
+                        [key](const HeldKey& held) { return held.key == key; });
+}
+
 void keyDown(DWORD key) {
-    const bool wasDown = key < 256 && keysDown[key];
-    if (key < 256 && !wasDown) {
-        keysDown[key] = true;
-        repeatStamp[key] = now();
-        repeatedYet[key] = false;
-    }
+    const bool wasDown = findHeld(key) != heldKeys.end();
+    if (key < 256 && !wasDown) heldKeys.push_back({key, now(), false});
     sendKeyMessage(key, FALSE, wasDown, FALSE);
 }
 
@@ -265,7 +270,7 @@ void setKeyRepeat(DWORD delay, DWORD every) {
 }
 
 void keyUp(DWORD key) {
-    if (key < 256) keysDown[key] = false;
+    if (const auto held = findHeld(key); held != heldKeys.end()) heldKeys.erase(held);
     sendKeyMessage(key, FALSE, TRUE, TRUE);
 }
 
@@ -337,7 +342,7 @@ void reset() {
     errors.clear();
     frameTime = 16;
     wakeStamp = wakeAfter = 0;
-    std::memset(keysDown, 0, sizeof keysDown);
+    heldKeys.clear();
     repeatDelay = 500;
     repeatEvery = 33;
     frameTimes.clear();
