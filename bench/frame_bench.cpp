@@ -1,42 +1,26 @@
 // The cost of one frame of Drapelle in each state, beside the floor: the same
-// native calls and wait with nothing else. Heap allocations are counted by
-// replacing the global allocation functions.
+// native calls and wait with nothing else, and the heap allocations a frame
+// makes, as the stand-in host counts them.
 #include <benchmark/benchmark.h>
 
-#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <map>
-#include <new>
 #include <string>
 #include <vector>
 
 #include "bench/frame_states.h"
-
-namespace {
-std::atomic<long long> allocations{0}; // calls of operator new since the start
-} // namespace
-
-void* operator new(std::size_t size) {
-    allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(size ? size : 1)) return p;
-    throw std::bad_alloc();
-}
-void* operator new[](std::size_t size) { return operator new(size); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+#include "simhost/simhost.h"
 
 namespace {
 
 void measureFrames(benchmark::State& state, bool floor) {
     const auto which = static_cast<bench::State>(state.range(0));
     floor ? bench::enterFloor(which) : bench::enterState(which);
-    const long long before = allocations.load();
+    const long long before = sim::heapAllocations();
     for (auto _ : state) sim::runFrame();
-    const long long made = allocations.load() - before;
+    const long long made = sim::heapAllocations() - before;
     state.counters["allocs/frame"] =
         static_cast<double>(made) / static_cast<double>(state.iterations());
     state.SetLabel(bench::stateName(which));

@@ -7,7 +7,7 @@
 #include "host/natives.h"
 #include "ui/status_line.h"
 
-void showSlotData(std::int32_t ped, std::string slotName) {
+void showSlotData(std::int32_t ped, InlineString slotName) {
     resolveSlotId(slotName);
     const std::int32_t id = currentSlotId;
     const std::int32_t drawable = pedDrawable(ped, id);
@@ -15,13 +15,21 @@ void showSlotData(std::int32_t ped, std::string slotName) {
     const std::int32_t drawableCount = pedDrawableCount(ped, id);
     const std::int32_t textureCount = pedTextureCount(ped, id, drawable);
 
-    char text[160];
+    char text[160] = {};
+#ifdef _WIN32
+    // The C runtime's own formatter: mingw-w64's C99 one would bring its 23 KB
+    // printf engine into the DLL for this one line. Its bound stops a byte
+    // short, so the zeroed last byte always ends the text.
+    _snprintf(text, sizeof text - 1, " [%s]: %d,(%d),%d,(%d)", slotName.c_str(), drawable,
+              drawableCount, texture, textureCount);
+#else
     std::snprintf(text, sizeof text, " [%s]: %d,(%d),%d,(%d)", slotName.c_str(), drawable,
                   drawableCount, texture, textureCount);
+#endif
     showStatus(text);
 }
 
-void nextDrawable(std::int32_t ped, std::string slotName) {
+void nextDrawable(std::int32_t ped, InlineString slotName) {
     resolveSlotId(slotName);
     const std::int32_t id = currentSlotId;
     const std::int32_t d = pedDrawable(ped, id);
@@ -32,7 +40,7 @@ void nextDrawable(std::int32_t ped, std::string slotName) {
     callNative5(kSetPedVariationNative, ped, id, next, 0);
 }
 
-void nextTexture(std::int32_t ped, std::string slotName) {
+void nextTexture(std::int32_t ped, InlineString slotName) {
     resolveSlotId(slotName);
     const std::int32_t id = currentSlotId;
     const std::int32_t d = pedDrawable(ped, id);

@@ -2,16 +2,16 @@
 
 // The slot the clothing menu works on; always one of slotNames. Defined before
 // slotNames so that it is built first and destroyed last.
-std::string currentSlotName = "Face";
+InlineString currentSlotName = "Face";
 // The slots' names in menu order; entry i is the slot of component slotIds[i].
-std::string slotNames[kSlotCount] = {"Face", "Head", "Hair",        "Torso", "Legs",     "Hands",
-                                     "Feet", "Eyes", "Accessories", "Tasks", "Textures", "Torso2"};
+InlineString slotNames[kSlotCount] = {"Face", "Head", "Hair",        "Torso", "Legs",     "Hands",
+                                      "Feet", "Eyes", "Accessories", "Tasks", "Textures", "Torso2"};
 // Component id of each slot, parallel to slotNames.
 const std::int32_t slotIds[kSlotCount] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11};
 // Component id of the slot last resolved; brought up to date by resolveSlotId.
 std::int32_t currentSlotId = 0;
 
-int findSlot(const std::string& name) {
+int findSlot(const InlineString& name) {
     int found = -1;
     for (int i = 0; i < kSlotCount; ++i) {
         if (slotNames[i] == name) found = i;
@@ -20,7 +20,7 @@ int findSlot(const std::string& name) {
 }
 
 // An unknown name leaves the id as it was.
-void resolveSlotId(const std::string& slotName) {
+void resolveSlotId(const InlineString& slotName) {
     const int slot = findSlot(slotName);
     if (slot >= 0) currentSlotId = slotIds[slot];
 }

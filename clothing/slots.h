@@ -3,15 +3,16 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
+
+#include "host/inline_string.h"
 
 constexpr int kSlotCount = 12;
 
-extern std::string currentSlotName;
-extern std::string slotNames[kSlotCount];
+extern InlineString currentSlotName;
+extern InlineString slotNames[kSlotCount];
 extern const std::int32_t slotIds[kSlotCount];
 extern std::int32_t currentSlotId;
 
 // Index of the slot whose name is exactly `name`, or -1.
-int findSlot(const std::string& name);
-void resolveSlotId(const std::string& slotName);
+int findSlot(const InlineString& name);
+void resolveSlotId(const InlineString& slotName);

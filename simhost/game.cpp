@@ -165,8 +165,12 @@ UINT64 runSetPedVariation(const UINT64* a) {
 }
 UINT64 runSetPedDefaultVariation(const UINT64* a) {
     const std::int32_t ped = pedOf(a[0], "setPedDefaultVariation");
-    for (auto it = theGame.variations.begin(); it != theGame.variations.end();) {
-        it = it->first.first == ped ? theGame.variations.erase(it) : std::next(it);
+    // Each component the ped had set goes back to the catalogue's default, in
+    // place: a steady game allocates nothing.
+    for (auto& [key, variation] : theGame.variations) {
+        if (key.first != ped) continue;
+        const auto known = theGame.catalogue.find(key.second);
+        variation = known == theGame.catalogue.end() ? Variation{} : known->second.defaults;
     }
     return 0;
 }
@@ -277,21 +281,28 @@ void beginFrame() {
     buildingFrame.rects.clear();
 }
 
-// Keeps the text's storage, so that a steady frame allocates nothing here.
+// Keeps the text's storage, room for the longest text a native may be given
+// included, so that a steady frame allocates nothing here.
 void resetTextState() {
     std::string storage = std::move(textState.style.text);
     storage.clear();
+    storage.reserve(256);
     textState.style = TextItem{};
     textState.style.text = std::move(storage);
     textState.pending = false;
 }
 
+namespace {
+// Every native by its hash; built when the program starts, not in a frame.
+const std::unordered_map<UINT64, const NativeInfo*> nativesByHash = [] {
+    std::unordered_map<UINT64, const NativeInfo*> table;
+    for (const NativeInfo& info : kNatives) table.emplace(info.hash, &info);
+    return table;
+}();
+} // namespace
+
 const NativeInfo* findNative(UINT64 hash) {
-    static const std::unordered_map<UINT64, const NativeInfo*> byHash = [] {
-        std::unordered_map<UINT64, const NativeInfo*> table;
-        for (const NativeInfo& info : kNatives) table.emplace(info.hash, &info);
-        return table;
-    }();
+    const auto& byHash = nativesByHash;
     const auto found = byHash.find(hash);
     return found == byHash.end() ? nullptr : found->second;
 }

@@ -117,6 +117,10 @@ std::vector<std::string> describeCalls(const Frame& frame);
 // frame costs the plug-in's work and the bare dispatch (for benchmarks).
 void setRecording(bool on);
 
+// Calls of operator new since the program started: the stand-in replaces the
+// global allocation functions to count them (not in the Windows host library).
+long long heapAllocations();
+
 // Back to a fresh host: clock, game, logs, registrations.
 void reset();
 

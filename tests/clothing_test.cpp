@@ -30,7 +30,7 @@ TEST_F(Clothing, SlotLookupMatchesWholeNamesExactly) {
         {"Legs", 4},  {"face", 4},    {"", 4},      {"Legs ", 4},       {"Torso 2", 4},
         {"Tors", 4},  {"Legs", 4},    {"Hair", 2},  {"Hair", 2}};
     for (const auto& [name, id] : lookups) {
-        resolveSlotId(name);
+        resolveSlotId(textOf(name));
         EXPECT_EQ(currentSlotId, id) << '"' << name << '"';
     }
 }

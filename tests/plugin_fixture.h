@@ -51,3 +51,19 @@ inline std::vector<std::string> drawnTexts(const sim::Frame& frame) {
     for (const sim::TextItem& text : frame.texts) texts.push_back(text.text);
     return texts;
 }
+
+// A runtime text as the plug-in's string type; a text too long for it fails
+// the test instead of being cut.
+inline InlineString textOf(std::string_view text) {
+    char buffer[InlineString::kCapacity] = {};
+    if (text.size() >= sizeof buffer) {
+        ADD_FAILURE() << "text of " << text.size() << " characters does not fit";
+        return {};
+    }
+    text.copy(buffer, text.size());
+    return InlineString(buffer);
+}
+
+inline void PrintTo(const InlineString& text, std::ostream* out) {
+    *out << testing::PrintToString(std::string(text));
+}

@@ -10,7 +10,7 @@
 
 inline void resetPluginState() {
     for (DWORD key = 0; key < kKeyCount; ++key) clearKeyRecord(key);
-    statusMessage.clear();
+    statusMessage = "";
     statusUntil = 0;
     statusShown = false;
     currentSlotName = "Face";

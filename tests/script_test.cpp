@@ -7,7 +7,7 @@ namespace {
 // could change them: a load's initial state.
 struct LoadState {
     bool keysZero = false;
-    std::string statusMessage, currentSlotName;
+    InlineString statusMessage, currentSlotName;
     DWORD statusUntil = 1;
     bool statusShown = true;
     std::int32_t currentSlotId = -1, mainMenuIndex = -1, clothingMenuIndex = -1;
@@ -34,7 +34,7 @@ TEST(Load, StartsWithTheInitialState) {
     EXPECT_EQ(atLoad.currentSlotId, 0);
     EXPECT_EQ(atLoad.mainMenuIndex, 0);
     EXPECT_EQ(atLoad.clothingMenuIndex, 0);
-    EXPECT_EQ(slotNames[0] + slotNames[11], "FaceTorso2");
+    EXPECT_EQ(std::string(slotNames[0]) + std::string(slotNames[11]), "FaceTorso2");
 }
 
 using Entry = HostTest;

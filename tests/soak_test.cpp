@@ -13,8 +13,8 @@ long soakFrames() {
     return frames ? std::atol(frames) : 1000000;
 }
 
-bool isSlotName(const std::string& name) {
-    for (const std::string& slot : slotNames) {
+bool isSlotName(const InlineString& name) {
+    for (const InlineString& slot : slotNames) {
         if (slot == name) return true;
     }
     return false;
@@ -76,6 +76,42 @@ TEST_F(Soak, RandomKeysForAMillionFramesKeepTheHeapFlat) {
     std::printf("soak: %ld frames, menu drawn in %ld, status line in %ld; heap peak %zu bytes in "
                 "the first %ld frames, %zu in the last %ld\n",
                 frames, opened, shown, firstPeak, window, lastPeak, window);
+}
+
+// After load nothing allocates, whatever the player does: random keys over
+// both menus with every clothing row chosen again and again, so the status
+// line is shown and replaced and the slot goes round. The stand-in records
+// nothing, so every allocation counted in a frame is the plug-in's.
+TEST_F(Soak, MenusInUseMakeNoHeapAllocations) {
+    sim::setRecording(false);
+    sim::game().forcedLineCount = 1; // the stand-in's own line breaking allocates
+    // The simulated game stores a component's variation the first time one is set.
+    for (std::int32_t id = 0; id < 12; ++id)
+        sim::setVariation(sim::game().playerPed, id, sim::variationOf(sim::game().playerPed, id));
+    const DWORD keys[] = {kKeyF9, kKeyNumpad5, kKeyNumpad5, kKeyNumpad0, kKeyNumpad8, kKeyNumpad2};
+    std::mt19937 random(20261208);
+    long long allocations = 0;
+    int statusShows = 0, slotSwitches = 0;
+    for (int frame = 0; frame < 20000; ++frame) {
+        const unsigned roll = random() % 100;
+        const DWORD key = keys[random() % 6];
+        if (roll < 8)
+            sim::keyDown(key);
+        else if (roll < 14)
+            sim::keyUp(key);
+        const DWORD shownUntil = statusUntil;
+        const InlineString slot = currentSlotName;
+
+        const long long before = sim::heapAllocations();
+        sim::runFrame();
+        allocations += sim::heapAllocations() - before;
+
+        statusShows += statusUntil != shownUntil;
+        slotSwitches += !(currentSlotName == slot);
+    }
+    EXPECT_EQ(allocations, 0);
+    EXPECT_GT(statusShows, 200);
+    EXPECT_GT(slotSwitches, 24) << "the slot went round twice";
 }
 
 } // namespace

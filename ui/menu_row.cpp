@@ -46,7 +46,7 @@ void applyTextStyle(const RowStyle& style) {
 
 } // namespace
 
-void drawMenuRow(std::string rowText, float rowWidth, float rowInset, float rowTop,
+void drawMenuRow(InlineString rowText, float rowWidth, float rowInset, float rowTop,
                  float rowTextLeft, std::uint8_t isActive, std::uint8_t isTitle) {
     const RowStyle style = chooseRowStyle(isActive, isTitle);
 

@@ -3,7 +3,8 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
 
-void drawMenuRow(std::string rowText, float rowWidth, float rowInset, float rowTop,
+#include "host/inline_string.h"
+
+void drawMenuRow(InlineString rowText, float rowWidth, float rowInset, float rowTop,
                  float rowTextLeft, std::uint8_t isActive, std::uint8_t isTitle);

@@ -1,6 +1,6 @@
 #include "ui/menus.h"
 
-#include <string>
+#include <iterator>
 
 #include "clothing/actions.h"
 #include "clothing/slots.h"
@@ -21,14 +21,15 @@ namespace {
 constexpr DWORD kMoveWait = 150;   // ms of drawing after opening or a move
 constexpr DWORD kSelectWait = 200; // ms of drawing after a select
 
-const char* const kMainRows[] = {"Skin/Clothing Change", "Close Menu"};
-const char* const kClothingRows[] = {"Show Player Clothing Data", "Switch Player Clothing Data",
-                                     "Skin/Clothing Change", "Skin/Clothing Texture Change",
-                                     "Default Skin"};
+// Each menu's rows, top to bottom; a menu has as many rows as its table.
+constexpr InlineString kMainRows[] = {"Skin/Clothing Change", "Close Menu"};
+constexpr InlineString kClothingRows[] = {"Show Player Clothing Data",
+                                          "Switch Player Clothing Data", "Skin/Clothing Change",
+                                          "Skin/Clothing Texture Change", "Default Skin"};
 
 // One frame of a menu: the title, the other rows in order, the highlighted one
 // last so that its larger box lies on top.
-void drawMenuPass(const std::string& title, const char* const rows[], std::int32_t rowCount,
+void drawMenuPass(const InlineString& title, const InlineString rows[], std::int32_t rowCount,
                   std::int32_t index) {
     drawMenuRow(title, 250.0f, 15.0f, 18.0f, 5.0f, false, true);
     for (std::int32_t i = 0; i < rowCount; ++i) {
@@ -44,9 +45,9 @@ void drawMenuPass(const std::string& title, const char* const rows[], std::int32
 
 // Runs a menu until it closes. `selectRow` acts on a row and says whether the
 // menu stays open.
-void runMenu(const char* titleText, const char* const rows[], std::int32_t rowCount,
+void runMenu(const InlineString& titleText, const InlineString rows[], std::int32_t rowCount,
              std::int32_t& index, bool (*selectRow)(std::int32_t row)) {
-    const std::string title = titleText;
+    const InlineString title = titleText;
     DWORD wait = kMoveWait;
     for (;;) {
         const DWORD start = GetTickCount();
@@ -83,15 +84,15 @@ bool selectMainRow(std::int32_t row) {
 
 // Each action gets its own copy of the slot name and a freshly read ped.
 void showCurrentSlot() {
-    std::string name = currentSlotName;
+    const InlineString name = currentSlotName;
     const std::int32_t ped = playerPed();
-    showSlotData(ped, std::move(name));
+    showSlotData(ped, name);
 }
 
-void stepCurrentSlot(void (*step)(std::int32_t, std::string)) {
-    std::string name = currentSlotName;
+void stepCurrentSlot(void (*step)(std::int32_t, InlineString)) {
+    const InlineString name = currentSlotName;
     const std::int32_t ped = playerPed();
-    step(ped, std::move(name));
+    step(ped, name);
     showCurrentSlot();
 }
 
@@ -118,8 +119,12 @@ bool selectClothingRow(std::int32_t row) {
 
 } // namespace
 
-void runMainMenu() { runMenu("Drapelle", kMainRows, 2, mainMenuIndex, selectMainRow); }
+const std::int32_t kMainMenuRows = std::size(kMainRows);
+const std::int32_t kClothingMenuRows = std::size(kClothingRows);
+
+void runMainMenu() { runMenu("Drapelle", kMainRows, kMainMenuRows, mainMenuIndex, selectMainRow); }
 
 void runClothingMenu() {
-    runMenu("Clothing Menu", kClothingRows, 5, clothingMenuIndex, selectClothingRow);
+    runMenu("Clothing Menu", kClothingRows, kClothingMenuRows, clothingMenuIndex,
+            selectClothingRow);
 }

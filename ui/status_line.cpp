@@ -8,14 +8,14 @@ constexpr DWORD kStatusTime = 5000; // how long a message stays on screen, ms
 } // namespace
 
 // The text last given to showStatus; replaced, never cleared.
-std::string statusMessage;
+InlineString statusMessage;
 // The tick at which the current message stops being drawn.
 DWORD statusUntil = 0;
 // Whether showStatus has run since load; before it, nothing is drawn at any tick.
 bool statusShown = false;
 
-void showStatus(std::string text) {
-    statusMessage = std::move(text);
+void showStatus(InlineString text) {
+    statusMessage = text;
     statusUntil = GetTickCount() + kStatusTime;
     statusShown = true;
 }

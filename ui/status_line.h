@@ -1,13 +1,12 @@
 // One short message shown centred near the bottom of the screen for 5000 ms.
 #pragma once
 
-#include <string>
-
+#include "host/inline_string.h"
 #include "host/platform.h"
 
-extern std::string statusMessage;
+extern InlineString statusMessage;
 extern DWORD statusUntil;
 extern bool statusShown;
 
-void showStatus(std::string text);
+void showStatus(InlineString text);
 void drawStatusLine();

@@ -1,0 +1,50 @@
+// Text held by value with its characters inline. Captions, slot names and the
+// status line are passed and kept by value; with this type a copy copies only
+// the characters it holds and never touches the heap, so no frame allocates.
+#pragma once
+
+#include <cstddef>
+#include <cstring>
+#include <string_view>
+
+class InlineString {
+  public:
+    // Room for the longest text Drapelle makes, the status line's 160-byte
+    // format buffer, terminating NUL included.
+    static constexpr std::size_t kCapacity = 160;
+
+    constexpr InlineString() : length_(0), chars_{} {}
+
+    // From a literal or a character buffer holding a C string. Whether it fits
+    // is known from the array's size at compile time, so nothing is ever cut.
+    template <std::size_t N> constexpr InlineString(const char (&text)[N]) : length_(0), chars_{} {
+        static_assert(N <= kCapacity, "text longer than an InlineString holds");
+        while (length_ + 1 < N && text[length_] != '\0') {
+            chars_[length_] = text[length_];
+            ++length_;
+        }
+    }
+
+    InlineString(const InlineString& other) : length_(other.length_) {
+        std::memcpy(chars_, other.chars_, length_ + 1);
+    }
+
+    InlineString& operator=(const InlineString& other) {
+        length_ = other.length_;
+        std::memmove(chars_, other.chars_, length_ + 1);
+        return *this;
+    }
+
+    const char* c_str() const { return chars_; }
+    std::size_t size() const { return length_; }
+    operator std::string_view() const { return {chars_, length_}; }
+
+    // Same length, same bytes.
+    friend bool operator==(const InlineString& text, std::string_view other) {
+        return std::string_view(text) == other;
+    }
+
+  private:
+    std::size_t length_; // characters held, before the terminating NUL
+    char chars_[kCapacity];
+};
