@@ -4,33 +4,48 @@
 #include <atomic>
 #include <cstdlib>
 #include <new>
+#ifdef _WIN32
+#include <malloc.h>
+#endif
 
 #include "simhost/simhost.h"
 
 namespace {
 std::atomic<long long> allocationCount{0}; // calls of operator new since the program started
+std::atomic<long long> bytesInUse{0};      // on Windows: bytes allocated and not yet deleted
+
+void* allocate(std::size_t size) {
+    allocationCount.fetch_add(1, std::memory_order_relaxed);
+    void* p = std::malloc(size ? size : 1);
+#ifdef _WIN32
+    if (p) bytesInUse.fetch_add(static_cast<long long>(_msize(p)), std::memory_order_relaxed);
+#endif
+    return p;
+}
+
+void release(void* p) {
+#ifdef _WIN32
+    if (p) bytesInUse.fetch_sub(static_cast<long long>(_msize(p)), std::memory_order_relaxed);
+#endif
+    std::free(p);
+}
 } // namespace
 
 namespace sim {
 long long heapAllocations() { return allocationCount.load(std::memory_order_relaxed); }
+long long heapBytesInUse() { return bytesInUse.load(std::memory_order_relaxed); }
 } // namespace sim
 
 void* operator new(std::size_t size) {
-    allocationCount.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(size ? size : 1)) return p;
+    if (void* p = allocate(size)) return p;
     throw std::bad_alloc();
 }
 void* operator new[](std::size_t size) { return operator new(size); }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-    allocationCount.fetch_add(1, std::memory_order_relaxed);
-    return std::malloc(size ? size : 1);
-}
-void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept {
-    return operator new(size, tag);
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
-void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
-void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return allocate(size); }
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return allocate(size); }
+void operator delete(void* p) noexcept { release(p); }
+void operator delete[](void* p) noexcept { release(p); }
+void operator delete(void* p, std::size_t) noexcept { release(p); }
+void operator delete[](void* p, std::size_t) noexcept { release(p); }
+void operator delete(void* p, const std::nothrow_t&) noexcept { release(p); }
+void operator delete[](void* p, const std::nothrow_t&) noexcept { release(p); }

@@ -120,6 +120,9 @@ void setRecording(bool on);
 // Calls of operator new since the program started: the stand-in replaces the
 // global allocation functions to count them (not in the Windows host library).
 long long heapAllocations();
+// Bytes that operator new handed out and are not yet deleted (Windows only,
+// where the C runtime has no cheap count of its own; 0 elsewhere).
+long long heapBytesInUse();
 
 // Back to a fresh host: clock, game, logs, registrations.
 void reset();

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "bench/frame_states.h"
+#include "simhost/import_patch.h"
 #include "simhost/windows_plugin.h"
 
 namespace sim {

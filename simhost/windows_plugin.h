@@ -12,10 +12,6 @@ namespace sim {
 // in `error`, when either fails.
 HMODULE loadPlugin(const std::string& path, std::string& error);
 
-// Points one imported function of `module` somewhere else, as the loader
-// would have bound it; false when the module does not import it.
-bool patchImport(HMODULE module, const char* library, const char* function, void* replacement);
-
 // The shipped DLL's frame cost beside its floor, in one process: the median
 // of `repetitions` interleaved runs of `frames` frames each, per state.
 int benchPlugin(const std::string& path, int repetitions, int frames);

@@ -1,8 +1,8 @@
 #include <atomic>
 #include <random>
-#include <thread>
 
 #include "frame_shape.h"
+#include "joining_thread.h"
 #include "plugin_fixture.h"
 
 namespace {
@@ -25,11 +25,16 @@ TEST_F(KeyboardThreads, HandlerHammeredFromTwoThreadsWhileTheScriptRuns) {
             const BOOL up = random() % 2;
             sim::sendKeyMessage(key, random() % 2, up, up);
             delivered.fetch_add(1);
-            std::this_thread::yield();
+            yieldThread();
         }
     };
-    std::thread first(hammer, 1u);
-    std::thread second(hammer, 2u);
+    JoiningThread first([&] { hammer(1u); });
+    JoiningThread second([&] { hammer(2u); });
+    // Stops both before they are joined, also when an assertion ends the test.
+    struct StopOnExit {
+        std::atomic<bool>& done;
+        ~StopOnExit() { done = true; }
+    } stop{done};
     long drawn = 0;
     // Many thousands of frames, and as many messages, however the threads are
     // scheduled.
