@@ -32,11 +32,6 @@ struct Rgba8 {
     int r, g, b, a;
 };
 
-// The pixel height of one line, as the character-height native reports it.
-float lineHeightPixels(float scale, int screenHeight) {
-    return scale * game().characterHeightPerScale * static_cast<float>(screenHeight);
-}
-
 FT_Face faceFor(int font) { return faces[font == 1 ? 1 : 0]; }
 
 // The em size that makes the face's line spacing one line height.
@@ -74,40 +69,10 @@ int textWidth(const std::string& text, int font, int em) {
     return width;
 }
 
-// Greedy word wrap inside `room` pixels; a word wider than the room gets a
-// line of its own.
-std::vector<std::string> breakLines(const std::string& text, int font, int em, float room) {
-    std::vector<std::string> lines;
-    if (text.empty()) return lines;
-    std::string line, word;
-    auto place = [&](const std::string& next) {
-        const std::string joined = line.empty() ? next : line + " " + next;
-        if (!line.empty() && room > 0 && static_cast<float>(textWidth(joined, font, em)) > room) {
-            lines.push_back(line);
-            line = next;
-        } else {
-            line = joined;
-        }
-    };
-    for (char c : text) {
-        if (c == ' ') {
-            place(word);
-            word.clear();
-        } else {
-            word += c;
-        }
-    }
-    place(word);
-    lines.push_back(line);
-    return lines;
-}
-
-// The room a text has to break in: from its left edge (or, centred, the whole
-// wrap span) to the right wrap bound.
-float roomFor(const TextItem& text, int screenWidth) {
-    const float width = static_cast<float>(screenWidth);
-    if (text.centred) return (text.wrapRight - text.wrapLeft) * width;
-    return (text.wrapRight - std::max(text.wrapLeft, text.x)) * width;
+// The lines a text breaks into, measured with the face it is drawn in.
+std::vector<std::string> linesOf(const TextItem& text, int font, int em, int screenWidth) {
+    return breakLines(text.text, roomFor(text, screenWidth),
+                      [&](const std::string& line) { return textWidth(line, font, em); });
 }
 
 void blendPixel(Image& image, int x, int y, const Rgba8& colour, int coverage) {
@@ -141,94 +106,31 @@ void drawGlyphRun(Image& image, const std::string& text, int font, int em, int x
 
 void drawText(Image& image, const TextItem& text) {
     const float lineHeight = lineHeightPixels(text.scale, image.height);
-    if (!(lineHeight >= 1.0f) || lineHeight > 4096.0f) return;
+    if (!isPaintableLineHeight(lineHeight)) return;
     const int font = text.font == 1 ? 1 : 0;
     const int em = emPixels(font, lineHeight);
     FT_Set_Pixel_Sizes(faceFor(font), 0, static_cast<FT_UInt>(em));
     const float ascender = static_cast<float>(faceFor(font)->size->metrics.ascender) / 64.0f;
-    const std::vector<std::string> lines =
-        breakLines(text.text, font, em, roomFor(text, image.width));
-    const Rgba8 colour{text.colour.r, text.colour.g, text.colour.b, text.colour.a};
-    const Rgba8 edge{text.edge[1], text.edge[2], text.edge[3], text.edge[4]};
-    const Rgba8 shadow{text.shadow[1], text.shadow[2], text.shadow[3], text.shadow[4]};
+    const std::vector<std::string> lines = linesOf(text, font, em, image.width);
+    const std::vector<TextPass> passes = textPasses(text);
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        const int width = textWidth(lines[i], font, em);
-        const float left =
-            text.x * static_cast<float>(image.width) - (text.centred ? width / 2.0f : 0.0f);
-        const int x = static_cast<int>(std::lround(left));
-        const int baseline =
-            static_cast<int>(std::lround(text.y * static_cast<float>(image.height) +
-                                         static_cast<float>(i) * lineHeight + ascender));
-        if (text.shadow[0] > 0) {
-            const int distance = std::min(text.shadow[0], 8);
-            drawGlyphRun(image, lines[i], font, em, x + distance, baseline + distance, shadow);
+        const LinePlace place = placeLine(text, static_cast<int>(i), textWidth(lines[i], font, em),
+                                          lineHeight, image.width, image.height);
+        const int baseline = static_cast<int>(std::lround(place.top + ascender));
+        for (const TextPass& pass : passes) {
+            const Rgba8 colour{pass.colour.r, pass.colour.g, pass.colour.b, pass.colour.a};
+            drawGlyphRun(image, lines[i], font, em, place.left + pass.dx, baseline + pass.dy,
+                         colour);
         }
-        if (text.edge[0] > 0) {
-            for (int dy = -1; dy <= 1; ++dy) {
-                for (int dx = -1; dx <= 1; ++dx) {
-                    if (dx != 0 || dy != 0)
-                        drawGlyphRun(image, lines[i], font, em, x + dx, baseline + dy, edge);
-                }
-            }
-        }
-        drawGlyphRun(image, lines[i], font, em, x, baseline, colour);
     }
 }
 
 void fillRectangle(Image& image, const RectItem& rect) {
-    const float width = static_cast<float>(image.width), height = static_cast<float>(image.height);
-    const auto toPixel = [](float value, float size) {
-        return static_cast<int>(
-            std::clamp(std::lround(value * size), -1L, static_cast<long>(size) + 1));
-    };
-    const int x0 = std::max(0, toPixel(rect.centreX - rect.width / 2, width));
-    const int x1 = std::min(image.width, toPixel(rect.centreX + rect.width / 2, width));
-    const int y0 = std::max(0, toPixel(rect.centreY - rect.height / 2, height));
-    const int y1 = std::min(image.height, toPixel(rect.centreY + rect.height / 2, height));
+    const PixelBox box = boxPixels(rect, image.width, image.height);
     const Rgba8 colour{rect.colour.r, rect.colour.g, rect.colour.b, rect.colour.a};
-    for (int y = y0; y < y1; ++y) {
-        for (int x = x0; x < x1; ++x) blendPixel(image, x, y, colour, 255);
+    for (int y = box.top; y < box.bottom; ++y) {
+        for (int x = box.left; x < box.right; ++x) blendPixel(image, x, y, colour, 255);
     }
-}
-
-// A stand-in for the game world: sky, sun, hills and a road running to the
-// horizon, so that the menu's boxes have something to stand out against.
-Image paintWorld(int width, int height) {
-    Image image{width, height,
-                std::vector<std::uint8_t>(static_cast<std::size_t>(width) * height * 4)};
-    const float w = static_cast<float>(width), h = static_cast<float>(height);
-    const float horizon = 0.62f * h;
-    for (int y = 0; y < height; ++y) {
-        const float fy = static_cast<float>(y);
-        for (int x = 0; x < width; ++x) {
-            const float fx = static_cast<float>(x) / std::max(w, 1.0f);
-            const float hill = horizon - h * (0.05f * std::sin(fx * 7.0f) +
-                                              0.03f * std::sin(fx * 17.0f + 1.0f) + 0.04f);
-            float r, g, b;
-            if (fy < hill) {
-                const float t = fy / std::max(hill, 1.0f);
-                r = 70 + 120 * t, g = 120 + 95 * t, b = 190 + 45 * t;
-                const float dx = (fx - 0.78f) * w / h, dy = fy / h - 0.2f;
-                if (dx * dx + dy * dy < 0.0049f) r = 255, g = 236, b = 170;
-            } else {
-                const float t = std::max(0.0f, (fy - horizon) / std::max(h - horizon, 1.0f));
-                r = 80 - 35 * t, g = 125 - 50 * t, b = 60 - 25 * t;
-                // The road narrows to a point on the horizon; its centre line is dashed.
-                const float offset = std::fabs(fx - 0.5f);
-                if (fy > horizon && offset < 0.3f * t) {
-                    r = 88 - 20 * t, g = 88 - 20 * t, b = 92 - 20 * t;
-                    if (offset < 0.006f * t && std::fmod(std::sqrt(t) * 40.0f, 2.0f) < 1.0f)
-                        r = g = b = 225;
-                }
-            }
-            std::uint8_t* pixel = image.at(x, y);
-            pixel[0] = static_cast<std::uint8_t>(std::clamp(r, 0.0f, 255.0f));
-            pixel[1] = static_cast<std::uint8_t>(std::clamp(g, 0.0f, 255.0f));
-            pixel[2] = static_cast<std::uint8_t>(std::clamp(b, 0.0f, 255.0f));
-            pixel[3] = 255;
-        }
-    }
-    return image;
 }
 
 } // namespace
@@ -255,10 +157,10 @@ bool haveFonts() { return fontsLoaded; }
 int layoutLineCount(const TextItem& text, int screenWidth, int screenHeight) {
     const float lineHeight = lineHeightPixels(text.scale, screenHeight);
     if (text.text.empty()) return 0;
-    if (!(lineHeight >= 1.0f) || lineHeight > 4096.0f || screenWidth <= 0) return 1;
+    if (!isPaintableLineHeight(lineHeight) || screenWidth <= 0) return 1;
     const int font = text.font == 1 ? 1 : 0;
     const int em = emPixels(font, lineHeight);
-    return static_cast<int>(breakLines(text.text, font, em, roomFor(text, screenWidth)).size());
+    return static_cast<int>(linesOf(text, font, em, screenWidth).size());
 }
 
 Image renderFrame(const Frame& frame) {

@@ -6,18 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "simhost/scene.h"
 #include "simhost/simhost.h"
 
 namespace sim {
-
-struct Image {
-    int width = 0, height = 0;
-    std::vector<std::uint8_t> rgba; // width * height pixels, 4 bytes each
-    std::uint8_t* at(int x, int y) { return &rgba[(static_cast<std::size_t>(y) * width + x) * 4]; }
-    const std::uint8_t* at(int x, int y) const {
-        return &rgba[(static_cast<std::size_t>(y) * width + x) * 4];
-    }
-};
 
 // Loads the faces (DejaVu Sans for font 0, DejaVu Sans Bold for font 1); false
 // with the reason in `error` when they cannot be read.

@@ -1,0 +1,67 @@
+// What the stand-in paints where: the game world behind the plug-in, and each
+// box and line of text at its pixel place on a screen of a given size. The
+// Linux renderer (FreeType and libpng) and the Windows preview (GDI) both paint
+// from here; only the way they make pixels differs.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "simhost/simhost.h"
+
+namespace sim {
+
+struct Image {
+    int width = 0, height = 0;
+    std::vector<std::uint8_t> rgba; // width * height pixels, 4 bytes each
+    std::uint8_t* at(int x, int y) { return &rgba[(static_cast<std::size_t>(y) * width + x) * 4]; }
+    const std::uint8_t* at(int x, int y) const {
+        return &rgba[(static_cast<std::size_t>(y) * width + x) * 4];
+    }
+};
+
+// A stand-in for the game world, `width` x `height`: sky, sun, hills and a
+// road running to the horizon, so that the menu's boxes stand out.
+Image paintWorld(int width, int height);
+
+// The pixels a rectangle covers on the screen: columns left to right - 1,
+// rows top to bottom - 1, clipped to the screen.
+struct PixelBox {
+    int left = 0, top = 0, right = 0, bottom = 0;
+};
+PixelBox boxPixels(const RectItem& rect, int screenWidth, int screenHeight);
+
+// The pixel height of one line of text, as the character-height native
+// reports it; a text whose line height is not between 1 and 4096 pixels is
+// not painted.
+float lineHeightPixels(float scale, int screenHeight);
+bool isPaintableLineHeight(float lineHeight);
+
+// The room a text has to break in, in pixels: from its left edge (or, centred,
+// the whole wrap span) to the right wrap bound.
+float roomFor(const TextItem& text, int screenWidth);
+// Greedy word wrap inside `room` pixels, `measure` giving a text's width; a
+// word wider than the room gets a line of its own.
+std::vector<std::string> breakLines(const std::string& text, float room,
+                                    const std::function<int(const std::string&)>& measure);
+
+// Where line `index` of a text, `lineWidth` pixels wide, goes: its left edge
+// in pixels, and the top of its line (a baseline lies one ascent below).
+struct LinePlace {
+    int left = 0;
+    float top = 0.0f;
+};
+LinePlace placeLine(const TextItem& text, int index, int lineWidth, float lineHeight,
+                    int screenWidth, int screenHeight);
+
+// The passes a text is painted in, in order, each offset from its place: the
+// drop shadow, the eight steps of the outline, then the text itself.
+struct TextPass {
+    int dx = 0, dy = 0;
+    Rgba colour;
+};
+std::vector<TextPass> textPasses(const TextItem& text);
+
+} // namespace sim
