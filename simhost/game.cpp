@@ -22,6 +22,7 @@ struct TextState {
     bool pending = false; // a text was begun and not yet drawn or counted
 };
 TextState textState;
+LineCounter lineCounter = nullptr; // the painter's own layout, when one has given it
 
 std::int32_t asInt(UINT64 slot) {
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(slot));
@@ -251,8 +252,11 @@ std::int32_t textureCountOf(std::int32_t component, std::int32_t drawable) {
 
 // Lines of a text: the renderer's layout where there are fonts, otherwise
 // characters half as wide as they are tall filling the wrap width.
+void setLineCounter(LineCounter counter) { lineCounter = counter; }
+
 std::int32_t countLines(const TextItem& text) {
     if (theGame.forcedLineCount) return *theGame.forcedLineCount;
+    if (lineCounter) return lineCounter(text, theGame.screenWidth, theGame.screenHeight);
 #ifdef DRAPELLE_HAVE_RENDER
     // The renderer's own layout, so that the count is the lines it draws.
     if (haveFonts()) return layoutLineCount(text, theGame.screenWidth, theGame.screenHeight);

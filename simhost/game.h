@@ -58,6 +58,10 @@ void setVariation(std::int32_t ped, std::int32_t component, Variation variation)
 std::int32_t textureCountOf(std::int32_t component, std::int32_t drawable);
 // What the game's line counter says for a text of this style.
 std::int32_t countLines(const TextItem& text);
+// A painter that lays out text itself (the Windows preview, with GDI) gives
+// the line counter its layout, so that the count is the lines it draws.
+using LineCounter = int (*)(const TextItem& text, int screenWidth, int screenHeight);
+void setLineCounter(LineCounter counter);
 
 // Whether calls and draw items are being recorded (see sim::setRecording).
 bool isRecording();

@@ -250,7 +250,23 @@ void setFrameTimes(std::vector<DWORD> milliseconds) {
 // --- Keyboard ------------------------------------------------------------------
 
 void sendKeyMessage(DWORD key, BOOL isWithAlt, BOOL wasDownBefore, BOOL isUpNow) {
-    if (registeredHandler) registeredHandler(key, 1, 0, FALSE, isWithAlt, wasDownBefore, isUpNow);
+    deliverKeyMessage({key, 1, 0, FALSE, isWithAlt, wasDownBefore, isUpNow});
+}
+
+void deliverKeyMessage(const KeyMessage& message) {
+    if (!registeredHandler) return;
+    registeredHandler(message.key, message.repeats, message.scanCode, message.isExtended,
+                      message.isWithAlt, message.wasDownBefore, message.isUpNow);
+}
+
+std::string describeKeyMessage(const KeyMessage& message) {
+    char text[128];
+    std::snprintf(text, sizeof text,
+                  "key 0x%02X repeats %u scan 0x%02X extended %d alt %d previous %d transition %d",
+                  static_cast<unsigned>(message.key), static_cast<unsigned>(message.repeats),
+                  static_cast<unsigned>(message.scanCode), message.isExtended, message.isWithAlt,
+                  message.wasDownBefore, message.isUpNow);
+    return text;
 }
 
 static std::vector<HeldKey>::iterator findHeld(DWORD key) {

@@ -101,6 +101,17 @@ void keyDown(DWORD key);
 void keyUp(DWORD key);
 void setKeyRepeat(DWORD delay, DWORD every);
 void sendKeyMessage(DWORD key, BOOL isWithAlt, BOOL wasDownBefore, BOOL isUpNow);
+// A key message with every argument the handler takes, as a host derives them
+// from a window's key message.
+struct KeyMessage {
+    DWORD key = 0;
+    WORD repeats = 1;
+    BYTE scanCode = 0;
+    BOOL isExtended = FALSE, isWithAlt = FALSE, wasDownBefore = FALSE, isUpNow = FALSE;
+};
+void deliverKeyMessage(const KeyMessage& message);
+// "key 0x78 repeats 1 scan 0x43 extended 0 alt 0 previous 1 transition 1"
+std::string describeKeyMessage(const KeyMessage& message);
 
 // --- Protocol ----------------------------------------------------------------
 // Misuse of the host's interface: an unknown hash, a nested call, a wrong

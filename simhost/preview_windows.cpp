@@ -1,0 +1,319 @@
+// drapelle-play.exe: the live preview as a Windows program. It loads the
+// plug-in DLL into the stand-in host as the runner does, shows the stand-in
+// scene and everything the plug-in draws in a window painted with GDI, and
+// hands the plug-in's keyboard handler the window's key messages with the
+// arguments a host derives from them. It logs each key message delivered and
+// each change of what the screen shows on standard output.
+#include <CLI/CLI.hpp>
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <string>
+#include <utility>
+
+#include "simhost/game.h"
+#include "simhost/scene.h"
+#include "simhost/screen.h"
+#include "simhost/simhost.h"
+#include "simhost/windows_plugin.h"
+
+namespace {
+
+const wchar_t* const kWindowClass = L"DrapellePreview";
+const wchar_t* const kFontFace = L"DejaVu Sans"; // as the Linux pictures; else GDI's nearest
+
+HWND window = nullptr;              // the preview window, while it is open
+HDC canvas = nullptr;               // memory DC holding the back buffer
+HBITMAP backBuffer = nullptr;       // top-down 32-bit DIB the frame is painted into
+std::uint8_t* backPixels = nullptr; // its pixels, blue-green-red-unused
+int canvasWidth = 0, canvasHeight = 0;
+sim::Image world;                           // the scene at the canvas size, painted once per size
+std::map<std::pair<int, int>, HFONT> fonts; // by (font, pixel height)
+bool shotWanted = false;                    // F12 was pressed since the last frame
+std::filesystem::path shotFolder = ".";     // where screenshots go
+
+sim::KeyMessage decodeKeyMessage(WPARAM wParam, LPARAM lParam) {
+    const auto bits = static_cast<std::uint32_t>(lParam);
+    sim::KeyMessage message;
+    message.key = static_cast<DWORD>(wParam);
+    message.repeats = static_cast<WORD>(bits & 0xFFFF);
+    message.scanCode = static_cast<BYTE>((bits >> 16) & 0xFF);
+    message.isExtended = (bits >> 24) & 1;
+    message.isWithAlt = (bits >> 29) & 1;
+    message.wasDownBefore = (bits >> 30) & 1;
+    message.isUpNow = (bits >> 31) & 1;
+    return message;
+}
+
+HFONT fontFor(int font, int pixelHeight) {
+    const auto key = std::make_pair(font == 1 ? 1 : 0, pixelHeight);
+    if (const auto found = fonts.find(key); found != fonts.end()) return found->second;
+    // A positive height is the cell height, ascent and descent: one line.
+    const HFONT made =
+        CreateFontW(pixelHeight, 0, 0, 0, key.first == 1 ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
+                    DEFAULT_CHARSET, OUT_TT_ONLY_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY,
+                    DEFAULT_PITCH | FF_SWISS, kFontFace);
+    return fonts.emplace(key, made).first->second;
+}
+
+int measureText(HDC dc, const std::string& text) {
+    SIZE size{};
+    GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    return size.cx;
+}
+
+std::vector<std::string> linesOf(HDC dc, const sim::TextItem& text, int screenWidth) {
+    return sim::breakLines(text.text, sim::roomFor(text, screenWidth),
+                           [dc](const std::string& line) { return measureText(dc, line); });
+}
+
+// The line-count native's answer: the lines this window draws.
+int countDrawnLines(const sim::TextItem& text, int screenWidth, int screenHeight) {
+    const float lineHeight = sim::lineHeightPixels(text.scale, screenHeight);
+    if (text.text.empty()) return 0;
+    if (!sim::isPaintableLineHeight(lineHeight) || screenWidth <= 0 || !canvas) return 1;
+    const HGDIOBJ before =
+        SelectObject(canvas, fontFor(text.font, static_cast<int>(std::lround(lineHeight))));
+    const int lines = static_cast<int>(linesOf(canvas, text, screenWidth).size());
+    SelectObject(canvas, before);
+    return lines;
+}
+
+void resizeCanvas(int width, int height) {
+    if (width == canvasWidth && height == canvasHeight) return;
+    if (backBuffer) DeleteObject(backBuffer);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height; // top-down, as the scene's rows
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    backBuffer = CreateDIBSection(canvas, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    backPixels = static_cast<std::uint8_t*>(bits);
+    SelectObject(canvas, backBuffer);
+    canvasWidth = width;
+    canvasHeight = height;
+    world = sim::paintWorld(width, height);
+    std::cout << "resolution: " << width << " x " << height << std::endl;
+}
+
+void paintText(const sim::TextItem& text) {
+    const float lineHeight = sim::lineHeightPixels(text.scale, canvasHeight);
+    if (!sim::isPaintableLineHeight(lineHeight)) return;
+    SelectObject(canvas, fontFor(text.font, static_cast<int>(std::lround(lineHeight))));
+    const std::vector<std::string> lines = linesOf(canvas, text, canvasWidth);
+    const std::vector<sim::TextPass> passes = sim::textPasses(text);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const sim::LinePlace place =
+            sim::placeLine(text, static_cast<int>(i), measureText(canvas, lines[i]), lineHeight,
+                           canvasWidth, canvasHeight);
+        const int top = static_cast<int>(std::lround(place.top));
+        for (const sim::TextPass& pass : passes) {
+            SetTextColor(canvas, RGB(pass.colour.r, pass.colour.g, pass.colour.b));
+            TextOutA(canvas, place.left + pass.dx, top + pass.dy, lines[i].c_str(),
+                     static_cast<int>(lines[i].size()));
+        }
+    }
+}
+
+// The scene, then the boxes in the order asked, then the texts over them, as
+// the game draws a frame.
+void paintFrame(const sim::Frame& frame) {
+    GdiFlush();
+    for (std::size_t i = 0; i < world.rgba.size(); i += 4) {
+        backPixels[i] = world.rgba[i + 2];
+        backPixels[i + 1] = world.rgba[i + 1];
+        backPixels[i + 2] = world.rgba[i];
+        backPixels[i + 3] = 0;
+    }
+    if (frame.width <= 0 || frame.height <= 0) return;
+    for (const sim::RectItem& rect : frame.rects) {
+        const sim::PixelBox box = sim::boxPixels(rect, canvasWidth, canvasHeight);
+        const RECT area{box.left, box.top, box.right, box.bottom};
+        const HBRUSH brush = CreateSolidBrush(RGB(rect.colour.r, rect.colour.g, rect.colour.b));
+        FillRect(canvas, &area, brush);
+        DeleteObject(brush);
+    }
+    SetBkMode(canvas, TRANSPARENT);
+    SetTextAlign(canvas, TA_TOP | TA_LEFT | TA_NOUPDATECP);
+    for (const sim::TextItem& text : frame.texts) paintText(text);
+}
+
+// The back buffer as a 24-bit BMP, rows bottom-up as the format has them.
+bool writeBmp(const std::filesystem::path& path) {
+    const int rowBytes = (canvasWidth * 3 + 3) & ~3;
+    BITMAPFILEHEADER file{};
+    BITMAPINFOHEADER info{};
+    info.biSize = sizeof info;
+    info.biWidth = canvasWidth;
+    info.biHeight = canvasHeight;
+    info.biPlanes = 1;
+    info.biBitCount = 24;
+    info.biCompression = BI_RGB;
+    info.biSizeImage = static_cast<DWORD>(rowBytes * canvasHeight);
+    file.bfType = 0x4D42; // "BM"
+    file.bfOffBits = sizeof file + sizeof info;
+    file.bfSize = file.bfOffBits + info.biSizeImage;
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(&file), sizeof file);
+    out.write(reinterpret_cast<const char*>(&info), sizeof info);
+    std::vector<char> row(static_cast<std::size_t>(rowBytes), 0);
+    GdiFlush();
+    for (int y = canvasHeight - 1; y >= 0; --y) {
+        const std::uint8_t* source = backPixels + static_cast<std::size_t>(y) * canvasWidth * 4;
+        for (int x = 0; x < canvasWidth; ++x) {
+            for (int c = 0; c < 3; ++c)
+                row[static_cast<std::size_t>(x * 3 + c)] = source[x * 4 + c];
+        }
+        out.write(row.data(), rowBytes);
+    }
+    return static_cast<bool>(out);
+}
+
+// shot-1.bmp, shot-2.bmp ...: the first name not yet taken, so that no
+// earlier screenshot is overwritten.
+void saveScreenshot() {
+    std::filesystem::path path;
+    for (int n = 1;; ++n) {
+        path = shotFolder / ("shot-" + std::to_string(n) + ".bmp");
+        if (!std::filesystem::exists(path)) break;
+    }
+    if (writeBmp(path))
+        std::cout << "screenshot: " << path.string() << std::endl;
+    else
+        std::cerr << "drapelle-play: cannot write " << path.string() << '\n';
+}
+
+LRESULT CALLBACK handleWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+    case WM_KEYUP:
+    case WM_SYSKEYUP: {
+        const sim::KeyMessage key = decodeKeyMessage(wParam, lParam);
+        std::cout << sim::describeKeyMessage(key) << std::endl;
+        sim::deliverKeyMessage(key);
+        const bool pressed = !key.isUpNow && !key.wasDownBefore;
+        if (pressed && key.key == VK_ESCAPE) DestroyWindow(hwnd);
+        if (pressed && key.key == VK_F12) shotWanted = true;
+        return 0;
+    }
+    case WM_SIZE:
+        if (LOWORD(lParam) > 0 && HIWORD(lParam) > 0) resizeCanvas(LOWORD(lParam), HIWORD(lParam));
+        return 0;
+    case WM_PAINT: {
+        PAINTSTRUCT paint;
+        const HDC dc = BeginPaint(hwnd, &paint);
+        BitBlt(dc, 0, 0, canvasWidth, canvasHeight, canvas, 0, 0, SRCCOPY);
+        EndPaint(hwnd, &paint);
+        return 0;
+    }
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    default:
+        return DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+}
+
+bool openWindow() {
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = handleWindowMessage;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    windowClass.lpszClassName = kWindowClass;
+    if (!RegisterClassW(&windowClass)) return false;
+    canvas = CreateCompatibleDC(nullptr);
+    RECT area{0, 0, 1280, 720}; // the client area: the game's screen
+    AdjustWindowRect(&area, WS_OVERLAPPEDWINDOW, FALSE);
+    window =
+        CreateWindowExW(0, kWindowClass, L"Drapelle preview", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+                        CW_USEDEFAULT, area.right - area.left, area.bottom - area.top, nullptr,
+                        nullptr, windowClass.hInstance, nullptr);
+    if (!window) return false;
+    ShowWindow(window, SW_SHOW);
+    return true;
+}
+
+// About sixty frames a second on the real clock until the window closes.
+void runPreview() {
+    std::string shown;
+    DWORD last = GetTickCount();
+    for (;;) {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) return;
+            DispatchMessageW(&message);
+        }
+        sim::game().screenWidth = canvasWidth;
+        sim::game().screenHeight = canvasHeight;
+        const DWORD now = GetTickCount();
+        sim::advance(now - last);
+        last = now;
+        sim::runFrame();
+        if (const std::string line = sim::screenLine(sim::lastFrame()); line != shown) {
+            const sim::Screen screen = sim::readScreen(sim::lastFrame());
+            std::cout << "screen: " << line << "\nmenu: "
+                      << (screen.title.empty()
+                              ? std::string("none")
+                              : "row " + std::to_string(screen.highlighted) + " highlighted")
+                      << std::endl;
+            shown = line;
+        }
+        paintFrame(sim::lastFrame());
+        InvalidateRect(window, nullptr, FALSE);
+        UpdateWindow(window);
+        if (shotWanted) saveScreenshot();
+        shotWanted = false;
+        const DWORD spent = GetTickCount() - now;
+        if (spent < 16) Sleep(16 - spent);
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    CLI::App app{"Opens a window with the stand-in game scene and runs the plug-in in it, as the\n"
+                 "script host would. The keyboard is the player's: F9 opens the menu, the numeric\n"
+                 "keypad moves (8, 2), selects (5) and goes back (0), Backspace goes back too.\n"
+                 "Resize the window to change the screen resolution the game reports.\n\n"
+                 "  F12     save a screenshot (shot-1.bmp, shot-2.bmp ...; none is overwritten)\n"
+                 "  Escape  close the window\n\n"
+                 "Each key message given to the plug-in and each change of the screen is logged\n"
+                 "on standard output.",
+                 "drapelle-play"};
+    // Options start with dashes only: a path may start with a slash (under Wine).
+    app.allow_windows_style_options(false);
+    std::string plugin = "Drapelle.dll";
+    app.add_option("PLUGIN", plugin, "the plug-in DLL (default: Drapelle.dll)");
+    app.add_option("--shots", shotFolder, "folder for screenshots (default: the current folder)")
+        ->check(CLI::ExistingDirectory);
+    app.set_version_flag("--version", "drapelle-play " DRAPELLE_VERSION);
+    CLI11_PARSE(app, argc, argv);
+
+    sim::reset();
+    sim::setFrameTime(0);    // the clock follows real time instead
+    sim::setKeyRepeat(0, 0); // Windows repeats held keys itself
+    sim::setLineCounter(countDrawnLines);
+    if (!openWindow()) {
+        std::cerr << "drapelle-play: cannot open a window (error " << GetLastError() << ")\n";
+        return 1;
+    }
+    std::string error;
+    const HMODULE module = sim::loadPlugin(plugin, error);
+    if (!module) {
+        std::cerr << "drapelle-play: " << error << '\n';
+        return 2;
+    }
+    runPreview();
+    FreeLibrary(module);
+    for (const std::string& problem : sim::protocolErrors())
+        std::cerr << "drapelle-play: protocol: " << problem << '\n';
+    return sim::protocolErrors().empty() ? 0 : 1;
+}
