@@ -11,10 +11,13 @@ const std::int32_t slotIds[kSlotCount] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11};
 // Component id of the slot last resolved; brought up to date by resolveSlotId.
 std::int32_t currentSlotId = 0;
 
+// Every entry is visited: the scan does not stop at a match.
 int findSlot(const InlineString& name) {
     int found = -1;
-    for (int i = 0; i < kSlotCount; ++i) {
-        if (slotNames[i] == name) found = i;
+    int index = 0;
+    for (const InlineString& slot : slotNames) {
+        if (slot == name) found = index;
+        ++index;
     }
     return found;
 }

@@ -15,10 +15,11 @@ class InlineString {
 
     constexpr InlineString() : length_(0), chars_{} {}
 
-    // From a literal or a character buffer holding a C string. Whether it fits
-    // is known from the array's size at compile time, so nothing is ever cut.
-    template <std::size_t N> constexpr InlineString(const char (&text)[N]) : length_(0), chars_{} {
-        static_assert(N <= kCapacity, "text longer than an InlineString holds");
+    // From a literal or a character buffer holding a C string, which ends at
+    // its first NUL or else at the buffer's last byte. Only an array that fits
+    // is taken, which is known at compile time, so nothing is ever cut.
+    template <std::size_t N>
+    requires(N <= kCapacity) constexpr InlineString(const char (&text)[N]) : length_(0), chars_{} {
         while (length_ + 1 < N && text[length_] != '\0') {
             chars_[length_] = text[length_];
             ++length_;

@@ -1,0 +1,53 @@
+#include <cstring>
+#include <new>
+#include <type_traits>
+
+#include "plugin_fixture.h"
+
+namespace {
+
+// Texts are taken whole from arrays that fit, and an array that does not fit
+// is refused at compile time, not cut.
+TEST(InlineString, TakesEveryCharacterOfAnArrayThatFits) {
+    char longest[InlineString::kCapacity];
+    std::memset(longest, 'x', sizeof longest - 1);
+    longest[sizeof longest - 1] = '\0';
+    char unterminated[InlineString::kCapacity];
+    std::memset(unterminated, 'y', sizeof unterminated);
+    char shortText[InlineString::kCapacity] = "Torso";
+
+    EXPECT_EQ(InlineString(longest), std::string(159, 'x'));
+    EXPECT_EQ(InlineString(unterminated), std::string(159, 'y')) << "the last byte ends the text";
+    EXPECT_EQ(InlineString(shortText), "Torso");
+    EXPECT_EQ(InlineString("Face").size(), 4u);
+    EXPECT_EQ(InlineString().size(), 0u);
+    EXPECT_TRUE((std::is_constructible_v<InlineString, const char(&)[160]>));
+    EXPECT_FALSE((std::is_constructible_v<InlineString, const char(&)[161]>));
+}
+
+// A copy reads and writes only the characters held and their NUL, also at
+// full length: a byte on each side of both objects stays as it was.
+TEST(InlineString, CopyStaysInsideBothObjects) {
+    struct Padded {
+        alignas(InlineString) unsigned char bytes[sizeof(InlineString) + 1];
+        InlineString& text() { return *std::launder(reinterpret_cast<InlineString*>(bytes)); }
+        unsigned char& after() { return bytes[sizeof(InlineString)]; }
+    };
+    char longest[InlineString::kCapacity];
+    std::memset(longest, 'x', sizeof longest - 1);
+    longest[sizeof longest - 1] = '\0';
+
+    Padded source, copied, assigned;
+    new (source.bytes) InlineString(longest);
+    new (assigned.bytes) InlineString("Face");
+    source.after() = 0xA5, copied.after() = 0x5A, assigned.after() = 0x5A;
+
+    new (copied.bytes) InlineString(source.text());
+    assigned.text() = source.text();
+    EXPECT_EQ(copied.text(), std::string(159, 'x'));
+    EXPECT_EQ(assigned.text(), std::string(159, 'x'));
+    EXPECT_EQ(copied.after(), 0x5A);
+    EXPECT_EQ(assigned.after(), 0x5A);
+}
+
+} // namespace
