@@ -25,7 +25,8 @@ awk '
         pending = 0
         if (address == "0x0000000000000000" || file == "") next
         bytes = hex(size)
-        if (file ~ /Drapelle\.dir/) origin = "Drapelle'"'"'s own code"
+        # Link-time optimisation hands the linker the plug-in as ltrans objects.
+        if (file ~ /Drapelle\.dir|\.ltrans[0-9]*\.ltrans\.o$/) origin = "Drapelle'"'"'s own code"
         else if (file ~ /libstdc\+\+/) origin = "libstdc++ (strings, exceptions)"
         else if (file ~ /libgcc|libgcc_eh/) origin = "libgcc (unwinding, helpers)"
         else if (file ~ /libhost_imports|lib(kernel32|msvcrt)\.a/) origin = "import tables"
