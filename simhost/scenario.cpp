@@ -22,11 +22,26 @@ const std::map<std::string, DWORD> kKeyNames = {
     {"F9", 0x78},   {"Num0", 0x60}, {"Num2", 0x62},      {"Num5", 0x65},
     {"Num8", 0x68}, {"Num4", 0x64}, {"Backspace", 0x08}, {"Escape", 0x1B}};
 
-bool parseNumber(const std::string& word, long long& value) {
+// "F9 Num0 ...": every key name a scenario takes.
+std::string keyNameList() {
+    std::string names;
+    for (const auto& [name, code] : kKeyNames) names += (names.empty() ? "" : " ") + name;
+    return names;
+}
+
+bool isHexadecimal(const std::string& word) {
+    const std::size_t digits = !word.empty() && (word[0] == '-' || word[0] == '+');
+    return word.size() > digits + 1 && word[digits] == '0' &&
+           (word[digits + 1] == 'x' || word[digits + 1] == 'X');
+}
+
+// A whole number in decimal (or, with `hexadecimal`, in hexadecimal after 0x);
+// leading zeros change nothing: 0300 is 300.
+bool parseNumber(const std::string& word, long long& value, bool hexadecimal = false) {
     if (word.empty()) return false;
     char* end = nullptr;
     errno = 0;
-    value = std::strtoll(word.c_str(), &end, 0);
+    value = std::strtoll(word.c_str(), &end, hexadecimal ? 16 : 10);
     // Beyond the range of a long long: still a number, and out of any range.
     if (errno == ERANGE) value = word[0] == '-' ? -0x7FFFFFFFFFFFFFFFll : 0x7FFFFFFFFFFFFFFFll;
     return *end == '\0';
@@ -38,6 +53,9 @@ std::string checkNumber(const std::string& word, const std::string& what, long l
                         long long high, long long& value) {
     const std::string range = std::to_string(low) + " to " + std::to_string(high);
     if (word.empty()) return what + " is missing (" + range + ")";
+    if (isHexadecimal(word))
+        return what + " '" + word + "' is hexadecimal; numbers in a scenario are decimal (" +
+               range + ")";
     if (!parseNumber(word, value)) return what + " '" + word + "' is not a number (" + range + ")";
     if (value < 0 && low >= 0) return what + " '" + word + "' is negative (" + range + ")";
     if (value < low || value > high)
@@ -51,8 +69,11 @@ bool parseKey(const std::string& word, DWORD& key) {
         key = named->second;
         return true;
     }
+    // A virtual-key code: decimal, or hexadecimal after 0x as codes are usually written.
     long long code = 0;
-    if (!parseNumber(word, code) || code < 0 || code > 0xFFFFFFFFll) return false;
+    const bool hexadecimal = isHexadecimal(word);
+    if (!parseNumber(hexadecimal ? word.substr(2) : word, code, hexadecimal)) return false;
+    if (code < 0 || code > 0xFFFFFFFFll) return false;
     key = static_cast<DWORD>(code);
     return true;
 }
@@ -92,7 +113,9 @@ std::string parseLine(const std::string& line, std::vector<ScenarioEvent>& event
     if (!extra.empty()) return "too many words";
     if (action == "press" || action == "release" || action == "tap" || action == "hold") {
         if (first.empty()) return action + " needs a key";
-        if (!parseKey(first, event.key)) return "unknown key '" + first + "'";
+        if (!parseKey(first, event.key))
+            return "unknown key '" + first + "' (" + keyNameList() +
+                   ", or a code 0 to 4294967295, such as 65 or 0x41)";
         if (action == "hold") {
             long long duration = 0;
             if (second.empty()) return "hold needs a duration in ms after the key";
@@ -221,6 +244,19 @@ std::string printable(const std::string& text) {
     return shown;
 }
 
+// The line without its comment: '#' at its start or after a blank starts one,
+// and the blanks before it go too.
+std::string withoutComment(const std::string& line) {
+    std::size_t at = 0;
+    while ((at = line.find('#', at)) != std::string::npos) {
+        if (at == 0 || line[at - 1] == ' ' || line[at - 1] == '\t') break;
+        ++at;
+    }
+    std::string kept = line.substr(0, at);
+    kept.erase(kept.find_last_not_of(" \t") + 1);
+    return kept;
+}
+
 bool parseScenario(std::istream& in, const std::string& name, Scenario& scenario,
                    std::string& error) {
     std::vector<ScenarioEvent> events;
@@ -228,8 +264,9 @@ bool parseScenario(std::istream& in, const std::string& name, Scenario& scenario
     DWORD lineAt = 0; // the time of the last well-formed line
     for (int number = 1; std::getline(in, line); ++number) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
+        line = withoutComment(line);
         const auto start = line.find_first_not_of(" \t");
-        if (start == std::string::npos || line[start] == '#') continue;
+        if (start == std::string::npos) continue;
         const std::size_t before = events.size();
         const std::string problem = parseLine(line.substr(start), events);
         if (!problem.empty() || events[before].at < lineAt) {
@@ -305,8 +342,9 @@ bool checkExpectation(const ScenarioEvent& event, std::ostream& out) {
     const bool screen = event.kind == EventKind::ExpectScreen;
     const std::string actual = screen ? screenLine(lastFrame()) : describeCharacter();
     if (actual == event.text) return true;
-    out << "  FAILED: expected " << (screen ? "screen" : "character") << " \"" << event.text
-        << "\"\n              got \"" << actual << "\"\n";
+    out << "  FAILED: expect " << (screen ? "screen" : "character") << '\n'
+        << "    expected: " << event.text << '\n'
+        << "    actual:   " << actual << '\n';
     return false;
 }
 

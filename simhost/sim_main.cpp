@@ -23,12 +23,29 @@ a transcript: each key event, the menu as drawn (the highlighted row marked
 with '>'), the status line while it shows, and the character's clothing.
 
 Without SCENARIO the built-in demo plays. A scenario is a text file, one event
-per line, "<ms from start> <action> [arguments]"; '#' starts a comment:
+per line, "<ms from start> <action> [arguments]". Numbers are decimal (0300 is
+300; 0x10 is refused). '#' at the start of a line or after a blank starts a
+comment, on its own line or after an event:
   press KEY | release KEY | tap KEY | hold KEY MS (1 to 600000)
   dead on|off | arrested on|off | screen WIDTH HEIGHT (-100000 to 100000)
   note TEXT | end
   expect screen LINE | expect character TEXT   (checks the last frame drawn)
-Keys: F9 Num0 Num2 Num4 Num5 Num8 Backspace Escape, or a code such as 0x41.
+Keys: F9 Num0 Num2 Num4 Num5 Num8 Backspace Escape, or a virtual-key code,
+decimal or hexadecimal after 0x (65 or 0x41).
+
+An expectation's text runs to the end of its line, or to a comment, without
+the blanks before it. "expect screen" compares the screen as one line: the
+menu's title and a colon, each row after a blank with the highlighted one in
+[ ], then, while the status line shows, " |" and the status line (which
+begins with a blank); an empty LINE expects nothing drawn. "expect character"
+compares the player's clothing where it differs from the default look:
+   300 expect screen Drapelle: [Skin/Clothing Change] Close Menu
+   900 expect screen Clothing Menu: [Show Player Clothing Data] Switch Player Clothing Data Skin/Clothing Change Skin/Clothing Texture Change Default Skin | [Face]: 0,(46),0,(1)
+  2000 expect character Face drawable 2 texture 0 palette 0   # two steps on
+  9000 expect character the default look
+A failed expectation prints the expected and the actual line one under the
+other.
+
 Times take effect at the first frame boundary at or after them (300 ms with
 16 ms frames shows as 0.304 s). Only F9 acts on a tap, when it is released;
 the menu keys act only while held at the moment the menu tests them (150 or

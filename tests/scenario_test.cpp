@@ -16,7 +16,9 @@ std::string parseError(const std::string& text) {
 
 TEST(ScenarioFile, BadLinesAreNamedWithTheirNumberAndWhatIsWrong) {
     const std::pair<const char*, const char*> cases[] = {
-        {"0 tap F9\n# fine\n\n120 tap F10\n", "test.txt:4: unknown key 'F10'"},
+        {"0 tap F9\n# fine\n\n120 tap F10\n",
+         "test.txt:4: unknown key 'F10' (Backspace Escape F9 Num0 Num2 Num4 Num5 Num8, or a code 0 "
+         "to 4294967295, such as 65 or 0x41)"},
         {"zero tap F9\n", "test.txt:1: time 'zero' is not a number (0 to 2147483647)"},
         {"-5 tap F9\n", "test.txt:1: time '-5' is negative (0 to 2147483647)"},
         {"10 jump\n", "test.txt:1: unknown action 'jump'"},
@@ -32,14 +34,63 @@ TEST(ScenarioFile, BadLinesAreNamedWithTheirNumberAndWhatIsWrong) {
         {"0 screen 99999999999 720\n",
          "test.txt:1: screen width '99999999999' is out of range (-100000 to 100000)"},
         {"500 tap F9\n400 tap F9\n", "test.txt:2: time goes backwards"},
-        {"0 tap \x1b[2J\x7f\n", "test.txt:1: unknown key '\\x1B[2J\\x7F'"},
+        {"0 tap \x1b[2J\x7f\n",
+         "test.txt:1: unknown key '\\x1B[2J\\x7F' (Backspace Escape F9 Num0 Num2 Num4 Num5 Num8, "
+         "or a code 0 to 4294967295, such as 65 or 0x41)"},
+        {"0x10 tap F9\n", "test.txt:1: time '0x10' is hexadecimal; numbers in a scenario are "
+                          "decimal (0 to 2147483647)"},
+        {"0 hold Num5 0x20\n", "test.txt:1: hold duration '0x20' is hexadecimal; numbers in a "
+                               "scenario are decimal (1 to 600000)"},
+        {"0 tap 0x100000000\n", "test.txt:1: unknown key '0x100000000' (Backspace Escape F9 Num0 "
+                                "Num2 Num4 Num5 Num8, or a code 0 to 4294967295, such as 65 or "
+                                "0x41)"},
         {"", "test.txt has no events"},
         {"# comments only\n\n   # and blanks\n", "test.txt has no events"},
         {"0 hold Num5 300\n100 tap F9\r\n 200 note text # kept\n", "parsed"}};
     for (const auto& [text, error] : cases) EXPECT_EQ(parseError(text), error) << text;
 }
 
+// Numbers are decimal whatever their leading zeros, a key code may be written
+// in hexadecimal, and '#' after a blank starts a comment on any line, an
+// expectation's included: its text ends before it.
+TEST(ScenarioFile, DecimalTimesAndCommentsAfterEvents) {
+    std::istringstream in("0300 hold Num5 0200 # select\n"
+                          "0800 tap 0x78\t# after a tab\n"
+                          "0900 expect screen Clothing Menu: [a#b] Row   # the screen, then this\n"
+                          "1000 note Down # and a comment\n");
+    sim::Scenario scenario;
+    std::string error;
+    ASSERT_TRUE(sim::parseScenario(in, "test.txt", scenario, error)) << error;
+    std::vector<std::string> events;
+    for (const sim::ScenarioEvent& event : scenario.events)
+        events.push_back(std::to_string(event.at) + " " + event.text + " " +
+                         std::to_string(event.key));
+    EXPECT_EQ(events, (std::vector<std::string>{"300 hold Num5 0200 101", "500 release Num5 101",
+                                                "800 tap 0x78 120",
+                                                "900 Clothing Menu: [a#b] Row 0", "1000 Down 0"}));
+}
+
 using Demo = PluginTest;
+
+// A failed expectation shows the expected and the actual line one under the
+// other, and counts as failed in the summary.
+TEST_F(Demo, FailedExpectationShowsBothLinesAligned) {
+    std::istringstream in("0 tap F9\n"
+                          "300 expect screen Drapelle: Skin/Clothing Change [Close Menu] # wrong\n"
+                          "300 expect screen Drapelle: [Skin/Clothing Change] Close Menu\n");
+    sim::Scenario scenario;
+    std::string error;
+    ASSERT_TRUE(sim::parseScenario(in, "test.txt", scenario, error)) << error;
+    std::ostringstream transcript;
+    EXPECT_EQ(sim::playScenario(scenario, transcript), 1);
+    const std::string out = transcript.str();
+    EXPECT_NE(out.find("  FAILED: expect screen\n"
+                       "    expected: Drapelle: Skin/Clothing Change [Close Menu]\n"
+                       "    actual:   Drapelle: [Skin/Clothing Change] Close Menu\n"),
+              std::string::npos)
+        << out;
+    EXPECT_NE(out.find("1 expectation passed, 1 failed"), std::string::npos) << out;
+}
 
 // The built-in demo drives every row and ends with the menu closed, the
 // character back to its default look and the last line still shown.
