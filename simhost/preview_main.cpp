@@ -8,28 +8,22 @@
 #include <string>
 
 #include "host/script.h"
+#include "simhost/command_line.h"
 #include "simhost/game.h"
 #include "simhost/render.h"
 #include "simhost/simhost.h"
 
 namespace {
 
-const char* const kUsage = R"(Usage: drapelle-play [options]
-
-Opens a 1280 x 720 window with the stand-in game scene and runs Drapelle in it.
+const char* const kDescription = R"(Opens a 1280 x 720 window with the stand-in game scene and runs Drapelle in it.
 The keyboard is the player's: F9 opens the menu, the numeric keypad moves (8, 2),
 selects (5) and goes back (0), Backspace goes back too. Resize the window to
 change the screen resolution the game reports.
 
   F1      show or hide the character's clothing, slot by slot
-  F12     save a screenshot of the window (see --shots)
+  F12     save a screenshot of the window, shot-1.png, shot-2.png ... (see
+          --shots); none is overwritten
   Escape  close the window (so does the window's close button)
-
-Options:
-  --shots DIR         where F12 saves shot-1.png, shot-2.png ... (default: the
-                      current folder)
-  --version           print the version and exit
-  -h, --help          show this help and exit
 )";
 
 // The Windows virtual-key code the host would deliver for an SDL key, or 0.
@@ -97,25 +91,18 @@ bool saveScreenshot(SDL_Renderer* renderer, int width, int height, const std::st
 } // namespace
 
 int main(int argc, char** argv) {
+    CLI::App app{kDescription, "drapelle-play"};
+    sim::setUpCommandLine(app, "0 when the window closed cleanly, 1 when the plug-in misused the\n"
+                               "host's native-call protocol or no window could be opened, 2 on a\n"
+                               "usage error.");
     std::string shots = ".";
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "-h" || arg == "--help") {
-            std::cout << kUsage;
-            return 0;
-        }
-        if (arg == "--version") {
-            std::cout << "drapelle-play " DRAPELLE_VERSION "\n";
-            return 0;
-        }
-        if ((arg == "--shots" || arg == "--screenshots") && i + 1 < argc) {
-            shots = argv[++i];
-        } else {
-            std::cerr << "drapelle-play: unknown option '" << arg
-                      << "'\nTry 'drapelle-play --help'.\n";
-            return 2;
-        }
-    }
+    app.add_option("--shots", shots,
+                   "Where F12 saves its screenshots, made when missing\n"
+                   "(default: the current folder)")
+        ->type_name("FOLDER")
+        ->check(sim::outputFolder());
+    if (const int status = sim::parseCommandLine(app, argc, argv); status >= 0) return status;
+
     std::string error;
     if (!sim::loadFonts(error)) {
         std::cerr << "drapelle-play: " << error << '\n';
@@ -142,7 +129,6 @@ int main(int argc, char** argv) {
     sim::setKeyRepeat(0, 0); // the window system repeats held keys itself
     sim::attach(DllMain);
     bool overlay = false, running = true;
-    int shotCount = 0;
     Uint32 last = SDL_GetTicks();
     while (running) {
         SDL_Event event;
@@ -180,9 +166,7 @@ int main(int argc, char** argv) {
         SDL_UpdateTexture(texture, nullptr, image.rgba.data(), image.width * 4);
         SDL_RenderClear(renderer);
         SDL_RenderCopy(renderer, texture, nullptr, nullptr);
-        if (shoot)
-            saveScreenshot(renderer, width, height,
-                           shots + "/shot-" + std::to_string(++shotCount) + ".png");
+        if (shoot) saveScreenshot(renderer, width, height, sim::nextFreeShot(shots, ".png"));
         SDL_RenderPresent(renderer);
         const Uint32 spent = SDL_GetTicks() - now;
         if (spent < 16) SDL_Delay(16 - spent); // about 60 frames a second without vsync too

@@ -4,8 +4,6 @@
 // hands the plug-in's keyboard handler the window's key messages with the
 // arguments a host derives from them. It logs each key message delivered and
 // each change of what the screen shows on standard output.
-#include <CLI/CLI.hpp>
-
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -15,6 +13,7 @@
 #include <string>
 #include <utility>
 
+#include "simhost/command_line.h"
 #include "simhost/game.h"
 #include "simhost/scene.h"
 #include "simhost/screen.h"
@@ -34,7 +33,7 @@ int canvasWidth = 0, canvasHeight = 0;
 sim::Image world;                           // the scene at the canvas size, painted once per size
 std::map<std::pair<int, int>, HFONT> fonts; // by (font, pixel height)
 bool shotWanted = false;                    // F12 was pressed since the last frame
-std::filesystem::path shotFolder = ".";     // where screenshots go
+std::string shotFolder = ".";                // where screenshots go
 
 sim::KeyMessage decodeKeyMessage(WPARAM wParam, LPARAM lParam) {
     const auto bits = static_cast<std::uint32_t>(lParam);
@@ -146,7 +145,7 @@ void paintFrame(const sim::Frame& frame) {
 }
 
 // The back buffer as a 24-bit BMP, rows bottom-up as the format has them.
-bool writeBmp(const std::filesystem::path& path) {
+bool writeBmp(const std::string& path) {
     const int rowBytes = (canvasWidth * 3 + 3) & ~3;
     BITMAPFILEHEADER file{};
     BITMAPINFOHEADER info{};
@@ -176,18 +175,12 @@ bool writeBmp(const std::filesystem::path& path) {
     return static_cast<bool>(out);
 }
 
-// shot-1.bmp, shot-2.bmp ...: the first name not yet taken, so that no
-// earlier screenshot is overwritten.
 void saveScreenshot() {
-    std::filesystem::path path;
-    for (int n = 1;; ++n) {
-        path = shotFolder / ("shot-" + std::to_string(n) + ".bmp");
-        if (!std::filesystem::exists(path)) break;
-    }
+    const std::string path = sim::nextFreeShot(shotFolder, ".bmp");
     if (writeBmp(path))
-        std::cout << "screenshot: " << path.string() << std::endl;
+        std::cout << "screenshot: " << path << std::endl;
     else
-        std::cerr << "drapelle-play: cannot write " << path.string() << '\n';
+        std::cerr << "drapelle-play: cannot write " << path << '\n';
 }
 
 LRESULT CALLBACK handleWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -288,28 +281,32 @@ int main(int argc, char** argv) {
                  "Each key message given to the plug-in and each change of the screen is logged\n"
                  "on standard output.",
                  "drapelle-play"};
-    // Options start with dashes only: a path may start with a slash (under Wine).
-    app.allow_windows_style_options(false);
+    sim::setUpCommandLine(app, "0 when the window closed cleanly, 1 when the plug-in misused the\n"
+                               "host's native-call protocol or no window could be opened, 2 on a\n"
+                               "usage error (a plug-in that cannot be loaded among them).");
     std::string plugin = "Drapelle.dll";
-    app.add_option("PLUGIN", plugin, "the plug-in DLL (default: Drapelle.dll)");
-    app.add_option("--shots", shotFolder, "folder for screenshots (default: the current folder)")
-        ->check(CLI::ExistingDirectory);
-    app.set_version_flag("--version", "drapelle-play " DRAPELLE_VERSION);
-    CLI11_PARSE(app, argc, argv);
+    app.add_option("PLUGIN", plugin, "The plug-in DLL (default: Drapelle.dll)")->type_name("DLL");
+    app.add_option("--shots", shotFolder,
+                   "Where F12 saves its screenshots, made when missing\n"
+                   "(default: the current folder)")
+        ->type_name("FOLDER")
+        ->check(sim::outputFolder());
+    if (const int status = sim::parseCommandLine(app, argc, argv); status >= 0) return status;
 
     sim::reset();
     sim::setFrameTime(0);    // the clock follows real time instead
     sim::setKeyRepeat(0, 0); // Windows repeats held keys itself
     sim::setLineCounter(countDrawnLines);
-    if (!openWindow()) {
-        std::cerr << "drapelle-play: cannot open a window (error " << GetLastError() << ")\n";
-        return 1;
-    }
     std::string error;
     const HMODULE module = sim::loadPlugin(plugin, error);
     if (!module) {
-        std::cerr << "drapelle-play: " << error << '\n';
+        std::cerr << "drapelle-play: " << error << "\nTry 'drapelle-play --help'.\n";
         return 2;
+    }
+    if (!openWindow()) {
+        std::cerr << "drapelle-play: cannot open a window (error " << GetLastError() << ")\n";
+        FreeLibrary(module);
+        return 1;
     }
     runPreview();
     FreeLibrary(module);

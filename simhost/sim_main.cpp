@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "host/script.h"
+#include "simhost/command_line.h"
 #include "simhost/gif.h"
 #include "simhost/render.h"
 #include "simhost/scenario.h"
@@ -16,9 +17,7 @@
 
 namespace {
 
-const char* const kUsage = R"(Usage: drapelle-sim [options] [SCENARIO]
-
-Runs Drapelle in the stand-in host, headless, on a simulated clock, and prints
+const char* const kDescription = R"(Runs Drapelle in the stand-in host, headless, on a simulated clock, and prints
 a transcript: each key event, the menu as drawn (the highlighted row marked
 with '>'), the status line while it shows, and the character's clothing.
 
@@ -51,24 +50,19 @@ Times take effect at the first frame boundary at or after them (300 ms with
 the menu keys act only while held at the moment the menu tests them (150 or
 200 ms after a change, then every frame), so "tap Num5", or a hold shorter
 than that wait, does nothing, as in the game.
-
-Options:
-  --pictures DIR     also paint each key moment (every change of the screen) as
-                     a PNG in DIR, with one contact sheet of them all
-  --gif FILE         also write the key moments as an animated GIF
-  --frame-ms N       simulated length of a game frame, 1 to 1000 (default 16)
-  --print-scenario   print the built-in scenario and exit
-  --version          print the version and exit
-  -h, --help         show this help and exit
-
-Exit status: 0 when the run was clean, 1 when an expectation failed or the
-plug-in misused the host's native-call protocol, 2 on a usage or scenario error
-(an unreadable file, a folder, a file without events, a malformed line).
 )";
 
-int usageError(const std::string& message) {
-    std::cerr << "drapelle-sim: " << sim::printable(message) << "\nTry 'drapelle-sim --help'.\n";
-    return 2;
+// What an earlier run wrote into the folder, and nothing else: frame-NN.png
+// and contact-sheet.png.
+void removeEarlierPictures(const std::string& folder) {
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+        const std::string name = entry.path().filename().string();
+        const bool frame = name.size() > 10 && name.compare(0, 6, "frame-") == 0 &&
+                           name.compare(name.size() - 4, 4, ".png") == 0 &&
+                           name.find_first_not_of("0123456789", 6) == name.size() - 4;
+        if (frame || name == "contact-sheet.png") std::filesystem::remove(entry.path(), error);
+    }
 }
 
 // The key moments as numbered PNGs and a contact sheet of them all.
@@ -78,8 +72,7 @@ bool writePictures(const std::string& folder, const std::vector<sim::Image>& mom
         std::cout << "\npictures: none, the screen never changed\n";
         return true;
     }
-    std::error_code made;
-    std::filesystem::create_directories(folder, made);
+    removeEarlierPictures(folder);
     std::string error;
     for (std::size_t i = 0; i < moments.size(); ++i) {
         char name[32];
@@ -123,42 +116,34 @@ bool writeAnimation(const std::string& path, std::vector<sim::Image> moments,
 } // namespace
 
 int main(int argc, char** argv) {
+    CLI::App app{kDescription, "drapelle-sim"};
+    sim::setUpCommandLine(app, "0 when the run was clean, 1 when an expectation failed or the\n"
+                               "plug-in misused the host's native-call protocol, 2 on a usage or\n"
+                               "scenario error (an unreadable file, a folder, a file without events,\n"
+                               "a malformed line).");
     std::string path, pictures, gif;
     DWORD frameMs = 16;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "-h" || arg == "--help") {
-            std::cout << kUsage;
-            return 0;
-        }
-        if (arg == "--version") {
-            std::cout << "drapelle-sim " DRAPELLE_VERSION "\n";
-            return 0;
-        }
-        if (arg == "--print-scenario") {
-            std::cout << sim::builtInScenario();
-            return 0;
-        }
-        if (arg == "--pictures") {
-            if (i + 1 == argc) return usageError("--pictures needs a folder");
-            pictures = argv[++i];
-        } else if (arg == "--gif") {
-            if (i + 1 == argc) return usageError("--gif needs a file name");
-            gif = argv[++i];
-        } else if (arg == "--frame-ms") {
-            if (i + 1 == argc) return usageError("--frame-ms needs a value");
-            char* end = nullptr;
-            const long value = std::strtol(argv[++i], &end, 10);
-            if (*end != '\0' || value < 1 || value > 1000)
-                return usageError("--frame-ms takes a whole number of ms, 1 to 1000");
-            frameMs = static_cast<DWORD>(value);
-        } else if (!arg.empty() && arg[0] == '-') {
-            return usageError("unknown option '" + arg + "'");
-        } else if (path.empty()) {
-            path = arg;
-        } else {
-            return usageError("only one scenario at a time");
-        }
+    bool printScenario = false;
+    app.add_option("SCENARIO", path, "The scenario file to play (default: the built-in demo)")
+        ->type_name("FILE");
+    app.add_option("--pictures", pictures,
+                   "Also paint each key moment (every change of the\n"
+                   "screen) as frame-NN.png in FOLDER, made when missing,\n"
+                   "with contact-sheet.png of them all; the ones an\n"
+                   "earlier run wrote there go first")
+        ->type_name("FOLDER")
+        ->check(sim::outputFolder());
+    app.add_option("--gif", gif, "Also write the key moments as an animated GIF")
+        ->type_name("FILE")
+        ->check(sim::outputFile());
+    app.add_option("--frame-ms", frameMs, "Simulated length of a game frame (default 16)")
+        ->type_name("MS")
+        ->check(sim::frameMsRange());
+    app.add_flag("--print-scenario", printScenario, "Print the built-in scenario and exit");
+    if (const int status = sim::parseCommandLine(app, argc, argv); status >= 0) return status;
+    if (printScenario) {
+        std::cout << sim::builtInScenario();
+        return 0;
     }
 
     sim::Scenario scenario;

@@ -7,6 +7,7 @@
 #include <iostream>
 #include <sstream>
 
+#include "simhost/command_line.h"
 #include "simhost/import_patch.h"
 #include "simhost/scenario.h"
 #include "simhost/simhost.h"
@@ -17,66 +18,51 @@ extern "C" DWORD WINAPI simulatedTickCount(void);
 namespace sim {
 namespace {
 
-const char* const kUsage = R"(Usage: drapelle-runner [options] PLUGIN.dll [SCENARIO]
-
-Loads PLUGIN.dll the way the script host does, plays SCENARIO (or the built-in
+const char* const kDescription =
+    R"(Loads PLUGIN the way the script host does, plays SCENARIO (or the built-in
 demo) through the script and keyboard handler it registers, prints the
-transcript, and unloads it. The scenario format is drapelle-sim's.
+transcript, and unloads it. The scenario format is drapelle-sim's.)";
 
-Options:
-  --cycles N     load, play and unload N times; every load must register the
-                 script and handler, every unload unregister both, and each
-                 load must start afresh
-  --frame-ms N   simulated length of a game frame, 1 to 100000 (default 16)
-  --bench N      instead of a scenario: time frames of the plug-in in each
-                 state beside the floor (the same natives and waits without
-                 it), N interleaved runs each, and print the medians
-  --version      print the version and exit
-  -h, --help     show this help and exit
-
-Exit status: 0 when every run was clean, 1 when a check or expectation failed,
-2 on a usage or scenario error.
-)";
-
-int usageError(const std::string& message) {
-    std::cerr << "drapelle-runner: " << printable(message) << "\nTry 'drapelle-runner --help'.\n";
-    return 2;
+// Names the cycle only when there are several.
+std::string cyclePrefix(int cycle, bool cycling) {
+    return cycling ? "cycle " + std::to_string(cycle) + ": " : "";
 }
 
-bool check(bool condition, const std::string& what, int cycle) {
-    if (!condition) std::cerr << "drapelle-runner: cycle " << cycle << ": " << what << '\n';
+bool check(bool condition, const std::string& what, int cycle, bool cycling) {
+    if (!condition) std::cerr << "drapelle-runner: " << cyclePrefix(cycle, cycling) << what << '\n';
     return condition;
 }
 
-// One load, one scenario, one unload, with the host's checks around them.
-bool runCycle(const std::string& plugin, const Scenario& scenario, int cycle, bool verbose) {
+// One load, one scenario, one unload, with the host's checks around them: 0
+// when all held, 1 when one failed, 2 when the plug-in could not be loaded.
+int runCycle(const std::string& plugin, const Scenario& scenario, int cycle, bool cycling) {
     const std::size_t eventsBefore = hostEvents().size();
     std::string error;
     HMODULE module = loadPlugin(plugin, error);
     if (!module) {
-        std::cerr << "drapelle-runner: " << error << '\n';
-        return false;
+        std::cerr << "drapelle-runner: " << cyclePrefix(cycle, cycling) << error << '\n';
+        return 2;
     }
     bool ok = check(isScriptRegistered() && isHandlerRegistered(),
-                    "the load did not register both script and handler", cycle);
+                    "the load did not register both script and handler", cycle, cycling);
 
     std::ostringstream transcript;
     const int failures = playScenario(scenario, transcript);
-    if (verbose || failures > 0) std::cout << transcript.str();
-    ok &= check(failures == 0, std::to_string(failures) + " expectation(s) failed", cycle);
+    if (!cycling || failures > 0) std::cout << transcript.str();
+    ok &= check(failures == 0, std::to_string(failures) + " expectation(s) failed", cycle, cycling);
 
-    ok &= check(FreeLibrary(module) != 0, "FreeLibrary failed", cycle);
+    ok &= check(FreeLibrary(module) != 0, "FreeLibrary failed", cycle, cycling);
     ok &= check(!isScriptRegistered() && !isHandlerRegistered(),
-                "the unload left a registration behind", cycle);
+                "the unload left a registration behind", cycle, cycling);
     const std::vector<std::string> expected = {"scriptRegister", "keyboardHandlerRegister",
                                                "scriptUnregister", "keyboardHandlerUnregister"};
     const std::vector<std::string> seen(hostEvents().begin() + static_cast<long>(eventsBefore),
                                         hostEvents().end());
-    ok &= check(seen == expected, "registration calls out of order", cycle);
+    ok &= check(seen == expected, "registration calls out of order", cycle, cycling);
     for (const std::string& problem : protocolErrors()) {
-        ok = check(false, "protocol: " + problem, cycle);
+        ok = check(false, "protocol: " + problem, cycle, cycling);
     }
-    return ok;
+    return ok ? 0 : 1;
 }
 
 } // namespace
@@ -84,7 +70,17 @@ bool runCycle(const std::string& plugin, const Scenario& scenario, int cycle, bo
 HMODULE loadPlugin(const std::string& path, std::string& error) {
     HMODULE module = LoadLibraryA(path.c_str());
     if (!module) {
-        error = "cannot load " + path + " (error " + std::to_string(GetLastError()) + ")";
+        const DWORD code = GetLastError();
+        char reason[256] = "";
+        FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
+                       0, reason, sizeof reason, nullptr);
+        std::string why = reason;
+        if (const std::size_t insert = why.find("%1"); insert != std::string::npos)
+            why.replace(insert, 2, "it");
+        while (!why.empty() && (why.back() == '\n' || why.back() == '\r' || why.back() == '.'))
+            why.pop_back();
+        error = "cannot load " + path + ": " + (why.empty() ? "" : why + " ") + "(error " +
+                std::to_string(code) + ")";
         return nullptr;
     }
     if (!patchImport(module, "kernel32.dll", "GetTickCount",
@@ -100,42 +96,37 @@ HMODULE loadPlugin(const std::string& path, std::string& error) {
 
 extern "C" __declspec(dllexport) int drapelleRunnerMain(int argc, char** argv) {
     using namespace sim;
+    CLI::App app{kDescription, "drapelle-runner"};
+    setUpCommandLine(app, "0 when every run was clean, 1 when a check or expectation failed,\n"
+                          "2 on a usage or scenario error (a plug-in that cannot be loaded among\n"
+                          "them).");
     std::string plugin, path;
     int cycles = 1, benchRuns = 0;
     DWORD frameMs = 16;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "-h" || arg == "--help") {
-            std::cout << kUsage;
-            return 0;
-        }
-        if (arg == "--version") {
-            std::cout << "drapelle-runner " DRAPELLE_VERSION "\n";
-            return 0;
-        }
-        if (arg == "--cycles" || arg == "--frame-ms" || arg == "--bench") {
-            if (i + 1 == argc) return usageError(arg + " needs a value");
-            char* end = nullptr;
-            const long value = std::strtol(argv[++i], &end, 10);
-            if (*end != '\0' || value < 1 || value > 100000)
-                return usageError(arg + " takes a whole number from 1");
-            if (arg == "--cycles")
-                cycles = static_cast<int>(value);
-            else if (arg == "--bench")
-                benchRuns = static_cast<int>(value);
-            else
-                frameMs = static_cast<DWORD>(value);
-        } else if (!arg.empty() && arg[0] == '-') {
-            return usageError("unknown option '" + arg + "'");
-        } else if (plugin.empty()) {
-            plugin = arg;
-        } else if (path.empty()) {
-            path = arg;
-        } else {
-            return usageError("only one scenario at a time");
-        }
-    }
-    if (plugin.empty()) return usageError("which plug-in DLL?");
+    app.add_option("PLUGIN", plugin, "The plug-in DLL, as the host would load it")
+        ->type_name("DLL")
+        ->required();
+    app.add_option("SCENARIO", path, "The scenario to play (default: the built-in demo)")
+        ->type_name("FILE");
+    CLI::Option* cycling =
+        app.add_option("--cycles", cycles,
+                       "Load, play and unload N times; every load must register the\n"
+                       "script and handler, every unload unregister both, and each\n"
+                       "load must start afresh")
+            ->type_name("N")
+            ->check(CLI::Range(1, 100000).description("1 to 100000"));
+    app.add_option("--frame-ms", frameMs, "Simulated length of a game frame (default 16)")
+        ->type_name("MS")
+        ->check(frameMsRange());
+    app.add_option("--bench", benchRuns,
+                   "Instead of a scenario: time frames of the plug-in in each\n"
+                   "state beside the floor (the same natives and waits without\n"
+                   "it), N interleaved runs each, and print the medians")
+        ->type_name("N")
+        ->check(CLI::Range(1, 100000).description("1 to 100000"))
+        ->excludes(cycling)
+        ->excludes("SCENARIO");
+    if (const int status = parseCommandLine(app, argc, argv); status >= 0) return status;
     if (benchRuns > 0) return benchPlugin(plugin, benchRuns, 2000);
 
     Scenario scenario;
@@ -145,13 +136,16 @@ extern "C" __declspec(dllexport) int drapelleRunnerMain(int argc, char** argv) {
         return 2;
     }
 
+    const bool several = cycling->count() > 0;
     int failed = 0;
     for (int cycle = 1; cycle <= cycles; ++cycle) {
         reset();
         setFrameTime(frameMs);
-        failed += !runCycle(plugin, scenario, cycle, cycles == 1);
+        const int status = runCycle(plugin, scenario, cycle, several);
+        if (status == 2) return 2;
+        failed += status;
     }
-    if (cycles > 1) {
+    if (several) {
         std::cout << cycles - failed << " of " << cycles
                   << " load cycles clean: registered on load, unregistered on unload, "
                      "started afresh\n";

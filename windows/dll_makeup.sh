@@ -2,8 +2,14 @@
 # What Drapelle.dll is made of: the bytes each origin contributes to the
 # linked sections, read from the linker's map (discarded sections left out).
 # Usage: windows/dll_makeup.sh build/windows-release/windows/Drapelle.map
+#        windows/dll_makeup.sh --help | --version
 set -euo pipefail
+source "$(dirname "$0")/../scripts/common.sh"
+answer_help_and_version "$0" "$@"
+[ $# -eq 1 ] || { print_usage "$0" >&2; exit 2; }
+[[ $1 == -* ]] && refuse_option "$0" "$1"
 map=$1
+[ -f "$map" ] || { echo "dll_makeup.sh: no linker map at $map (build the windows-release preset)" >&2; exit 2; }
 awk '
     function hex(text,    value, i, digit) {
         value = 0

@@ -1,0 +1,42 @@
+# Shared by the scripts (sourced, not run): --help and --version the same way
+# everywhere, and builds that say nothing when there is nothing to build.
+
+# The repository's root folder.
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+
+drapelle_version() { sed -n 's/^project(Drapelle VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt"; }
+
+# The calling script's usage: its opening comment, without the '#'.
+print_usage() {
+    sed -n '2,/^[^#]/{/^#/s/^# \{0,1\}//p}' "$1"
+}
+
+# The script's name as the README gives it: scripts/test, windows/dll_makeup.sh.
+script_name() { realpath --relative-to="$root" "$1"; }
+
+# Answers -h/--help with the script's usage and --version with its version,
+# and exits; any other first argument goes on to the script.
+answer_help_and_version() {
+    local script=$1
+    case "${2:-}" in
+        -h | --help) print_usage "$script"; exit 0 ;;
+        --version) echo "$(script_name "$script") $(drapelle_version)"; exit 0 ;;
+    esac
+}
+
+# Refuses an option the script does not take, with the reason.
+refuse_option() {
+    echo "$(script_name "$1"): unknown option '$2'" >&2
+    echo "Try '$(script_name "$1") --help'." >&2
+    exit 2
+}
+
+# Configures a preset when needed and builds a target of it, showing the
+# build's progress only when there is something to build. Fails as the build
+# does.
+build_target() {
+    local preset=$1 target=${2:-all}
+    (cd "$root" && cmake --preset "$preset" >/dev/null)
+    cmake --build "$root/build/$preset" --target "$target" 2>&1 |
+        { grep -v -e '^ninja: no work to do' -e '] Re-checking globbed directories' || true; }
+}

@@ -1,0 +1,97 @@
+// The command line of every Drapelle program, one way for all, with CLI11:
+// options start with dashes (`--opt value`, `--opt=value`, `--` ends them),
+// an option given twice or two that cannot go together are refused, a usage
+// error exits with 2 and its reason, --help and --version exit with 0.
+#pragma once
+
+#include <CLI/CLI.hpp>
+
+#include <filesystem>
+#include <iostream>
+#include <string>
+
+namespace sim {
+
+// The range every program takes for the simulated length of a frame, in ms.
+constexpr int kFrameMsMin = 1;
+constexpr int kFrameMsMax = 1000;
+
+// A parser for program `name`, with what it does and the rules every program
+// shares; `exitStatus` says what its exit codes mean.
+inline void setUpCommandLine(CLI::App& app, const std::string& exitStatus) {
+    // A path may start with a slash (under Wine, too): options start with dashes only.
+    app.allow_windows_style_options(false);
+    app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::Throw);
+    app.set_version_flag("--version", app.get_name() + " " DRAPELLE_VERSION,
+                         "Print the version and exit");
+    app.set_help_flag("-h,--help", "Show this help and exit");
+    app.footer("Exit status: " + exitStatus);
+}
+
+// Parses the command line: -1 when the program goes on, otherwise the status
+// to exit with (0 after --help or --version, 2 after a usage error).
+inline int parseCommandLine(CLI::App& app, int argc, char** argv) {
+    try {
+        app.parse(argc, argv);
+        return -1;
+    } catch (const CLI::Success& done) {
+        return app.exit(done);
+    } catch (const CLI::ParseError& error) {
+        std::cerr << app.get_name() << ": " << error.what() << "\nTry '" << app.get_name()
+                  << " --help'.\n";
+        return 2;
+    }
+}
+
+// The range every program takes for --frame-ms.
+inline CLI::Validator frameMsRange() {
+    return CLI::Range(kFrameMsMin, kFrameMsMax)
+        .description(std::to_string(kFrameMsMin) + " to " + std::to_string(kFrameMsMax));
+}
+
+// An option naming a folder to write into: made when it is missing; a file
+// of that name is refused, before anything runs.
+inline CLI::Validator outputFolder() {
+    return CLI::Validator(
+        [](std::string& path) -> std::string {
+            std::error_code error;
+            if (std::filesystem::is_directory(path, error)) return "";
+            if (std::filesystem::exists(path, error)) return "'" + path + "' is not a folder";
+            if (!std::filesystem::create_directories(path, error))
+                return "cannot make the folder '" + path + "': " + error.message();
+            return "";
+        },
+        "");
+}
+
+// An option naming a file to write: its folder is made when it is missing; a
+// folder of that name is refused, before anything runs.
+inline CLI::Validator outputFile() {
+    return CLI::Validator(
+        [](std::string& path) -> std::string {
+            std::error_code error;
+            if (std::filesystem::is_directory(path, error))
+                return "'" + path + "' is a folder, not a file";
+            const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+            if (folder.empty() || std::filesystem::is_directory(folder, error)) return "";
+            if (std::filesystem::exists(folder, error))
+                return "'" + folder.string() + "' is not a folder";
+            if (!std::filesystem::create_directories(folder, error))
+                return "cannot make the folder '" + folder.string() + "': " + error.message();
+            return "";
+        },
+        "");
+}
+
+// shot-1.png, shot-2.png ... in `folder`: the first name not yet taken, so
+// that no earlier screenshot is overwritten.
+inline std::string nextFreeShot(const std::string& folder, const std::string& extension) {
+    for (int n = 1;; ++n) {
+        const std::filesystem::path path =
+            std::filesystem::path(folder) / ("shot-" + std::to_string(n) + extension);
+        std::error_code error;
+        if (!std::filesystem::exists(path, error)) return path.string();
+    }
+}
+
+} // namespace sim
