@@ -3,6 +3,8 @@
 #include <cstring>
 #include <vector>
 
+#include "ui/menus.h"
+
 namespace {
 
 const std::vector<std::string> kRowCalls = {
@@ -52,7 +54,9 @@ std::string checkFrameShape(const sim::Frame& frame, const FrameContext& context
     std::string firstCaption;
     while (at < names.size() && names[at] == "screenResolution") {
         if (context.screenValid) {
-            if (!matchesAt(names, at, kRowCalls)) return "a row that is not 21 calls";
+            if (!matchesAt(names, at, kRowCalls))
+                return "a row at call " + std::to_string(at) +
+                       " that is not a row's 21 calls, screenResolution to drawRectangle";
             if (rows == 0) firstCaption = frame.calls[at + 8].text;
             at += kRowCalls.size();
         } else {
@@ -60,11 +64,17 @@ std::string checkFrameShape(const sim::Frame& frame, const FrameContext& context
         }
         ++rows;
     }
-    if (rows != 0 && rows != 3 && rows != 6) return std::to_string(rows) + " rows in one frame";
-    if (context.screenValid && rows == 3 && firstCaption != "Drapelle")
-        return "three rows under '" + firstCaption + "'";
-    if (context.screenValid && rows == 6 && firstCaption != "Clothing Menu")
-        return "six rows under '" + firstCaption + "'";
+    // A menu is drawn whole: its title and every row.
+    const std::size_t topMenu = 1 + kMainMenuRows, clothingMenu = 1 + kClothingMenuRows;
+    if (rows != 0 && rows != topMenu && rows != clothingMenu) {
+        return std::to_string(rows) + " rows in one frame; a frame has none, " +
+               std::to_string(topMenu) + " (\"Drapelle\" and its rows) or " +
+               std::to_string(clothingMenu) + " (\"Clothing Menu\" and its rows)";
+    }
+    if (context.screenValid && rows == topMenu && firstCaption != "Drapelle")
+        return std::to_string(rows) + " rows under '" + firstCaption + "', not \"Drapelle\"";
+    if (context.screenValid && rows == clothingMenu && firstCaption != "Clothing Menu")
+        return std::to_string(rows) + " rows under '" + firstCaption + "', not \"Clothing Menu\"";
 
     const bool status = matchesAt(names, at, kStatusCalls);
     if (status) at += kStatusCalls.size();
@@ -74,8 +84,12 @@ std::string checkFrameShape(const sim::Frame& frame, const FrameContext& context
                                                   "isPlayerBeingArrested"};
     const std::vector<std::string>& checks = context.dead ? deadChecks : aliveChecks;
     if (!matchesAt(names, at, checks)) {
-        return at < names.size() ? "unexpected " + names[at] + " at call " + std::to_string(at)
-                                 : "the frame lacks its checks";
+        const std::string expected = context.dead ? "playerPed, isEntityDead"
+                                                  : "playerPed, isEntityDead, playerIndex, "
+                                                    "isPlayerBeingArrested";
+        return (at < names.size() ? "unexpected " + names[at] + " at call " + std::to_string(at)
+                                  : std::string("the frame ends")) +
+               " where the checks come (" + expected + ")";
     }
     at += checks.size();
     if (at != names.size()) return "calls after the checks: " + names[at];

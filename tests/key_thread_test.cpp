@@ -48,8 +48,8 @@ TEST_F(KeyboardThreads, HandlerHammeredFromTwoThreadsWhileTheScriptRuns) {
     second.join();
     EXPECT_GE(delivered.load(), 20000);
     EXPECT_GT(drawn, 0) << "the keys from the other threads opened the menu";
-    EXPECT_TRUE(mainMenuIndex >= 0 && mainMenuIndex < 2);
-    EXPECT_TRUE(clothingMenuIndex >= 0 && clothingMenuIndex < 5);
+    EXPECT_TRUE(mainMenuIndex >= 0 && mainMenuIndex < kMainMenuRows);
+    EXPECT_TRUE(clothingMenuIndex >= 0 && clothingMenuIndex < kClothingMenuRows);
 }
 
 } // namespace

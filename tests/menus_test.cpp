@@ -39,7 +39,7 @@ class Menus : public PluginTest {
                               "Skin/Clothing Change", "Skin/Clothing Texture Change",
                               "Default Skin"};
         std::string text = "Clothing Menu:";
-        for (int i = 0; i < 5; ++i) {
+        for (int i = 0; i < static_cast<int>(std::size(rows)); ++i) {
             text.append(i == row ? " [" : " ").append(rows[i]).append(i == row ? "]" : "");
         }
         return text;
@@ -138,7 +138,7 @@ TEST_F(Menus, FrameDrawsTitleThenRowsThenTheHighlightedRow) {
         expected.insert(expected.end(), floats.begin(), floats.end());
     }
     EXPECT_EQ(handedFloats(frame), expected);
-    EXPECT_EQ(frame.calls.size(), 6u * 21 + 4);
+    EXPECT_EQ(frame.calls.size(), (1u + kClothingMenuRows) * 21 + 4);
 }
 
 // Holding a move key moves a row every 150 ms (rounded up to whole frames);
@@ -148,14 +148,14 @@ TEST_F(Menus, HeldKeysRepeatAtTheMenuPace) {
     sim::keyDown(kKeyNumpad2);
     std::vector<DWORD> moves;
     std::string shown = screen();
-    while (moves.size() < 6) {
+    while (moves.size() < static_cast<std::size_t>(kClothingMenuRows) + 1) {
         sim::runFrame();
         if (screen() != shown) moves.push_back(sim::lastFrame().tick);
         shown = screen();
     }
     sim::keyUp(kKeyNumpad2);
     for (std::size_t i = 1; i < moves.size(); ++i) EXPECT_EQ(moves[i] - moves[i - 1], 160u);
-    EXPECT_EQ(screen(), clothingAt(1)) << "six moves down from row 0 wrap to row 1";
+    EXPECT_EQ(screen(), clothingAt(1)) << "one move more than there are rows wraps to row 1";
 
     sim::keyDown(kKeyNumpad5);
     std::vector<DWORD> shows;
@@ -198,7 +198,7 @@ TEST_F(Menus, OfTwoHeldKeysTheStrongerActs) {
     // The first screen after the key test, by the winner's rank.
     const std::string mainOutcome[] = {clothingAt(0), "", kMainRow1, kMainRow1};
     const std::string clothingOutcome[] = {clothingAt(0) + " | [Face]: 0,(46),0,(1)", kMainRow0,
-                                           clothingAt(4), clothingAt(1)};
+                                           clothingAt(kClothingMenuRows - 1), clothingAt(1)};
     for (bool inClothing : {false, true}) {
         for (const Role& a : roles) {
             for (const Role& b : roles) {
@@ -211,7 +211,7 @@ TEST_F(Menus, OfTwoHeldKeysTheStrongerActs) {
                 for (int i = 0; i < 30 && screen() == opened; ++i) sim::runFrame();
                 const int winner = std::min(a.rank, b.rank);
                 EXPECT_EQ(screen(), inClothing ? clothingOutcome[winner] : mainOutcome[winner])
-                    << "keys " << a.key << " and " << b.key;
+                    << keyName(a.key) << " and " << keyName(b.key) << " held";
             }
         }
     }

@@ -67,3 +67,23 @@ inline InlineString textOf(std::string_view text) {
 inline void PrintTo(const InlineString& text, std::ostream* out) {
     *out << testing::PrintToString(std::string(text));
 }
+
+// A key code as a failure message shows it: "numpad 5 (0x65)".
+inline std::string keyName(DWORD key) {
+    const std::pair<DWORD, const char*> names[] = {
+        {kKeyF9, "F9"},          {kKeyNumpad0, "numpad 0"}, {kKeyNumpad2, "numpad 2"},
+        {kKeyNumpad5, "numpad 5"}, {kKeyNumpad8, "numpad 8"}, {kKeyBackspace, "Backspace"}};
+    char code[16];
+    std::snprintf(code, sizeof code, "0x%02X", static_cast<unsigned>(key));
+    for (const auto& [known, name] : names) {
+        if (key == known) return std::string(name) + " (" + code + ")";
+    }
+    return std::string("key ") + code;
+}
+
+namespace sim {
+inline void PrintTo(const Variation& variation, std::ostream* out) {
+    *out << "{drawable " << variation.drawable << ", texture " << variation.texture
+         << ", palette " << variation.palette << "}";
+}
+} // namespace sim

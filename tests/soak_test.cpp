@@ -55,8 +55,8 @@ TEST_F(Soak, RandomKeysForAMillionFramesKeepTheHeapFlat) {
         const std::string shape = checkFrameShape(drawn, FrameContext{});
         ASSERT_EQ(shape, "") << "frame " << frame << ":\n"
                              << testing::PrintToString(sim::describeCalls(drawn));
-        ASSERT_TRUE(mainMenuIndex >= 0 && mainMenuIndex < 2) << frame;
-        ASSERT_TRUE(clothingMenuIndex >= 0 && clothingMenuIndex < 5) << frame;
+        ASSERT_TRUE(mainMenuIndex >= 0 && mainMenuIndex < kMainMenuRows) << frame;
+        ASSERT_TRUE(clothingMenuIndex >= 0 && clothingMenuIndex < kClothingMenuRows) << frame;
         ASSERT_TRUE(isSlotName(currentSlotName)) << frame;
 
         if (frame < window) firstPeak = std::max(firstPeak, heapInUse());

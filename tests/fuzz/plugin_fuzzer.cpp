@@ -29,8 +29,9 @@ bool attached = false;
 }
 
 void checkState() {
-    if (mainMenuIndex < 0 || mainMenuIndex > 1) fail("top menu index out of range");
-    if (clothingMenuIndex < 0 || clothingMenuIndex > 4) fail("clothing menu index out of range");
+    if (mainMenuIndex < 0 || mainMenuIndex >= kMainMenuRows) fail("top menu index out of range");
+    if (clothingMenuIndex < 0 || clothingMenuIndex >= kClothingMenuRows)
+        fail("clothing menu index out of range");
     if (findSlot(currentSlotName) < 0) fail("current slot not one of the twelve", currentSlotName);
     if (currentSlotId < 0 || currentSlotId > 11) fail("current slot id out of range");
     if (!sim::protocolErrors().empty()) fail("protocol", sim::protocolErrors().front());
