@@ -15,7 +15,8 @@
 
 namespace {
 
-const char* const kDescription = R"(Opens a 1280 x 720 window with the stand-in game scene and runs Drapelle in it.
+const char* const kDescription =
+    R"(Opens a 1280 x 720 window with the stand-in game scene and runs Drapelle in it.
 The keyboard is the player's: F9 opens the menu, the numeric keypad moves (8, 2),
 selects (5) and goes back (0), Backspace goes back too. Resize the window to
 change the screen resolution the game reports.

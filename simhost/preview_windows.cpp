@@ -33,7 +33,7 @@ int canvasWidth = 0, canvasHeight = 0;
 sim::Image world;                           // the scene at the canvas size, painted once per size
 std::map<std::pair<int, int>, HFONT> fonts; // by (font, pixel height)
 bool shotWanted = false;                    // F12 was pressed since the last frame
-std::string shotFolder = ".";                // where screenshots go
+std::string shotFolder = ".";               // where screenshots go
 
 sim::KeyMessage decodeKeyMessage(WPARAM wParam, LPARAM lParam) {
     const auto bits = static_cast<std::uint32_t>(lParam);

@@ -17,7 +17,8 @@
 
 namespace {
 
-const char* const kDescription = R"(Runs Drapelle in the stand-in host, headless, on a simulated clock, and prints
+const char* const kDescription =
+    R"(Runs Drapelle in the stand-in host, headless, on a simulated clock, and prints
 a transcript: each key event, the menu as drawn (the highlighted row marked
 with '>'), the status line while it shows, and the character's clothing.
 
@@ -117,10 +118,11 @@ bool writeAnimation(const std::string& path, std::vector<sim::Image> moments,
 
 int main(int argc, char** argv) {
     CLI::App app{kDescription, "drapelle-sim"};
-    sim::setUpCommandLine(app, "0 when the run was clean, 1 when an expectation failed or the\n"
-                               "plug-in misused the host's native-call protocol, 2 on a usage or\n"
-                               "scenario error (an unreadable file, a folder, a file without events,\n"
-                               "a malformed line).");
+    sim::setUpCommandLine(app,
+                          "0 when the run was clean, 1 when an expectation failed or the\n"
+                          "plug-in misused the host's native-call protocol, 2 on a usage or\n"
+                          "scenario error (an unreadable file, a folder, a file without events,\n"
+                          "a malformed line).");
     std::string path, pictures, gif;
     DWORD frameMs = 16;
     bool printScenario = false;

@@ -72,8 +72,8 @@ HMODULE loadPlugin(const std::string& path, std::string& error) {
     if (!module) {
         const DWORD code = GetLastError();
         char reason[256] = "";
-        FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
-                       0, reason, sizeof reason, nullptr);
+        FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
+                       reason, sizeof reason, nullptr);
         std::string why = reason;
         if (const std::size_t insert = why.find("%1"); insert != std::string::npos)
             why.replace(insert, 2, "it");

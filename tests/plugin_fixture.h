@@ -70,9 +70,12 @@ inline void PrintTo(const InlineString& text, std::ostream* out) {
 
 // A key code as a failure message shows it: "numpad 5 (0x65)".
 inline std::string keyName(DWORD key) {
-    const std::pair<DWORD, const char*> names[] = {
-        {kKeyF9, "F9"},          {kKeyNumpad0, "numpad 0"}, {kKeyNumpad2, "numpad 2"},
-        {kKeyNumpad5, "numpad 5"}, {kKeyNumpad8, "numpad 8"}, {kKeyBackspace, "Backspace"}};
+    const std::pair<DWORD, const char*> names[] = {{kKeyF9, "F9"},
+                                                   {kKeyNumpad0, "numpad 0"},
+                                                   {kKeyNumpad2, "numpad 2"},
+                                                   {kKeyNumpad5, "numpad 5"},
+                                                   {kKeyNumpad8, "numpad 8"},
+                                                   {kKeyBackspace, "Backspace"}};
     char code[16];
     std::snprintf(code, sizeof code, "0x%02X", static_cast<unsigned>(key));
     for (const auto& [known, name] : names) {
@@ -83,7 +86,7 @@ inline std::string keyName(DWORD key) {
 
 namespace sim {
 inline void PrintTo(const Variation& variation, std::ostream* out) {
-    *out << "{drawable " << variation.drawable << ", texture " << variation.texture
-         << ", palette " << variation.palette << "}";
+    *out << "{drawable " << variation.drawable << ", texture " << variation.texture << ", palette "
+         << variation.palette << "}";
 }
 } // namespace sim
