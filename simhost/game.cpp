@@ -145,9 +145,11 @@ UINT64 runDrawRectangle(const UINT64* a) {
 }
 
 UINT64 runPedDrawable(const UINT64* a) {
+    theGame.lastComponentAsked = asInt(a[1]);
     return fromInt(variationOf(pedOf(a[0], "pedDrawable"), asInt(a[1])).drawable);
 }
 UINT64 runPedTexture(const UINT64* a) {
+    theGame.lastComponentAsked = asInt(a[1]);
     return fromInt(variationOf(pedOf(a[0], "pedTexture"), asInt(a[1])).texture);
 }
 UINT64 runPedDrawableCount(const UINT64* a) {

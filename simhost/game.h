@@ -45,6 +45,9 @@ struct Game {
     std::optional<std::int32_t> forcedLineCount;
     std::map<std::int32_t, Component> catalogue;
     std::map<std::pair<std::int32_t, std::int32_t>, Variation> variations; // (ped, component)
+    // The component the plug-in last read or set, which the scene marks on the
+    // character; -1 before any.
+    std::int32_t lastComponentAsked = -1;
 };
 
 Game& game();

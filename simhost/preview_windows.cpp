@@ -124,11 +124,13 @@ void paintText(const sim::TextItem& text) {
 // The scene, then the boxes in the order asked, then the texts over them, as
 // the game draws a frame.
 void paintFrame(const sim::Frame& frame) {
+    sim::Image scene = world;
+    sim::paintPlayerCharacter(scene);
     GdiFlush();
-    for (std::size_t i = 0; i < world.rgba.size(); i += 4) {
-        backPixels[i] = world.rgba[i + 2];
-        backPixels[i + 1] = world.rgba[i + 1];
-        backPixels[i + 2] = world.rgba[i];
+    for (std::size_t i = 0; i < scene.rgba.size(); i += 4) {
+        backPixels[i] = scene.rgba[i + 2];
+        backPixels[i + 1] = scene.rgba[i + 1];
+        backPixels[i + 2] = scene.rgba[i];
         backPixels[i + 3] = 0;
     }
     if (frame.width <= 0 || frame.height <= 0) return;

@@ -168,6 +168,7 @@ Image renderFrame(const Frame& frame) {
     const int width = std::clamp(frame.width, 1, 8192), height = std::clamp(frame.height, 1, 8192);
     if (world.width != width || world.height != height) world = paintWorld(width, height);
     Image image = world;
+    paintPlayerCharacter(image);
     if (frame.width <= 0 || frame.height <= 0) return image;
     // Boxes first, in the order asked, then the texts over them: the game
     // draws a frame's text above its rectangles whatever the order of calls.

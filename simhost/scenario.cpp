@@ -406,8 +406,10 @@ int playScenario(const Scenario& scenario, std::ostream& out, const KeyMoment& o
         runFrame();
         const std::string screen = screenLine(lastFrame());
         const std::string character = describeCharacter();
-        if (screen != shownScreen) {
+        if (screen != shownScreen)
             printScreen(lastFrame(), out << formatTime(lastFrame().tick - start) << "  screen:\n");
+        // A key moment: the screen or the character changed.
+        if (screen != shownScreen || character != shownCharacter) {
             if (onKeyMoment) {
                 onKeyMoment(lastFrame(), formatTime(lastFrame().tick - start) + " " +
                                              explainChange(eventSince, before, lastFrame(), held));

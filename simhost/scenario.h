@@ -59,7 +59,7 @@ const char* builtInScenario();
 // each event, and the screen and the character whenever they change. An
 // expectation is checked against the last frame drawn before its time; the
 // result is the number of expectations that failed.
-// `onKeyMoment`, when given, sees every frame whose screen differs from the
+// `onKeyMoment`, when given, sees every frame whose screen or character differs from the
 // one before, with a caption: the time and what changed it (the last event
 // since the moment before, the status line's time running out, a key held).
 using KeyMoment = std::function<void(const Frame&, const std::string& caption)>;

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "simhost/game.h"
 #include "simhost/simhost.h"
 
 namespace sim {
@@ -25,6 +26,14 @@ struct Image {
 // A stand-in for the game world, `width` x `height`: sky, sun, hills and a
 // road running to the horizon, so that the menu's boxes stand out.
 Image paintWorld(int width, int height);
+
+// The player's character standing on the grass right of the road, its twelve
+// slots drawn from their variations (a shape or pattern per drawable, a colour
+// per texture), the slot `marked` (the one the plug-in last asked about, or
+// -1) outlined.
+void paintCharacter(Image& image, const Variation (&slots)[12], int marked);
+// The character as the game has it now, painted onto `image`.
+void paintPlayerCharacter(Image& image);
 
 // The pixels a rectangle covers on the screen: columns left to right - 1,
 // rows top to bottom - 1, clipped to the screen.

@@ -166,4 +166,23 @@ TEST_F(Render, CharacterHeightIsTheLineSpacingDrawn) {
     EXPECT_NEAR(tops[1] - tops[0], height * 720, 1.0);
 }
 
+// Every one of the character's twelve slots shows in the picture: another
+// drawable changes it, and so does another texture of that drawable.
+TEST_F(Render, EverySlotsDrawableAndTextureShowOnTheCharacter) {
+    sim::beginFrame();
+    const std::int32_t ped = sim::game().playerPed;
+    const auto paint = [&](std::int32_t id, sim::Variation variation) {
+        sim::setVariation(ped, id, variation);
+        return sim::renderFrame(sim::frameInProgress()).rgba;
+    };
+    for (std::int32_t id = 0; id < 12; ++id) {
+        const std::vector<std::uint8_t> plain = paint(id, {0, 0, 0});
+        const std::vector<std::uint8_t> other = paint(id, {1, 0, 0});
+        const std::vector<std::uint8_t> recoloured = paint(id, {1, 1, 0});
+        paint(id, {0, 0, 0});
+        EXPECT_NE(plain, other) << sim::componentName(id) << ": drawable";
+        EXPECT_NE(other, recoloured) << sim::componentName(id) << ": texture";
+    }
+}
+
 } // namespace
