@@ -1,9 +1,10 @@
 // What the clothing menu's rows do to the player's character.
 #pragma once
 
+#include <cstdint>
+
 #include "host/inline_string.h"
 #include "host/platform.h"
-#include <cstdint>
 
 void showSlotData(std::int32_t ped, InlineString slotName);
 void nextDrawable(std::int32_t ped, InlineString slotName);
