@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# The commands as a user meets them: every script answers --help with its
+# usage and --version with the version, and does nothing else; a run that
+# writes pictures replaces only the pictures an earlier run left.
+# Usage: commands_test.sh SOURCE_DIR DRAPELLE_SIM WORK_DIR
+set -euo pipefail
+source=$1 sim=$2 work=$3
+rm -rf "$work" && mkdir -p "$work"
+version=$(sed -n 's/^project(Drapelle VERSION \([0-9.]*\).*/\1/p' "$source/CMakeLists.txt")
+
+for script in scripts/test scripts/setup scripts/demo scripts/play scripts/bench \
+    scripts/check-reproducible scripts/mutate windows/dll_makeup.sh; do
+    before=$(cd "$source" && git status --porcelain 2>/dev/null | md5sum)
+    help=$("$source/$script" --help)
+    grep -qi "usage" <<<"$help" || { echo "$script --help: no usage" >&2; exit 1; }
+    [ "$("$source/$script" --version)" = "$script $version" ] ||
+        { echo "$script --version: $("$source/$script" --version)" >&2; exit 1; }
+    after=$(cd "$source" && git status --porcelain 2>/dev/null | md5sum)
+    [ "$before" = "$after" ] || { echo "$script --help changed the tree" >&2; exit 1; }
+    echo "$script: --help and --version"
+done
+
+# Pictures: the earlier run's go, anything else stays.
+mkdir -p "$work/pictures"
+touch "$work/pictures/frame-99.png" "$work/pictures/contact-sheet.png" "$work/pictures/mine.png"
+"$sim" --pictures "$work/pictures" >/dev/null
+[ ! -e "$work/pictures/frame-99.png" ] || { echo "an earlier frame-99.png stayed" >&2; exit 1; }
+[ -e "$work/pictures/mine.png" ] || { echo "mine.png was removed" >&2; exit 1; }
+[ -s "$work/pictures/contact-sheet.png" ] || { echo "no contact sheet" >&2; exit 1; }
+echo "pictures: earlier frames replaced, other files kept"
