@@ -40,9 +40,16 @@ class InlineString {
     std::size_t size() const { return length_; }
     operator std::string_view() const { return {chars_, length_}; }
 
-    // Same length, same bytes.
+    // Same length, same bytes; one overload for each kind of text compared,
+    // so that no comparison has two ways to convert.
     friend bool operator==(const InlineString& text, std::string_view other) {
         return std::string_view(text) == other;
+    }
+    friend bool operator==(const InlineString& text, const InlineString& other) {
+        return text == std::string_view(other);
+    }
+    friend bool operator==(const InlineString& text, const char* other) {
+        return text == std::string_view(other);
     }
 
   private:
