@@ -10,11 +10,24 @@
 
 #include "simhost/simhost.h"
 
+// ThreadSanitizer's runtime defines the allocation functions itself, and a
+// program may not define them twice: under it nothing is counted.
+#if defined(__SANITIZE_THREAD__)
+#define DRAPELLE_COUNT_ALLOCATIONS 0
+#elif defined(__has_feature)
+#if __has_feature(thread_sanitizer)
+#define DRAPELLE_COUNT_ALLOCATIONS 0
+#endif
+#endif
+#ifndef DRAPELLE_COUNT_ALLOCATIONS
+#define DRAPELLE_COUNT_ALLOCATIONS 1
+#endif
+
 namespace {
 std::atomic<long long> allocationCount{0}; // calls of operator new since the program started
 std::atomic<long long> bytesInUse{0};      // on Windows: bytes allocated and not yet deleted
 
-void* allocate(std::size_t size) {
+[[maybe_unused]] void* allocate(std::size_t size) {
     allocationCount.fetch_add(1, std::memory_order_relaxed);
     void* p = std::malloc(size ? size : 1);
 #ifdef _WIN32
@@ -23,7 +36,7 @@ void* allocate(std::size_t size) {
     return p;
 }
 
-void release(void* p) {
+[[maybe_unused]] void release(void* p) {
 #ifdef _WIN32
     if (p) bytesInUse.fetch_sub(static_cast<long long>(_msize(p)), std::memory_order_relaxed);
 #endif
@@ -32,10 +45,12 @@ void release(void* p) {
 } // namespace
 
 namespace sim {
+bool countsHeapAllocations() { return DRAPELLE_COUNT_ALLOCATIONS; }
 long long heapAllocations() { return allocationCount.load(std::memory_order_relaxed); }
 long long heapBytesInUse() { return bytesInUse.load(std::memory_order_relaxed); }
 } // namespace sim
 
+#if DRAPELLE_COUNT_ALLOCATIONS
 void* operator new(std::size_t size) {
     if (void* p = allocate(size)) return p;
     throw std::bad_alloc();
@@ -49,3 +64,4 @@ void operator delete(void* p, std::size_t) noexcept { release(p); }
 void operator delete[](void* p, std::size_t) noexcept { release(p); }
 void operator delete(void* p, const std::nothrow_t&) noexcept { release(p); }
 void operator delete[](void* p, const std::nothrow_t&) noexcept { release(p); }
+#endif

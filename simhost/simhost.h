@@ -131,6 +131,9 @@ void setRecording(bool on);
 // Calls of operator new since the program started: the stand-in replaces the
 // global allocation functions to count them (not in the Windows host library).
 long long heapAllocations();
+// False under ThreadSanitizer, whose runtime keeps the allocation functions to
+// itself: there heapAllocations stays 0.
+bool countsHeapAllocations();
 // Bytes that operator new handed out and are not yet deleted (Windows only,
 // where the C runtime has no cheap count of its own; 0 elsewhere).
 long long heapBytesInUse();

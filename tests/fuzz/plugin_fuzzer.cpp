@@ -32,7 +32,8 @@ void checkState() {
     if (mainMenuIndex < 0 || mainMenuIndex >= kMainMenuRows) fail("top menu index out of range");
     if (clothingMenuIndex < 0 || clothingMenuIndex >= kClothingMenuRows)
         fail("clothing menu index out of range");
-    if (findSlot(currentSlotName) < 0) fail("current slot not one of the twelve", currentSlotName);
+    if (findSlot(currentSlotName) < 0)
+        fail("current slot not one of the twelve", std::string(currentSlotName));
     if (currentSlotId < 0 || currentSlotId > 11) fail("current slot id out of range");
     if (!sim::protocolErrors().empty()) fail("protocol", sim::protocolErrors().front());
 }
