@@ -54,7 +54,8 @@ void unloadBenchPlugin() {
 }
 
 // Nanoseconds per frame over `frames` frames, after the state is entered;
-// the plug-in's allocations in those frames are added to `allocations`.
+// the plug-in's allocations in those frames are added to `allocations` (the
+// floor runs with the plug-in unloaded, so it adds none).
 double timeFrames(bench::State state, bool floor, int frames, long long& allocations) {
     floor ? bench::enterFloor(state) : bench::enterState(state);
     const long long before = pluginAllocations.load();
@@ -83,14 +84,13 @@ int benchPlugin(const std::string& path, int repetitions, int frames) {
                 "state", "frame (ns)", "floor (ns)", "ratio", "allocs/frame", repetitions, frames);
     for (bench::State state : states) {
         std::vector<double> frameTimes, floorTimes;
-        long long allocations = 0, floorAllocations = 0;
+        long long allocations = 0;
         for (int run = 0; run < repetitions; ++run) {
             // Alternate which goes first, so neither always meets a warm cache.
             const bool floorFirst = run % 2 == 1;
-            if (floorFirst) floorTimes.push_back(timeFrames(state, true, frames, floorAllocations));
+            if (floorFirst) floorTimes.push_back(timeFrames(state, true, frames, allocations));
             frameTimes.push_back(timeFrames(state, false, frames, allocations));
-            if (!floorFirst)
-                floorTimes.push_back(timeFrames(state, true, frames, floorAllocations));
+            if (!floorFirst) floorTimes.push_back(timeFrames(state, true, frames, allocations));
         }
         const double frame = median(frameTimes), floor = median(floorTimes);
         std::printf("%-28s %12.1f %12.1f %8.3f %14g\n", bench::stateName(state), frame, floor,
