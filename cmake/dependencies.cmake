@@ -1,0 +1,40 @@
+# What the build takes from the system, each thing named with the Debian
+# package it comes from, so that a missing one says what to install rather
+# than CMake's bare "Could not find". scripts/setup installs them all
+# (scripts/packages.txt lists them by job).
+
+# Stops configuring: what is missing, its package, and what to run.
+function(drapelle_missing what debian_package)
+    message(FATAL_ERROR "${what} was not found. It comes from Debian's package "
+        "${debian_package}: run scripts/setup, which installs what the builds need "
+        "(or: sudo apt-get install ${debian_package}).")
+endfunction()
+
+# find_package(<name> ...) for a package from Debian's <debian_package>.
+# With OPTIONAL, a missing one only leaves <name>_FOUND false.
+macro(drapelle_find_package name debian_package)
+    set(_drapelle_args ${ARGN})
+    list(FIND _drapelle_args OPTIONAL _drapelle_optional)
+    list(REMOVE_ITEM _drapelle_args OPTIONAL)
+    find_package(${name} ${_drapelle_args} QUIET)
+    if(NOT ${name}_FOUND AND _drapelle_optional EQUAL -1)
+        drapelle_missing("${name}" ${debian_package})
+    endif()
+endmacro()
+
+# find_path(<variable> <file> ...) for a header from Debian's <debian_package>.
+function(drapelle_find_path variable file debian_package)
+    find_path(${variable} ${file} ${ARGN})
+    if(NOT ${variable})
+        drapelle_missing("${file}" ${debian_package})
+    endif()
+endfunction()
+
+# find_program(<variable> <program> ...) for a program from Debian's
+# <debian_package>, which the build or its tests run.
+function(drapelle_find_program variable program debian_package)
+    find_program(${variable} ${program} ${ARGN})
+    if(NOT ${variable})
+        drapelle_missing("The program ${program}" ${debian_package})
+    endif()
+endfunction()
