@@ -1,4 +1,4 @@
-#!/usr/bin/env python3
+#!/usr/bin/python3
 """Makes the player's zip: Drapelle.dll, LICENSE and README.txt (both with
 Windows line ends) and SHA256SUMS of the three, in a fixed order, with fixed
 entry times and modes and nothing of the build machine, so that two builds
