@@ -38,3 +38,23 @@ function(drapelle_find_program variable program debian_package)
         drapelle_missing("The program ${program}" ${debian_package})
     endif()
 endfunction()
+
+# The test that keeps it so: everything this tree and its tests take from the
+# system comes from a package scripts/setup installs. A fix goes on the line of
+# scripts/packages.txt for the job that builds this tree.
+function(drapelle_add_setup_test)
+    if(WIN32 AND MSVC)
+        set(job windows-msvc)
+    elseif(WIN32)
+        set(job windows)
+    elseif(DRAPELLE_BENCH)
+        set(job bench)
+    elseif(DRAPELLE_TESTS)
+        set(job linux-tests)
+    else()
+        set(job demo)
+    endif()
+    add_test(NAME Setup.Packages
+             COMMAND ${PROJECT_SOURCE_DIR}/tests/setup/check_packages.py
+                     ${PROJECT_SOURCE_DIR} ${CMAKE_BINARY_DIR} ${job})
+endfunction()

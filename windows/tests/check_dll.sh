@@ -2,10 +2,12 @@
 # Checks what a player's machine will see of Drapelle.dll: it exports no
 # names, imports exactly the host's eight functions by their decorated names
 # and otherwise only the checked-in list of Windows functions, and it carries
-# a version resource.
-# Usage: check_dll.sh DLL OBJDUMP HOST_LIBRARY ALLOWED_IMPORTS
+# a version resource. Library names are compared as Windows compares them,
+# without regard to case; the host's names are the right-hand names of
+# host_imports.def.in.
+# Usage: check_dll.sh DLL OBJDUMP HOST_LIBRARY ALLOWED_IMPORTS HOST_IMPORTS_DEF
 set -euo pipefail
-dll=$1 objdump=$2 host=$3 allowed=$4
+dll=$1 objdump=$2 host=$3 allowed=$4 host_def=$5
 
 fail() { echo "check_dll: $*" >&2; exit 1; }
 
@@ -26,10 +28,11 @@ exported=$(awk '/^\[Ordinal\/Name Pointer\] Table/ { inside = 1; next }
 echo "exports: none"
 
 system_imports=$(awk -v host="$host" '
-    /DLL Name:/ { library = (tolower($3) == tolower(host)) ? "" : $3; next }
+    /DLL Name:/ { library = (tolower($3) == tolower(host)) ? "" : tolower($3); next }
     NF == 0 { library = "" }
     library != "" && $1 ~ /^[0-9a-f]+$/ && NF >= 3 { print library, $3 }' <<<"$imports" | sort)
-unexpected=$(comm -13 <(grep -v '^#' "$allowed" | sort) <(echo "$system_imports"))
+unexpected=$(comm -13 <(grep -v '^#' "$allowed" | awk '{ print tolower($1), $2 }' | sort) \
+                      <(echo "$system_imports"))
 [ -z "$unexpected" ] || fail "imports outside $(basename "$allowed"):"$'\n'"$unexpected"
 echo "system imports: $(wc -l <<<"$system_imports"), all in $(basename "$allowed")"
 
@@ -37,17 +40,7 @@ host_functions=$(awk -v host="$host" '
     /DLL Name:/ { inside = (tolower($3) == tolower(host)); next }
     inside && NF == 0 { inside = 0 }
     inside && $1 ~ /^[0-9a-f]+$/ && NF >= 3 { print $3 }' <<<"$imports" | sort)
-expected=$(sort <<'NAMES'
-?scriptRegister@@YAXPEAUHINSTANCE__@@P6AXXZ@Z
-?scriptUnregister@@YAXPEAUHINSTANCE__@@@Z
-?keyboardHandlerRegister@@YAXP6AXKGEHHHH@Z@Z
-?keyboardHandlerUnregister@@YAXP6AXKGEHHHH@Z@Z
-?scriptWait@@YAXK@Z
-?nativeInit@@YAX_K@Z
-?nativePush64@@YAX_K@Z
-?nativeCall@@YAPEA_KXZ
-NAMES
-)
+expected=$(sed -n 's/.*== "\(.*\)"$/\1/p' "$host_def" | sort)
 [ "$host_functions" = "$expected" ] ||
     fail "imports from $host differ:"$'\n'"$(diff <(echo "$expected") <(echo "$host_functions") || true)"
 echo "imports from $host: exactly the eight host functions"
