@@ -2,29 +2,32 @@
 # Drapelle.dll starts at DllMain itself, without the C runtime's start-up code,
 # which is right only while nothing needs that code: no global built by a
 # constructor or taken down by a destructor, no atexit, no thread-local
-# storage. Fails, naming the object and the reason, when an object needs it.
-# Usage: check_no_crt_startup.sh LLVM_OBJDUMP LLVM_NM OBJECT...
+# storage. Fails before the link, naming the object and the reason, when
+# something needs it. Objects may be machine code or, optimised across files,
+# LLVM bitcode (whose thread-local variables llvm-lto2 shows with a T flag).
+# Usage: check_no_crt_startup.sh LLVM_NM LLVM_OBJDUMP LLVM_LTO2 OBJECT...
 set -euo pipefail
-objdump=$1 nm=$2
-shift 2
+nm=$1 objdump=$2 lto2=$3
+shift 3
 status=0
+refuse() {
+    echo "$(basename "$1"): needs the C runtime's start-up code for $2; Drapelle.dll starts" \
+         "at DllMain without it, so that would never be set up. $3" >&2
+    status=1
+}
 for object in "$@"; do
     [[ $object == *.obj ]] || continue # the version resource
-    sections=$("$objdump" -h "$object" | awk '$1 ~ /^[0-9]+$/ { print $2 }')
-    undefined=$("$nm" --undefined-only --format=just-symbols "$object")
-    reason=""
-    if grep -q '^\.CRT\$X[CI]' <<<"$sections"; then
-        reason="a global with a dynamic initialiser (a constructor, or a value computed at start-up)"
-    elif grep -q '^\.tls' <<<"$sections" || grep -qx '_tls_index' <<<"$undefined"; then
-        reason="thread-local storage"
-    elif grep -qx -e 'atexit' -e '_onexit' -e '__dyn_tls_on_demand_init' <<<"$undefined"; then
-        reason="a destructor or function registered to run at exit"
-    fi
-    if [ -n "$reason" ]; then
-        echo "$(basename "$object"): needs the C runtime's start-up code for $reason;" \
-             "Drapelle.dll starts at DllMain without it, so that global would never be built." \
-             "Make it constant-initialised (constexpr, constinit) or local to a function." >&2
-        status=1
+    symbols=$("$nm" "$object")
+    if grep -Eq ' [tT] \?\?__F| U (atexit|_onexit)$' <<<"$symbols"; then
+        refuse "$object" "a destructor or function run at exit" \
+            "Give the global a trivial destructor."
+    elif grep -Eq ' [tT] (_GLOBAL__sub_I_|\?\?__E)' <<<"$symbols"; then
+        refuse "$object" "a global with a dynamic initialiser" \
+            "Make it constant-initialised (constexpr, constinit)."
+    elif { "$objdump" -h "$object" 2>/dev/null | grep -q ' \.tls'; } ||
+         { "$lto2" dump-symtab "$object" 2>/dev/null | grep -Eq '^[-A-Z]{6}T'; }; then
+        refuse "$object" "thread-local storage" \
+            "Use no thread_local, nor a function's static with a dynamic initialiser."
     fi
 done
 exit $status
