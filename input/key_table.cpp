@@ -2,11 +2,6 @@
 
 #include "host/ticks.h"
 
-namespace {
-constexpr DWORD kHeldFor = 5000;  // a press counts as held this long without a new message
-constexpr DWORD kTappedFor = 100; // a release counts as a tap this long
-} // namespace
-
 // One record per virtual-key code 0..254; all zero until the key's first message.
 KeyRecord keyTable[kKeyCount];
 

@@ -19,6 +19,9 @@ static_assert(sizeof(KeyRecord) == 16, "four 32-bit fields");
 static_assert(std::atomic<std::uint32_t>::is_always_lock_free &&
               std::atomic<std::int32_t>::is_always_lock_free);
 
+constexpr DWORD kHeldFor = 5000;  // a press counts as held this long without a new message
+constexpr DWORD kTappedFor = 100; // a release counts as a tap this long
+
 constexpr DWORD kKeyCount = 255;
 extern KeyRecord keyTable[kKeyCount];
 

@@ -94,4 +94,15 @@ inline std::string nextFreeShot(const std::string& folder, const std::string& ex
     }
 }
 
+// Writes a file whole or not at all: `write` writes a temporary file beside
+// it, which then takes the file's name, so that a reader who sees the name
+// (a test waiting for a screenshot) never reads it half-written.
+template <typename Write> bool writeWhole(const std::string& path, Write write) {
+    const std::string temporary = path + ".part";
+    if (!write(temporary)) return false;
+    std::error_code error;
+    std::filesystem::rename(temporary, path, error);
+    return !error;
+}
+
 } // namespace sim

@@ -10,52 +10,68 @@
 #include "host/script.h"
 #include "simhost/command_line.h"
 #include "simhost/game.h"
+#include "simhost/keys.h"
 #include "simhost/render.h"
+#include "simhost/screen.h"
 #include "simhost/simhost.h"
 
 namespace {
 
-const char* const kDescription =
-    R"(Opens a 1280 x 720 window with the stand-in game scene and runs Drapelle in it.
-The keyboard is the player's: F9 opens the menu, the numeric keypad moves (8, 2),
-selects (5) and goes back (0), Backspace goes back too. Resize the window to
-change the screen resolution the game reports.
+std::string description() {
+    return "Opens a 1280 x 720 window with the stand-in game scene and runs Drapelle in it.\n" +
+           sim::previewKeysHelp() + R"(Resize the window to change the screen resolution the game reports.
 
   F1      show or hide the character's clothing, slot by slot
   F12     save a screenshot of the window, shot-1.png, shot-2.png ... (see
           --shots); none is overwritten
   Escape  close the window (so does the window's close button)
+
+Each change of the screen and of its size is logged on standard output.
 )";
+}
 
 // The Windows virtual-key code the host would deliver for an SDL key, or 0.
-DWORD virtualKeyFor(SDL_Keycode key) {
-    switch (key) {
+// The keypad sends digits with NumLock on, arrows, Clear, Insert... with it
+// off, as Windows has it.
+DWORD virtualKeyFor(const SDL_Keysym& key) {
+    const SDL_Scancode keypad[] = {SDL_SCANCODE_KP_0, SDL_SCANCODE_KP_1, SDL_SCANCODE_KP_2,
+                                   SDL_SCANCODE_KP_3, SDL_SCANCODE_KP_4, SDL_SCANCODE_KP_5,
+                                   SDL_SCANCODE_KP_6, SDL_SCANCODE_KP_7, SDL_SCANCODE_KP_8,
+                                   SDL_SCANCODE_KP_9};
+    const DWORD numLockOff[] = {0x2D, 0x23, 0x28, 0x22, 0x25, 0x0C, 0x27, 0x24, 0x26, 0x21};
+    for (DWORD digit = 0; digit < 10; ++digit) {
+        if (key.scancode != keypad[digit]) continue;
+        return (key.mod & KMOD_NUM) ? 0x60 + digit : numLockOff[digit];
+    }
+    switch (key.sym) {
     case SDLK_F9:
         return 0x78;
     case SDLK_BACKSPACE:
         return 0x08;
-    case SDLK_KP_0:
-        return 0x60;
-    case SDLK_KP_2:
-        return 0x62;
-    case SDLK_KP_4:
-        return 0x64;
-    case SDLK_KP_5:
-        return 0x65;
-    case SDLK_KP_6:
-        return 0x66;
-    case SDLK_KP_8:
-        return 0x68;
     case SDLK_RETURN:
         return 0x0D;
     case SDLK_SPACE:
         return 0x20;
+    case SDLK_UP:
+        return 0x26;
+    case SDLK_DOWN:
+        return 0x28;
+    case SDLK_LEFT:
+        return 0x25;
+    case SDLK_RIGHT:
+        return 0x27;
     default:
         break;
     }
-    if (key >= SDLK_a && key <= SDLK_z) return static_cast<DWORD>('A' + (key - SDLK_a));
-    if (key >= SDLK_0 && key <= SDLK_9) return static_cast<DWORD>('0' + (key - SDLK_0));
+    if (key.sym >= SDLK_a && key.sym <= SDLK_z) return static_cast<DWORD>('A' + (key.sym - SDLK_a));
+    if (key.sym >= SDLK_0 && key.sym <= SDLK_9) return static_cast<DWORD>('0' + (key.sym - SDLK_0));
     return 0;
+}
+
+// Whether an SDL key is one of the keypad's, which Windows sends without the
+// extended flag whatever NumLock says.
+bool isOnKeypad(const SDL_Keysym& key) {
+    return key.scancode >= SDL_SCANCODE_KP_1 && key.scancode <= SDL_SCANCODE_KP_0;
 }
 
 std::string clothingOverlay() {
@@ -81,7 +97,8 @@ bool saveScreenshot(SDL_Renderer* renderer, int width, int height, const std::st
         return false;
     }
     std::string error;
-    if (!sim::writePng(shot, path, error)) {
+    const auto write = [&](const std::string& file) { return sim::writePng(shot, file, error); };
+    if (!sim::writeWhole(path, write)) {
         std::cerr << "drapelle-play: " << error << '\n';
         return false;
     }
@@ -89,10 +106,23 @@ bool saveScreenshot(SDL_Renderer* renderer, int width, int height, const std::st
     return true;
 }
 
+// Says on standard output when the window's size or the screen changed, as a
+// test reads it.
+void logChanges(int width, int height, int& shownWidth, int& shownHeight, std::string& shown) {
+    if (width != shownWidth || height != shownHeight)
+        std::cout << "resolution: " << width << " x " << height << std::endl;
+    shownWidth = width;
+    shownHeight = height;
+    const std::string line = sim::screenLine(sim::lastFrame());
+    if (line == shown) return;
+    std::cout << sim::screenReport(sim::lastFrame()) << std::endl;
+    shown = line;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    CLI::App app{kDescription, "drapelle-play"};
+    CLI::App app{description(), "drapelle-play"};
     sim::setUpCommandLine(app, "0 when the window closed cleanly, 1 when the plug-in misused the\n"
                                "host's native-call protocol or no window could be opened, 2 on a\n"
                                "usage error.");
@@ -130,6 +160,9 @@ int main(int argc, char** argv) {
     sim::setKeyRepeat(0, 0); // the window system repeats held keys itself
     sim::attach(DllMain);
     bool overlay = false, running = true;
+    sim::NumLockNote numLockNote;
+    std::string shown = "\n"; // the screen as last logged; at first none, so the first is
+    int shownWidth = 0, shownHeight = 0;
     Uint32 last = SDL_GetTicks();
     while (running) {
         SDL_Event event;
@@ -142,7 +175,9 @@ int main(int argc, char** argv) {
                 if (down && key == SDLK_ESCAPE) running = false;
                 if (down && key == SDLK_F1 && !event.key.repeat) overlay = !overlay;
                 if (down && key == SDLK_F12 && !event.key.repeat) shoot = true;
-                if (const DWORD vk = virtualKeyFor(key)) down ? sim::keyDown(vk) : sim::keyUp(vk);
+                const DWORD vk = virtualKeyFor(event.key.keysym);
+                if (down && vk) sim::followNumLock(vk, !isOnKeypad(event.key.keysym), numLockNote);
+                if (vk) down ? sim::keyDown(vk) : sim::keyUp(vk);
             }
         }
         int width = 0, height = 0;
@@ -154,9 +189,12 @@ int main(int argc, char** argv) {
         sim::advance(now - last);
         last = now;
         sim::runFrame();
+        logChanges(width, height, shownWidth, shownHeight, shown);
 
         sim::Image image = sim::renderFrame(sim::lastFrame());
         if (overlay) sim::drawOverlayText(image, clothingOverlay(), width - 430, 20, 18);
+        if (numLockNote.shown) // bottom left, clear of the menu and the status line
+            sim::drawOverlayText(image, sim::kNumLockOffNote, 16, height - 40, 20);
         if (!texture || width != textureWidth || height != textureHeight) {
             if (texture) SDL_DestroyTexture(texture);
             texture = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ABGR8888,

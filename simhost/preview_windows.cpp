@@ -6,6 +6,7 @@
 // each change of what the screen shows on standard output.
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -15,6 +16,7 @@
 
 #include "simhost/command_line.h"
 #include "simhost/game.h"
+#include "simhost/keys.h"
 #include "simhost/scene.h"
 #include "simhost/screen.h"
 #include "simhost/simhost.h"
@@ -33,6 +35,7 @@ int canvasWidth = 0, canvasHeight = 0;
 sim::Image world;                           // the scene at the canvas size, painted once per size
 std::map<std::pair<int, int>, HFONT> fonts; // by (font, pixel height)
 bool shotWanted = false;                    // F12 was pressed since the last frame
+sim::NumLockNote numLockNote;               // whether the keypad came with NumLock off
 std::string shotFolder = ".";               // where screenshots go
 
 sim::KeyMessage decodeKeyMessage(WPARAM wParam, LPARAM lParam) {
@@ -144,6 +147,14 @@ void paintFrame(const sim::Frame& frame) {
     SetBkMode(canvas, TRANSPARENT);
     SetTextAlign(canvas, TA_TOP | TA_LEFT | TA_NOUPDATECP);
     for (const sim::TextItem& text : frame.texts) paintText(text);
+    if (numLockNote.shown) {
+        SelectObject(canvas, fontFor(0, 20));
+        SetBkMode(canvas, OPAQUE);
+        SetBkColor(canvas, RGB(0, 0, 0));
+        SetTextColor(canvas, RGB(255, 220, 80));
+        TextOutA(canvas, 16, canvasHeight - 40, sim::kNumLockOffNote, // clear of the menu
+                 static_cast<int>(std::strlen(sim::kNumLockOffNote)));
+    }
 }
 
 // The back buffer as a 24-bit BMP, rows bottom-up as the format has them.
@@ -179,7 +190,7 @@ bool writeBmp(const std::string& path) {
 
 void saveScreenshot() {
     const std::string path = sim::nextFreeShot(shotFolder, ".bmp");
-    if (writeBmp(path))
+    if (sim::writeWhole(path, writeBmp))
         std::cout << "screenshot: " << path << std::endl;
     else
         std::cerr << "drapelle-play: cannot write " << path << '\n';
@@ -193,6 +204,7 @@ LRESULT CALLBACK handleWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPA
     case WM_SYSKEYUP: {
         const sim::KeyMessage key = decodeKeyMessage(wParam, lParam);
         std::cout << sim::describeKeyMessage(key) << std::endl;
+        if (!key.isUpNow) sim::followNumLock(key.key, key.isExtended, numLockNote);
         sim::deliverKeyMessage(key);
         const bool pressed = !key.isUpNow && !key.wasDownBefore;
         if (pressed && key.key == VK_ESCAPE) DestroyWindow(hwnd);
@@ -238,7 +250,7 @@ bool openWindow() {
 
 // About sixty frames a second on the real clock until the window closes.
 void runPreview() {
-    std::string shown;
+    std::string shown = "\n"; // the screen as last logged; at first none, so the first is
     DWORD last = GetTickCount();
     for (;;) {
         MSG message;
@@ -253,12 +265,7 @@ void runPreview() {
         last = now;
         sim::runFrame();
         if (const std::string line = sim::screenLine(sim::lastFrame()); line != shown) {
-            const sim::Screen screen = sim::readScreen(sim::lastFrame());
-            std::cout << "screen: " << line << "\nmenu: "
-                      << (screen.title.empty()
-                              ? std::string("none")
-                              : "row " + std::to_string(screen.highlighted) + " highlighted")
-                      << std::endl;
+            std::cout << sim::screenReport(sim::lastFrame()) << std::endl;
             shown = line;
         }
         paintFrame(sim::lastFrame());
@@ -275,13 +282,13 @@ void runPreview() {
 
 int main(int argc, char** argv) {
     CLI::App app{"Opens a window with the stand-in game scene and runs the plug-in in it, as the\n"
-                 "script host would. The keyboard is the player's: F9 opens the menu, the numeric\n"
-                 "keypad moves (8, 2), selects (5) and goes back (0), Backspace goes back too.\n"
-                 "Resize the window to change the screen resolution the game reports.\n\n"
-                 "  F12     save a screenshot (shot-1.bmp, shot-2.bmp ...; none is overwritten)\n"
-                 "  Escape  close the window\n\n"
-                 "Each key message given to the plug-in and each change of the screen is logged\n"
-                 "on standard output.",
+                 "script host would. " +
+                     sim::previewKeysHelp() +
+                     "Resize the window to change the screen resolution the game reports.\n\n"
+                     "  F12     save a screenshot (shot-1.bmp, shot-2.bmp ...; none is overwritten)\n"
+                     "  Escape  close the window\n\n"
+                     "Each key message given to the plug-in and each change of the screen is logged\n"
+                     "on standard output.",
                  "drapelle-play"};
     sim::setUpCommandLine(app, "0 when the window closed cleanly, 1 when the plug-in misused the\n"
                                "host's native-call protocol or no window could be opened, 2 on a\n"

@@ -12,22 +12,14 @@
 #include <sstream>
 
 #include "simhost/game.h"
+#include "simhost/keys.h"
 #include "simhost/screen.h"
 #include "simhost/simhost.h"
+#include "ui/status_line.h"
 
 namespace sim {
 namespace {
 
-const std::map<std::string, DWORD> kKeyNames = {
-    {"F9", 0x78},   {"Num0", 0x60}, {"Num2", 0x62},      {"Num5", 0x65},
-    {"Num8", 0x68}, {"Num4", 0x64}, {"Backspace", 0x08}, {"Escape", 0x1B}};
-
-// "F9 Num0 ...": every key name a scenario takes.
-std::string keyNameList() {
-    std::string names;
-    for (const auto& [name, code] : kKeyNames) names += (names.empty() ? "" : " ") + name;
-    return names;
-}
 
 bool isHexadecimal(const std::string& word) {
     const std::size_t digits = !word.empty() && (word[0] == '-' || word[0] == '+');
@@ -64,9 +56,8 @@ std::string checkNumber(const std::string& word, const std::string& what, long l
 }
 
 bool parseKey(const std::string& word, DWORD& key) {
-    const auto named = kKeyNames.find(word);
-    if (named != kKeyNames.end()) {
-        key = named->second;
+    if (const NamedKey* named = findKey(word)) {
+        key = named->code;
         return true;
     }
     // A virtual-key code: decimal, or hexadecimal after 0x as codes are usually written.
@@ -114,7 +105,7 @@ std::string parseLine(const std::string& line, std::vector<ScenarioEvent>& event
     if (action == "press" || action == "release" || action == "tap" || action == "hold") {
         if (first.empty()) return action + " needs a key";
         if (!parseKey(first, event.key))
-            return "unknown key '" + first + "' (" + keyNameList() +
+            return "unknown key '" + first + "' (" + scenarioKeyNames() +
                    ", or a code 0 to 4294967295, such as 65 or 0x41)";
         if (action == "hold") {
             long long duration = 0;
@@ -230,6 +221,14 @@ void applyEvent(const ScenarioEvent& event) {
 
 } // namespace
 
+std::string scenarioKeyNames() {
+    std::string names;
+    for (const NamedKey& key : kDrapelleKeys) names.append(key.scenarioName).append(" ");
+    for (const NamedKey& key : kOtherKeys) names.append(key.scenarioName).append(" ");
+    names.pop_back();
+    return names;
+}
+
 std::string printable(const std::string& text) {
     std::string shown;
     for (const unsigned char c : text) {
@@ -275,6 +274,7 @@ bool parseScenario(std::istream& in, const std::string& name, Scenario& scenario
             return false;
         }
         lineAt = events[before].at;
+        events[before].line = number;
     }
     if (events.empty()) {
         error = printable(name) + " has no events";
@@ -282,6 +282,7 @@ bool parseScenario(std::istream& in, const std::string& name, Scenario& scenario
     }
     std::stable_sort(events.begin(), events.end(),
                      [](const ScenarioEvent& a, const ScenarioEvent& b) { return a.at < b.at; });
+    scenario.name = name;
     scenario.events = std::move(events);
     return true;
 }
@@ -305,7 +306,8 @@ bool loadScenario(const std::string& path, Scenario& scenario, std::string& erro
 }
 
 const char* builtInScenario() {
-    return R"(# The demo: every row of both menus, then out again.
+    // The last lines wait out the status line's time, whatever the plug-in's is.
+    static const std::string text = std::string(R"(# The demo: every row of both menus, then out again.
    0 note Tap F9: the menu opens on its first row
    0 tap F9
  300 note Select "Skin/Clothing Change": the clothing menu opens
@@ -332,17 +334,20 @@ const char* builtInScenario() {
 4900 note Backspace: back to the top menu; F9 there closes it
 4900 hold Backspace 100
 5300 tap F9
-5600 note The status line stays for its 5000 ms, menu or not
-9500 end
-)";
+5600 note The status line stays for its )") + std::to_string(kStatusTime) +
+                                    " ms, menu or not\n" + std::to_string(4500 + kStatusTime) +
+                                    " end\n";
+    return text.c_str();
 }
 
-// Whether what is shown now is what the scenario expects; says so if not.
-bool checkExpectation(const ScenarioEvent& event, std::ostream& out) {
+// Whether what is shown now is what the scenario expects; says so if not,
+// naming the line that expected it.
+bool checkExpectation(const std::string& scenario, const ScenarioEvent& event, std::ostream& out) {
     const bool screen = event.kind == EventKind::ExpectScreen;
     const std::string actual = screen ? screenLine(lastFrame()) : describeCharacter();
     if (actual == event.text) return true;
-    out << "  FAILED: expect " << (screen ? "screen" : "character") << '\n'
+    out << "  FAILED: " << printable(scenario) << ':' << event.line << ": expect "
+        << (screen ? "screen" : "character") << '\n'
         << "    expected: " << event.text << '\n'
         << "    actual:   " << actual << '\n';
     return false;
@@ -354,7 +359,7 @@ std::string explainChange(const std::string& eventSince, const Frame& before, co
                           const std::vector<std::string>& held) {
     if (!eventSince.empty()) return eventSince;
     if (readScreen(before).hasStatus && !readScreen(after).hasStatus)
-        return "the status line's 5000 ms ran out";
+        return "the status line's " + std::to_string(kStatusTime) + " ms ran out";
     if (!held.empty()) return held.back() + " still held";
     return "the menu's wait ended";
 }
@@ -396,7 +401,7 @@ int playScenario(const Scenario& scenario, std::ostream& out, const KeyMoment& o
                 held.erase(std::remove(held.begin(), held.end(), keyName), held.end());
             if (event.kind == EventKind::End) ended = true;
             if (expectation) {
-                const bool passed = checkExpectation(event, out);
+                const bool passed = checkExpectation(scenario.name, event, out);
                 passes += passed;
                 failures += !passed;
             }

@@ -31,11 +31,16 @@ struct ScenarioEvent {
     DWORD key = 0;
     std::int32_t a = 0, b = 0; // on/off, or a screen size
     std::string text;          // a note, or the event as written
+    int line = 0;              // where it is written in the scenario
 };
 
 struct Scenario {
+    std::string name;                  // the file, as given, or "built-in"
     std::vector<ScenarioEvent> events; // in time order
 };
+
+// "F9 Num8 ...": every key name a scenario takes, Drapelle's keys first.
+std::string scenarioKeyNames();
 
 // The text with every byte that is not printable ASCII written as \xNN, so
 // that a message quoting a bad file cannot garble the terminal.

@@ -40,4 +40,11 @@ std::string screenLine(const Frame& frame) {
     return line;
 }
 
+std::string screenReport(const Frame& frame) {
+    const Screen screen = readScreen(frame);
+    return "screen: " + screenLine(frame) + "\nmenu: " +
+           (screen.title.empty() ? std::string("none")
+                                 : "row " + std::to_string(screen.highlighted) + " highlighted");
+}
+
 } // namespace sim

@@ -19,5 +19,8 @@ struct Screen {
 Screen readScreen(const Frame& frame);
 // On one line: "Drapelle: [Skin/Clothing Change] Close Menu | [Face]: 0,(46),0,(1)".
 std::string screenLine(const Frame& frame);
+// What the previews log when the screen changes, two lines:
+// "screen: <its line>" and "menu: none" or "menu: row 1 highlighted".
+std::string screenReport(const Frame& frame);
 
 } // namespace sim

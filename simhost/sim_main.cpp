@@ -14,11 +14,22 @@
 #include "simhost/render.h"
 #include "simhost/scenario.h"
 #include "simhost/simhost.h"
+#include "ui/menus.h"
 
 namespace {
 
-const char* const kDescription =
-    R"(Runs Drapelle in the stand-in host, headless, on a simulated clock, and prints
+// The help text, with the keys from the key table and the menus' waits from
+// the plug-in's own constants.
+std::string description() {
+    std::string keys = "Keys:", word;
+    for (std::istringstream words(sim::scenarioKeyNames() +
+                                  ", or a virtual-key code, decimal or hexadecimal after 0x (65 "
+                                  "or 0x41); Drapelle's own come first.");
+         words >> word;) {
+        const std::size_t lineStart = keys.rfind('\n') + 1;
+        keys += (keys.size() - lineStart + word.size() + 1 > 78 ? "\n" : " ") + word;
+    }
+    std::string text = R"(Runs Drapelle in the stand-in host, headless, on a simulated clock, and prints
 a transcript: each key event, the menu as drawn (the highlighted row marked
 with '>'), the status line while it shows, and the character's clothing.
 
@@ -30,8 +41,7 @@ comment, on its own line or after an event:
   dead on|off | arrested on|off | screen WIDTH HEIGHT (-100000 to 100000)
   note TEXT | end
   expect screen LINE | expect character TEXT   (checks the last frame drawn)
-Keys: F9 Num0 Num2 Num4 Num5 Num8 Backspace Escape, or a virtual-key code,
-decimal or hexadecimal after 0x (65 or 0x41).
+@KEYS@
 
 An expectation's text runs to the end of its line, or to a comment, without
 the blanks before it. "expect screen" compares the screen as one line: the
@@ -48,10 +58,18 @@ other.
 
 Times take effect at the first frame boundary at or after them (300 ms with
 16 ms frames shows as 0.304 s). Only F9 acts on a tap, when it is released;
-the menu keys act only while held at the moment the menu tests them (150 or
-200 ms after a change, then every frame), so "tap Num5", or a hold shorter
+the menu keys act only while held at the moment the menu tests them (@MOVE@ or
+@SELECT@ ms after a change, then every frame), so "tap Num5", or a hold shorter
 than that wait, does nothing, as in the game.
 )";
+    const auto fill = [&text](const std::string& mark, const std::string& value) {
+        text.replace(text.find(mark), mark.size(), value);
+    };
+    fill("@KEYS@", keys);
+    fill("@MOVE@", std::to_string(kMoveWait));
+    fill("@SELECT@", std::to_string(kSelectWait));
+    return text;
+}
 
 // What an earlier run wrote into the folder, and nothing else: frame-NN.png
 // and contact-sheet.png.
@@ -117,7 +135,7 @@ bool writeAnimation(const std::string& path, std::vector<sim::Image> moments,
 } // namespace
 
 int main(int argc, char** argv) {
-    CLI::App app{kDescription, "drapelle-sim"};
+    CLI::App app{description(), "drapelle-sim"};
     sim::setUpCommandLine(app,
                           "0 when the run was clean, 1 when an expectation failed or the\n"
                           "plug-in misused the host's native-call protocol, 2 on a usage or\n"

@@ -85,7 +85,7 @@ class Menus : public PluginTest {
 };
 
 // F9, select, down twice, hold select: the character's drawable steps and the
-// status line shows the new numbers for 5000 ms, menu open or not.
+// status line shows the new numbers for its time, menu open or not.
 TEST_F(Menus, RoadOfOneUse) {
     openMainMenu();
     EXPECT_EQ(screen(), kMainRow0);
@@ -105,7 +105,7 @@ TEST_F(Menus, RoadOfOneUse) {
     runUntilClosed();
     sim::keyUp(kKeyBackspace);
     EXPECT_EQ(screen(), " | [Face]: 1,(46),0,(2)") << "menu closed, line still shown";
-    sim::runFor(shownAt + 4999 - sim::now());
+    sim::runFor(shownAt + kStatusTime - 1 - sim::now());
     EXPECT_EQ(sim::lastFrame().texts.size(), 1u);
     sim::runFrames(2);
     EXPECT_TRUE(sim::lastFrame().texts.empty());
@@ -269,8 +269,32 @@ TEST_F(Menus, AutoRepeatKeepsKeysHeldAndNeverTapsF9) {
     }
 }
 
+// The times the design fixes, as literals on purpose: a change of one shows
+// here, named, while the tests below take the plug-in's constants.
+TEST(Design, FixesTheseTimes) {
+    const std::tuple<const char*, DWORD, DWORD> times[] = {
+        {"status line shown, ms", kStatusTime, 5000}, {"wait after a move, ms", kMoveWait, 150},
+        {"wait after a select, ms", kSelectWait, 200}, {"a release is a tap for, ms", kTappedFor, 100},
+        {"a press is held for, ms", kHeldFor, 5000}};
+    for (const auto& [what, constant, designed] : times) EXPECT_EQ(constant, designed) << what;
+}
+
+// Where a sweep over many points first went wrong, and how many points did:
+// one message for the whole sweep.
+struct SweepMismatches {
+    int count = 0;
+    std::string first;
+    void check(bool good, const std::string& where) {
+        if (good) return;
+        if (count++ == 0) first = where;
+    }
+    std::string summary() const {
+        return count == 0 ? "" : std::to_string(count) + " points differ, the first " + first;
+    }
+};
+
 // The waits are milliseconds, not frames: the same pace at any frame length,
-// even and uneven, and the status line lasts 5000 ms of them.
+// even and uneven, and the status line lasts its time in them.
 TEST_F(Menus, WaitsAndTheStatusLineKeepTheirTimeAtAnyFrameLength) {
     // The last: a clock that moves every other frame, as GetTickCount's
     // coarse steps do at a high frame rate.
@@ -296,13 +320,17 @@ TEST_F(Menus, WaitsAndTheStatusLineKeepTheirTimeAtAnyFrameLength) {
         }
         // A wait ends with the first frame at or past its time.
         const auto expectPace = [&](const std::vector<DWORD>& ticks, DWORD wait) {
+            SweepMismatches mismatches;
             for (std::size_t i = 1; i < ticks.size(); ++i) {
                 const DWORD gap = ticks[i] - ticks[i - 1];
-                if (pace.size() == 1) {
-                    EXPECT_EQ(gap, (wait + pace[0] - 1) / pace[0] * pace[0]) << pace[0] << " ms";
-                }
-                EXPECT_TRUE(gap >= wait && gap < wait + longest) << gap << " ms for " << wait;
+                const DWORD frames = (wait + pace[0] - 1) / pace[0] * pace[0];
+                mismatches.check(pace.size() > 1 || gap == frames,
+                                 "gap " + std::to_string(gap) + " ms, not " + std::to_string(frames));
+                mismatches.check(gap >= wait && gap < wait + longest,
+                                 "gap " + std::to_string(gap) + " ms outside [" + std::to_string(wait) +
+                                     ", " + std::to_string(wait + longest) + ")");
             }
+            EXPECT_EQ(mismatches.summary(), "") << pace[0] << " ms frames, wait " << wait;
         };
         std::vector<DWORD> moves{sim::lastFrame().tick};
         sim::keyDown(kKeyNumpad2);
@@ -313,7 +341,7 @@ TEST_F(Menus, WaitsAndTheStatusLineKeepTheirTimeAtAnyFrameLength) {
             if (screen() != shown) moves.push_back(sim::lastFrame().tick);
         }
         sim::keyUp(kKeyNumpad2);
-        expectPace(moves, 150);
+        expectPace(moves, kMoveWait);
 
         std::vector<DWORD> shows;
         pressUntil(kKeyNumpad2, clothingAt(1)); // "Switch Player Clothing Data"
@@ -324,18 +352,85 @@ TEST_F(Menus, WaitsAndTheStatusLineKeepTheirTimeAtAnyFrameLength) {
             if (statusUntil != before) shows.push_back(sim::lastFrame().tick);
         }
         sim::keyUp(kKeyNumpad5);
-        expectPace(shows, 200);
+        expectPace(shows, kSelectWait);
 
         const DWORD shownAt = shows.back();
         sim::keyDown(kKeyNumpad0); // closed menus make cheap frames
         runUntilClosed();
         sim::keyUp(kKeyNumpad0);
-        for (DWORD elapsed = 0; elapsed < 5200; elapsed = sim::now() - shownAt) {
+        SweepMismatches mismatches;
+        for (DWORD elapsed = 0; elapsed < kStatusTime + 200; elapsed = sim::now() - shownAt) {
             sim::runFrame();
+            const DWORD at = sim::lastFrame().tick - shownAt;
             const bool drawn = screen().find(" | [") != std::string::npos;
-            EXPECT_EQ(drawn, sim::lastFrame().tick - shownAt < 5000)
-                << "at " << sim::lastFrame().tick - shownAt << " ms";
+            mismatches.check(drawn == (at < kStatusTime),
+                             std::string("at ") + std::to_string(at) + " ms: " +
+                                 (drawn ? "shown" : "not shown"));
         }
+        EXPECT_EQ(mismatches.summary(), "")
+            << pace[0] << " ms frames, a status line of " << kStatusTime << " ms";
+    }
+}
+
+// Only F9, numpad 8, 2, 5, 0 and Backspace act. Every other key code, held
+// past every wait (and into its repeats), released and tapped, leaves every
+// frame as it would have been without it: menu closed and in both menus.
+TEST_F(Menus, KeysThatAreNotDrapellesDoNothing) {
+    const DWORD drapelles[] = {kKeyF9,      kKeyNumpad8, kKeyNumpad2,
+                               kKeyNumpad5, kKeyNumpad0, kKeyBackspace};
+    const std::pair<const char*, void (*)()> states[] = {
+        {"menu closed", [] {}},
+        {"in the top menu", openMainMenu},
+        {"in the clothing menu", openClothingMenu}};
+    // Every frame from the state on, as a fingerprint of the calls it made
+    // and their arguments (text read as drawn); key < 0 is none.
+    const auto play = [](void (*reach)(), int key) {
+        restart();
+        sim::game().forcedLineCount = 1; // no text layout: thousands of frames stay cheap
+        reach();
+        std::vector<std::uint64_t> frames;
+        const auto runAndRecord = [&](DWORD milliseconds) {
+            for (const DWORD start = sim::now(); sim::now() - start < milliseconds;) {
+                sim::runFrame();
+                std::uint64_t print = 14695981039346656037u;
+                const auto mix = [&print](std::uint64_t value) {
+                    print = (print ^ value) * 1099511628211u;
+                };
+                for (const sim::NativeCall& call : sim::lastFrame().calls) {
+                    mix(call.hash);
+                    for (int i = 0; i < call.argCount; ++i) mix(call.args[i]);
+                    for (const char c : call.text) mix(static_cast<unsigned char>(c));
+                }
+                frames.push_back(print);
+            }
+        };
+        const auto press = [&](bool down) {
+            if (key < 0) return;
+            down ? sim::keyDown(static_cast<DWORD>(key)) : sim::keyUp(static_cast<DWORD>(key));
+        };
+        press(true);
+        runAndRecord(kSelectWait + kMoveWait + 600);
+        press(false);
+        runAndRecord(300);
+        press(true);
+        press(false);
+        runAndRecord(300);
+        return frames;
+    };
+    for (const auto& [state, reach] : states) {
+        const std::vector<std::uint64_t> untouched = play(reach, -1);
+        std::string acted;
+        for (int key = 0; key < static_cast<int>(kKeyCount); ++key) {
+            if (std::count(std::begin(drapelles), std::end(drapelles), key) > 0) continue;
+            const std::vector<std::uint64_t> frames = play(reach, key);
+            const auto differ = std::mismatch(frames.begin(), frames.end(), untouched.begin(),
+                                              untouched.end());
+            if (differ.first == frames.end() && differ.second == untouched.end()) continue;
+            acted += "\n  " + keyName(static_cast<DWORD>(key)) + ": from frame " +
+                     std::to_string(differ.first - frames.begin()) + " of " +
+                     std::to_string(untouched.size()) + ", ending on \"" + screen() + "\"";
+        }
+        EXPECT_EQ(acted, "") << "keys that changed what Drapelle did " << state;
     }
 }
 

@@ -12,6 +12,7 @@
 #include "input/key_table.h"
 #include "plugin_state.h"
 #include "simhost/game.h"
+#include "simhost/keys.h"
 #include "simhost/screen.h"
 #include "simhost/simhost.h"
 #include "ui/menus.h"
@@ -69,20 +70,7 @@ inline void PrintTo(const InlineString& text, std::ostream* out) {
 }
 
 // A key code as a failure message shows it: "numpad 5 (0x65)".
-inline std::string keyName(DWORD key) {
-    const std::pair<DWORD, const char*> names[] = {{kKeyF9, "F9"},
-                                                   {kKeyNumpad0, "numpad 0"},
-                                                   {kKeyNumpad2, "numpad 2"},
-                                                   {kKeyNumpad5, "numpad 5"},
-                                                   {kKeyNumpad8, "numpad 8"},
-                                                   {kKeyBackspace, "Backspace"}};
-    char code[16];
-    std::snprintf(code, sizeof code, "0x%02X", static_cast<unsigned>(key));
-    for (const auto& [known, name] : names) {
-        if (key == known) return std::string(name) + " (" + code + ")";
-    }
-    return std::string("key ") + code;
-}
+inline std::string keyName(DWORD key) { return sim::describeKey(key); }
 
 namespace sim {
 inline void PrintTo(const Variation& variation, std::ostream* out) {

@@ -118,7 +118,7 @@ TEST_F(Script, StatusLineThatExpiresDuringTheHoldIsNotShownAgain) {
     sim::runFrame();
     showStatus("expiring");
     sim::game().dead = true;
-    sim::runFor(5000);
+    sim::runFor(kStatusTime);
     sim::game().dead = false;
     sim::runFrames(2);
     EXPECT_TRUE(sim::lastFrame().texts.empty());

@@ -18,9 +18,6 @@ std::int32_t clothingMenuIndex = 0;
 
 namespace {
 
-constexpr DWORD kMoveWait = 150;   // ms of drawing after opening or a move
-constexpr DWORD kSelectWait = 200; // ms of drawing after a select
-
 // Each menu's rows, top to bottom; a menu has as many rows as its table.
 constexpr InlineString kMainRows[] = {"Skin/Clothing Change", "Close Menu"};
 constexpr InlineString kClothingRows[] = {"Show Player Clothing Data",

@@ -3,6 +3,11 @@
 
 #include <cstdint>
 
+#include "host/platform.h"
+
+constexpr DWORD kMoveWait = 150;   // ms of drawing after opening or a move
+constexpr DWORD kSelectWait = 200; // ms of drawing after a select
+
 extern std::int32_t mainMenuIndex;
 extern std::int32_t clothingMenuIndex;
 

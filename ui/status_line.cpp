@@ -3,10 +3,6 @@
 #include "host/natives.h"
 #include "host/ticks.h"
 
-namespace {
-constexpr DWORD kStatusTime = 5000; // how long a message stays on screen, ms
-} // namespace
-
 // The text last given to showStatus; replaced, never cleared.
 InlineString statusMessage;
 // The tick at which the current message stops being drawn.

@@ -4,6 +4,8 @@
 #include "host/inline_string.h"
 #include "host/platform.h"
 
+constexpr DWORD kStatusTime = 5000; // how long a message stays on screen, ms
+
 extern InlineString statusMessage;
 extern DWORD statusUntil;
 extern bool statusShown;

@@ -1,58 +1,55 @@
 #!/usr/bin/env bash
 # The live preview as a person uses it: a window on a virtual X display, real
 # key events from xdotool (F9, then numpad 2), screenshots of the window, and
-# the menu read back off the pictures.
+# the menu read back off the pictures. Waits only for what the preview logs:
+# a screenshot is logged once it is whole.
 # Usage: preview_test.sh DRAPELLE_PLAY CHECK_SHOT WORK_DIR
 set -euo pipefail
 play=$1 check=$2 work=$3
 rm -rf "$work" && mkdir -p "$work"
+log=$work/play.log
+source "$(dirname "$0")/preview_common.sh"
+start_display
+play_pid=""
+trap 'kill $play_pid $xvfb 2>/dev/null || true' EXIT
 
-exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 2000x1200x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb=$!
-trap 'kill $xvfb 2>/dev/null || true' EXIT
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(head -1 "$work/display")"
-
-SDL_RENDER_DRIVER=software "$play" --shots "$work" >"$work/play.log" 2>&1 &
+SDL_RENDER_DRIVER=software "$play" --shots "$work" >"$log" 2>&1 &
 play_pid=$!
-window=$(timeout 20 xdotool search --sync --name "Drapelle preview" | head -1)
+window=$(timeout 60 xdotool search --sync --name "Drapelle preview" | head -1)
 # No window manager: keys go to the window under the pointer.
 xdotool mousemove --window "$window" 300 300
-sleep 0.5
+await "resolution: 1280 x 720" >/dev/null
+await "menu: none" >/dev/null
+turn_num_lock_on
 
-shot() { # takes the next screenshot and prints what it shows
-    local before; before=$(ls "$work"/shot-*.png 2>/dev/null | wc -l)
+expect() { # what, [window size]: a screenshot shows the menu as last logged
     xdotool key F12
-    for _ in $(seq 50); do
-        [ "$(ls "$work"/shot-*.png 2>/dev/null | wc -l)" -gt "$before" ] && break
-        sleep 0.1
-    done
-    sleep 0.2
-    "$check" "$work/shot-$((before + 1)).png" "${1:-1280x720}"
-}
-tap() { xdotool keydown "$1"; sleep 0.05; xdotool keyup "$1"; sleep 0.5; }
-press() { xdotool keydown "$1"; sleep 0.1; xdotool keyup "$1"; sleep 0.5; }
-
-expect() { # what, expected reading, [window size]
-    local seen; seen=$(shot "${3:-}")
-    echo "$1: $seen"
-    [ "$seen" = "$2" ] || { echo "expected: $2" >&2; cat "$work/play.log" >&2; exit 1; }
+    local shot; shot=$(await "screenshot: ")
+    local reading; reading=$("$check" "${shot#screenshot: }" "${2:-1280x720}")
+    local menu; menu=$(logged_menu)
+    echo "$1: $reading"
+    [ "$reading" = "${menu/#none/no menu}" ] || [ "$reading" = "menu, $menu" ] ||
+        fail "$1: the screenshot shows '$reading', the log '$menu'"
 }
 
-expect "at start" "no menu"
-tap F9
-expect "after F9" "menu, row 0 highlighted"
-press KP_2
-expect "after numpad 2" "menu, row 1 highlighted"
+expect "at start"
+xdotool key F9
+await "menu: row 0 highlighted" >/dev/null
+expect "after F9"
+xdotool keydown 88
+await "menu: row 1 highlighted" >/dev/null
+xdotool keyup 88
+expect "after numpad 2"
 # A bigger window is a bigger screen: the menu keeps its size in pixels.
 xdotool windowsize "$window" 1920 1080
-sleep 0.7
-expect "at 1920 x 1080" "menu, row 1 highlighted" 1920x1080
-tap F9
-expect "after F9 again" "no menu" 1920x1080
+await "resolution: 1920 x 1080" >/dev/null
+expect "at 1920 x 1080" 1920x1080
+xdotool key F9
+await "menu: none" >/dev/null
+expect "after F9 again" 1920x1080
 
 xdotool key Escape
-for _ in $(seq 50); do kill -0 $play_pid 2>/dev/null || break; sleep 0.1; done
-wait $play_pid
+for _ in $(seq 100); do kill -0 "$play_pid" 2>/dev/null || break; sleep 0.1; done
+wait "$play_pid" || fail "the preview did not end cleanly"
+play_pid=""
 echo "window closed cleanly"

@@ -1,0 +1,89 @@
+#include "simhost/keys.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <iostream>
+#include <iterator>
+
+#include "input/key_table.h"
+
+namespace sim {
+
+const NamedKey kDrapelleKeys[6] = {
+    {kKeyF9, "F9", "F9", "tap: open the menu; in a menu, go back one step"},
+    {kKeyNumpad8, "numpad 8", "Num8", "move up (wrapping)"},
+    {kKeyNumpad2, "numpad 2", "Num2", "move down (wrapping)"},
+    {kKeyNumpad5, "numpad 5", "Num5", "select the highlighted row"},
+    {kKeyNumpad0, "numpad 0", "Num0", "go back one step"},
+    {kKeyBackspace, "Backspace", "Backspace", "go back one step"}};
+
+const NamedKey kOtherKeys[19] = {
+    {0x61, "numpad 1", "Num1", ""}, {0x63, "numpad 3", "Num3", ""},
+    {0x64, "numpad 4", "Num4", ""}, {0x66, "numpad 6", "Num6", ""},
+    {0x67, "numpad 7", "Num7", ""}, {0x69, "numpad 9", "Num9", ""},
+    {0x0D, "Enter", "Enter", ""},   {0x1B, "Escape", "Escape", ""},
+    {0x25, "Left", "Left", ""},     {0x26, "Up", "Up", ""},
+    {0x27, "Right", "Right", ""},   {0x28, "Down", "Down", ""},
+    {0x0C, "Clear", "Clear", ""},   {0x2D, "Insert", "Insert", ""},
+    {0x2E, "Delete", "Delete", ""}, {0x24, "Home", "Home", ""},
+    {0x23, "End", "End", ""},       {0x21, "Page Up", "PageUp", ""},
+    {0x22, "Page Down", "PageDown", ""}};
+
+namespace {
+
+template <typename Match> const NamedKey* findIn(Match matches) {
+    for (const NamedKey& key : kDrapelleKeys)
+        if (matches(key)) return &key;
+    for (const NamedKey& key : kOtherKeys)
+        if (matches(key)) return &key;
+    return nullptr;
+}
+
+} // namespace
+
+const NamedKey* findKey(DWORD code) {
+    return findIn([code](const NamedKey& key) { return key.code == code; });
+}
+
+const NamedKey* findKey(const std::string& scenarioName) {
+    return findIn([&](const NamedKey& key) { return scenarioName == key.scenarioName; });
+}
+
+bool isKeypadWithNumLockOff(DWORD code, bool isExtended) {
+    const DWORD numLockOff[] = {0x0C, 0x21, 0x22, 0x23, 0x24, 0x25, 0x26, 0x27, 0x28, 0x2D, 0x2E};
+    return !isExtended && std::find(std::begin(numLockOff), std::end(numLockOff), code) !=
+                              std::end(numLockOff);
+}
+
+void followNumLock(DWORD code, bool isExtended, NumLockNote& note) {
+    if (code >= 0x60 && code <= 0x69) note.shown = false;
+    if (!isKeypadWithNumLockOff(code, isExtended)) return;
+    note.shown = true;
+    if (!note.logged) std::cout << kNumLockOffNote << std::endl;
+    note.logged = true;
+}
+
+std::string previewKeysHelp() {
+    return "The keyboard is the player's, NumLock on (with it off the keypad sends arrow\n"
+           "keys, which Drapelle does not use; the preview says so):\n" +
+           drapelleKeyLines();
+}
+
+std::string describeKey(DWORD code) {
+    char hex[16];
+    std::snprintf(hex, sizeof hex, "0x%02X", static_cast<unsigned>(code));
+    const NamedKey* key = findKey(code);
+    return key ? std::string(key->name) + " (" + hex + ")" : std::string("key ") + hex;
+}
+
+std::string drapelleKeyLines() {
+    std::string lines;
+    for (const NamedKey& key : kDrapelleKeys) {
+        std::string name = key.name;
+        name.resize(12, ' ');
+        lines += "  " + name + key.does + "\n";
+    }
+    return lines;
+}
+
+} // namespace sim

@@ -1,0 +1,48 @@
+// Keys by name: Drapelle's own, as the player's documents, the previews'
+// help and the scenario language list them, and the other keys tests and
+// scenarios use to show that Drapelle leaves them alone. One table: a test
+// checks README.md and the player's README.txt against it.
+#pragma once
+
+#include <string>
+
+#include "host/platform.h"
+
+namespace sim {
+
+struct NamedKey {
+    DWORD code;
+    const char* name;         // as players read it: "numpad 8"
+    const char* scenarioName; // as a scenario writes it: "Num8"
+    const char* does;         // what Drapelle does with it; empty for other keys
+};
+
+// Drapelle's keys, in the order the documents list them.
+extern const NamedKey kDrapelleKeys[6];
+// Keys Drapelle does not use that a player may press by mistake: the rest of
+// the keypad, what it sends with NumLock off, Enter and Escape.
+extern const NamedKey kOtherKeys[19];
+
+// What a keypad key sends with NumLock off: an arrow, Clear, Insert... with
+// the keypad's scan code (not the extended one of the keys of their own).
+bool isKeypadWithNumLockOff(DWORD code, bool isExtended);
+// What the previews say when such a key arrives: on screen until a keypad
+// digit comes, in the log once.
+constexpr const char* kNumLockOffNote = "NumLock is off: the keypad sends arrow keys";
+struct NumLockNote {
+    bool shown = false;  // on screen now
+    bool logged = false; // said on standard output already
+};
+void followNumLock(DWORD code, bool isExtended, NumLockNote& note);
+// The keys a preview passes on to the plug-in, for its --help.
+std::string previewKeysHelp();
+
+// The key's entry, or null for a code neither table has.
+const NamedKey* findKey(DWORD code);
+const NamedKey* findKey(const std::string& scenarioName);
+// "numpad 4 (0x64)", or "key 0x8A" for a code neither table has.
+std::string describeKey(DWORD code);
+// Drapelle's keys, one "  name  does" line each, for --help texts.
+std::string drapelleKeyLines();
+
+} // namespace sim

@@ -1,0 +1,47 @@
+# Shared by the preview tests (sourced): a virtual X display, and waiting for
+# what the preview logs rather than for a fixed time.
+# Needs: work (a folder of the test's own), log (the preview's log file).
+
+# Starts Xvfb on a free display and exports DISPLAY; it stops with the test.
+start_display() {
+    exec 3>"$work/display"
+    Xvfb -displayfd 3 -screen 0 2000x1200x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+    xvfb=$!
+    for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+    export DISPLAY=":$(head -1 "$work/display")"
+}
+
+fail() { echo "preview_test: $*" >&2; echo "--- the preview's log:" >&2; cat "$log" >&2; exit 1; }
+
+seen=0 # lines of the log already read
+# Waits (up to 20 s) for a line matching the pattern among those logged since
+# the last one found, and prints it.
+await() {
+    local found
+    for _ in $(seq 400); do
+        found=$(tail -n +$((seen + 1)) "$log" | tr -d '\r' | grep -n -m1 -- "$1" || true)
+        if [ -n "$found" ]; then
+            seen=$((seen + ${found%%:*}))
+            echo "${found#*:}"
+            return 0
+        fi
+        sleep 0.05
+    done
+    fail "not logged: $1"
+}
+
+# The menu as last logged: "none" or "row N highlighted".
+logged_menu() {
+    local menu; menu=$(head -n "$seen" "$log" | tr -d '\r' | grep "^menu: " | tail -1)
+    echo "${menu#menu: }"
+}
+
+# Turns NumLock on, as a player's is. Xvfb starts with it off, when a keypad
+# key arrives as an arrow (numpad 2 as VK_DOWN); keypad keys go by key code
+# (8: 80, 2: 88, 5: 84 on Xvfb's keyboard), so that xdotool does not toggle
+# NumLock itself. First, with it off, the preview must say so.
+turn_num_lock_on() {
+    xdotool key 88
+    await "NumLock is off: the keypad sends arrow keys" >/dev/null
+    xdotool key Num_Lock
+}
