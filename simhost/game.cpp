@@ -1,7 +1,7 @@
 #include "simhost/game.h"
 
 #ifdef DRAPELLE_HAVE_RENDER
-#include "simhost/render.h"
+#include "simhost/picture/render.h"
 #endif
 
 #include <algorithm>

@@ -7,7 +7,7 @@
 
 #include "simhost/game.h"
 #ifdef DRAPELLE_HAVE_RENDER
-#include "simhost/render.h"
+#include "simhost/picture/render.h"
 #endif
 #include "simhost/script_fiber.h"
 #include "simhost/simhost.h"

@@ -44,7 +44,7 @@ TEST_F(Clothing, ShowSlotDataReadsInOrderAndFormatsTheLine) {
                                                  "pedDrawableCount(10753, 0)",
                                                  "pedTextureCount(10753, 0, 3)"}));
     EXPECT_EQ(statusMessage, " [Face]: 3,(10),0,(2)");
-    EXPECT_EQ(statusUntil, 10000u);
+    EXPECT_EQ(statusUntil, 5000 + kStatusTime) << "shown from now";
 }
 
 // The longest line the slot names allow still fits the 160-character buffer
@@ -166,7 +166,7 @@ TEST_F(Clothing, DefaultLookRestoresTheCatalogueAndLeavesTheStatusLine) {
     EXPECT_EQ(sim::variationOf(kPed, 0), (sim::Variation{1, 1, 0}));
     EXPECT_EQ(sim::variationOf(kPed, 4), (sim::Variation{0, 0, 0}));
     EXPECT_EQ(statusMessage, "earlier");
-    EXPECT_EQ(statusUntil, 5100u);
+    EXPECT_EQ(statusUntil, 100 + kStatusTime) << "the earlier line's time";
 }
 
 TEST_F(Clothing, CallNative5PushesAZeroFifthArgumentZeroExtended) {

@@ -8,7 +8,7 @@
 #include <sstream>
 #include <string>
 
-#include "simhost/keys.h"
+#include "tools/keys.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include "input/key_table.h"
 #include "plugin_state.h"
 #include "simhost/game.h"
-#include "simhost/keys.h"
+#include "tools/keys.h"
 #include "simhost/screen.h"
 #include "simhost/simhost.h"
 #include "ui/menus.h"

@@ -2,7 +2,7 @@
 
 #include "host/natives.h"
 #include "plugin_fixture.h"
-#include "simhost/render.h"
+#include "simhost/picture/render.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include <sstream>
 
 #include "plugin_fixture.h"
-#include "simhost/scenario.h"
+#include "tools/scenario.h"
 
 namespace {
 

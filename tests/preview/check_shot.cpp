@@ -13,9 +13,9 @@
 #include <vector>
 
 #ifdef DRAPELLE_HAVE_RENDER
-#include "simhost/render.h"
+#include "simhost/picture/render.h"
 #else
-#include "simhost/scene.h"
+#include "simhost/picture/scene.h"
 #endif
 
 namespace {

@@ -1,4 +1,4 @@
-#include "simhost/render.h"
+#include "simhost/picture/render.h"
 
 #include <ft2build.h>
 #include FT_FREETYPE_H

@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "host/script.h"
-#include "simhost/command_line.h"
-#include "simhost/gif.h"
-#include "simhost/render.h"
-#include "simhost/scenario.h"
+#include "tools/command_line.h"
+#include "simhost/picture/gif.h"
+#include "simhost/picture/render.h"
+#include "tools/scenario.h"
 #include "simhost/simhost.h"
 #include "ui/menus.h"
 

@@ -12,7 +12,7 @@
 
 #include "bench/frame_states.h"
 #include "simhost/import_patch.h"
-#include "simhost/windows_plugin.h"
+#include "tools/windows_plugin.h"
 
 namespace sim {
 namespace {

@@ -1,4 +1,4 @@
-#include "simhost/scenario.h"
+#include "tools/scenario.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -12,7 +12,7 @@
 #include <sstream>
 
 #include "simhost/game.h"
-#include "simhost/keys.h"
+#include "tools/keys.h"
 #include "simhost/screen.h"
 #include "simhost/simhost.h"
 #include "ui/status_line.h"

@@ -8,10 +8,10 @@
 #include <string>
 
 #include "host/script.h"
-#include "simhost/command_line.h"
+#include "tools/command_line.h"
 #include "simhost/game.h"
-#include "simhost/keys.h"
-#include "simhost/render.h"
+#include "tools/keys.h"
+#include "simhost/picture/render.h"
 #include "simhost/screen.h"
 #include "simhost/simhost.h"
 

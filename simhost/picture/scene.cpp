@@ -1,4 +1,4 @@
-#include "simhost/scene.h"
+#include "simhost/picture/scene.h"
 
 #include <algorithm>
 #include <cmath>

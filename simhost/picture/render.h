@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "simhost/scene.h"
+#include "simhost/picture/scene.h"
 #include "simhost/simhost.h"
 
 namespace sim {

@@ -14,13 +14,13 @@
 #include <string>
 #include <utility>
 
-#include "simhost/command_line.h"
+#include "tools/command_line.h"
 #include "simhost/game.h"
-#include "simhost/keys.h"
-#include "simhost/scene.h"
+#include "tools/keys.h"
+#include "simhost/picture/scene.h"
 #include "simhost/screen.h"
 #include "simhost/simhost.h"
-#include "simhost/windows_plugin.h"
+#include "tools/windows_plugin.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "simhost/gif.h"
+#include "simhost/picture/gif.h"
 
 #include <fcntl.h>
 #include <unistd.h>

@@ -7,11 +7,11 @@
 #include <iostream>
 #include <sstream>
 
-#include "simhost/command_line.h"
+#include "tools/command_line.h"
 #include "simhost/import_patch.h"
-#include "simhost/scenario.h"
+#include "tools/scenario.h"
 #include "simhost/simhost.h"
-#include "simhost/windows_plugin.h"
+#include "tools/windows_plugin.h"
 
 extern "C" DWORD WINAPI simulatedTickCount(void);
 

@@ -1,4 +1,4 @@
-#include "simhost/keys.h"
+#include "tools/keys.h"
 
 #include <algorithm>
 #include <cstdio>

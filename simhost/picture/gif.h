@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "simhost/render.h"
+#include "simhost/picture/render.h"
 
 namespace sim {
 

@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# The folders' includes follow the house's parts: the plug-in (host, input,
+# ui, clothing) includes nothing of the stand-in host, the programs, the tests
+# or the benchmarks, and the stand-in host nothing of the programs, the tests
+# or the benchmarks. Names each include that breaks the rule.
+# Usage: check_includes.sh SOURCE_DIR
+set -euo pipefail
+cd "$1"
+status=0
+refuse() { # folders, folders they may not include, the rule
+    local hits
+    hits=$(grep -rnE "^[[:space:]]*#[[:space:]]*include[[:space:]]*[\"<]($2)/" $1 \
+               --include='*.cpp' --include='*.h' || true)
+    [ -z "$hits" ] && return
+    echo "check_includes: $3:"
+    sed 's/^/  /' <<<"$hits"
+    status=1
+}
+refuse "host input ui clothing" "simhost|tools|tests|bench" \
+    "the plug-in includes nothing of the stand-in host, the programs, the tests or the benchmarks"
+refuse "simhost" "tools|tests|bench" \
+    "the stand-in host includes nothing of the programs, the tests or the benchmarks"
+[ $status -eq 0 ] && echo "includes follow the folders: plug-in, stand-in host, programs"
+exit $status
