@@ -7,8 +7,10 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "tools/keys.h"
+#include "ui/status_line.h"
 
 namespace {
 
@@ -65,6 +67,23 @@ TEST(Documents, ListExactlyDrapellesKeys) {
     ASSERT_FALSE(player.empty()) << "windows/README.txt has no keys under 'Keys'";
     EXPECT_EQ(keysNamed(readme), drapellesKeys()) << "README.md's keys table:\n" << readme;
     EXPECT_EQ(keysNamed(player), drapellesKeys()) << "README.txt's keys:\n" << player;
+}
+
+// The status line's time where the player's documents give it: "for 5
+// seconds" in README.txt, "for 5000 ms" in README.md's keys section.
+TEST(Documents, GiveTheStatusLinesTime) {
+    const std::string player = readSource("windows/README.txt");
+    const std::string readme = readSource("README.md");
+    const std::string keys = readme.substr(readme.find("## Keys"));
+    std::vector<std::string> stated;
+    const std::regex seconds(R"(([0-9]+) seconds)"), ms(R"(shows for ([0-9]+) ms)");
+    for (std::sregex_iterator at(player.begin(), player.end(), seconds), end; at != end; ++at)
+        stated.push_back(std::to_string(std::stoul((*at)[1]) * 1000) + " in README.txt");
+    std::smatch found;
+    if (std::regex_search(keys, found, ms)) stated.push_back(found[1].str() + " in README.md");
+    ASSERT_EQ(stated.size(), 3u) << "README.txt says it twice, README.md once";
+    for (const std::string& time : stated)
+        EXPECT_EQ(time.substr(0, time.find(' ')), std::to_string(kStatusTime)) << time;
 }
 
 } // namespace

@@ -398,7 +398,10 @@ TEST_F(Menus, KeysThatAreNotDrapellesDoNothing) {
                 };
                 for (const sim::NativeCall& call : sim::lastFrame().calls) {
                     mix(call.hash);
-                    for (int i = 0; i < call.argCount; ++i) mix(call.args[i]);
+                    // Values, not addresses: a text as it read, an out-pointer not at all.
+                    const char* kinds = sim::findNative(call.hash)->args;
+                    for (int i = 0; i < call.argCount; ++i)
+                        if (kinds[i] != 's' && kinds[i] != 'p') mix(call.args[i]);
                     for (const char c : call.text) mix(static_cast<unsigned char>(c));
                 }
                 frames.push_back(print);
@@ -419,18 +422,21 @@ TEST_F(Menus, KeysThatAreNotDrapellesDoNothing) {
     };
     for (const auto& [state, reach] : states) {
         const std::vector<std::uint64_t> untouched = play(reach, -1);
-        std::string acted;
+        std::string acted; // the first few keys that acted, then how many in all
+        int acting = 0;
         for (int key = 0; key < static_cast<int>(kKeyCount); ++key) {
             if (std::count(std::begin(drapelles), std::end(drapelles), key) > 0) continue;
             const std::vector<std::uint64_t> frames = play(reach, key);
             const auto differ = std::mismatch(frames.begin(), frames.end(), untouched.begin(),
                                               untouched.end());
             if (differ.first == frames.end() && differ.second == untouched.end()) continue;
+            if (++acting > 5) continue;
             acted += "\n  " + keyName(static_cast<DWORD>(key)) + ": from frame " +
                      std::to_string(differ.first - frames.begin()) + " of " +
                      std::to_string(untouched.size()) + ", ending on \"" + screen() + "\"";
         }
-        EXPECT_EQ(acted, "") << "keys that changed what Drapelle did " << state;
+        EXPECT_EQ(acting, 0) << "keys that changed what Drapelle did " << state << ":" << acted
+                             << (acting > 5 ? "\n  ..." : "");
     }
 }
 

@@ -53,8 +53,8 @@ compares the player's clothing where it differs from the default look:
    900 expect screen Clothing Menu: [Show Player Clothing Data] Switch Player Clothing Data Skin/Clothing Change Skin/Clothing Texture Change Default Skin | [Face]: 0,(46),0,(1)
   2000 expect character Face drawable 2 texture 0 palette 0   # two steps on
   9000 expect character the default look
-A failed expectation prints the expected and the actual line one under the
-other.
+A failed expectation prints its file and line, then the expected and the actual
+line one under the other.
 
 Times take effect at the first frame boundary at or after them (300 ms with
 16 ms frames shows as 0.304 s). Only F9 acts on a tap, when it is released;
