@@ -28,8 +28,10 @@ std::string keyLines(const std::string& text, const std::string& heading,
     std::istringstream lines(text.substr(text.find(heading)));
     std::string line, kept;
     while (std::getline(lines, line)) {
-        if (isKeyLine(line)) kept += line + "\n";
-        else if (line.empty() && !kept.empty()) break;
+        if (isKeyLine(line))
+            kept += line + "\n";
+        else if (line.empty() && !kept.empty())
+            break;
     }
     return kept;
 }
@@ -58,11 +60,13 @@ std::set<std::string> drapellesKeys() {
 }
 
 TEST(Documents, ListExactlyDrapellesKeys) {
-    const std::string readme = keyLines(readSource("README.md"), "## Keys", [](const std::string& line) {
-        return line.rfind("| ", 0) == 0 && line.rfind("| key", 0) != 0;
-    });
-    const std::string player = keyLines(readSource("windows/README.txt"), "Keys\n----",
-                                        [](const std::string& line) { return line.rfind("  ", 0) == 0; });
+    const std::string readme =
+        keyLines(readSource("README.md"), "## Keys", [](const std::string& line) {
+            return line.rfind("| ", 0) == 0 && line.rfind("| key", 0) != 0;
+        });
+    const std::string player =
+        keyLines(readSource("windows/README.txt"), "Keys\n----",
+                 [](const std::string& line) { return line.rfind("  ", 0) == 0; });
     ASSERT_FALSE(readme.empty()) << "README.md has no keys table under '## Keys'";
     ASSERT_FALSE(player.empty()) << "windows/README.txt has no keys under 'Keys'";
     EXPECT_EQ(keysNamed(readme), drapellesKeys()) << "README.md's keys table:\n" << readme;

@@ -273,8 +273,10 @@ TEST_F(Menus, AutoRepeatKeepsKeysHeldAndNeverTapsF9) {
 // here, named, while the tests below take the plug-in's constants.
 TEST(Design, FixesTheseTimes) {
     const std::tuple<const char*, DWORD, DWORD> times[] = {
-        {"status line shown, ms", kStatusTime, 5000}, {"wait after a move, ms", kMoveWait, 150},
-        {"wait after a select, ms", kSelectWait, 200}, {"a release is a tap for, ms", kTappedFor, 100},
+        {"status line shown, ms", kStatusTime, 5000},
+        {"wait after a move, ms", kMoveWait, 150},
+        {"wait after a select, ms", kSelectWait, 200},
+        {"a release is a tap for, ms", kTappedFor, 100},
         {"a press is held for, ms", kHeldFor, 5000}};
     for (const auto& [what, constant, designed] : times) EXPECT_EQ(constant, designed) << what;
 }
@@ -324,11 +326,13 @@ TEST_F(Menus, WaitsAndTheStatusLineKeepTheirTimeAtAnyFrameLength) {
             for (std::size_t i = 1; i < ticks.size(); ++i) {
                 const DWORD gap = ticks[i] - ticks[i - 1];
                 const DWORD frames = (wait + pace[0] - 1) / pace[0] * pace[0];
-                mismatches.check(pace.size() > 1 || gap == frames,
-                                 "gap " + std::to_string(gap) + " ms, not " + std::to_string(frames));
+                mismatches.check(pace.size() > 1 || gap == frames, "gap " + std::to_string(gap) +
+                                                                       " ms, not " +
+                                                                       std::to_string(frames));
                 mismatches.check(gap >= wait && gap < wait + longest,
-                                 "gap " + std::to_string(gap) + " ms outside [" + std::to_string(wait) +
-                                     ", " + std::to_string(wait + longest) + ")");
+                                 "gap " + std::to_string(gap) + " ms outside [" +
+                                     std::to_string(wait) + ", " + std::to_string(wait + longest) +
+                                     ")");
             }
             EXPECT_EQ(mismatches.summary(), "") << pace[0] << " ms frames, wait " << wait;
         };
@@ -364,8 +368,8 @@ TEST_F(Menus, WaitsAndTheStatusLineKeepTheirTimeAtAnyFrameLength) {
             const DWORD at = sim::lastFrame().tick - shownAt;
             const bool drawn = screen().find(" | [") != std::string::npos;
             mismatches.check(drawn == (at < kStatusTime),
-                             std::string("at ") + std::to_string(at) + " ms: " +
-                                 (drawn ? "shown" : "not shown"));
+                             std::string("at ") + std::to_string(at) +
+                                 " ms: " + (drawn ? "shown" : "not shown"));
         }
         EXPECT_EQ(mismatches.summary(), "")
             << pace[0] << " ms frames, a status line of " << kStatusTime << " ms";
@@ -427,8 +431,8 @@ TEST_F(Menus, KeysThatAreNotDrapellesDoNothing) {
         for (int key = 0; key < static_cast<int>(kKeyCount); ++key) {
             if (std::count(std::begin(drapelles), std::end(drapelles), key) > 0) continue;
             const std::vector<std::uint64_t> frames = play(reach, key);
-            const auto differ = std::mismatch(frames.begin(), frames.end(), untouched.begin(),
-                                              untouched.end());
+            const auto differ =
+                std::mismatch(frames.begin(), frames.end(), untouched.begin(), untouched.end());
             if (differ.first == frames.end() && differ.second == untouched.end()) continue;
             if (++acting > 5) continue;
             acted += "\n  " + keyName(static_cast<DWORD>(key)) + ": from frame " +

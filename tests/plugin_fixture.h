@@ -12,9 +12,9 @@
 #include "input/key_table.h"
 #include "plugin_state.h"
 #include "simhost/game.h"
-#include "tools/keys.h"
 #include "simhost/screen.h"
 #include "simhost/simhost.h"
+#include "tools/keys.h"
 #include "ui/menus.h"
 #include "ui/status_line.h"
 

@@ -18,15 +18,15 @@ const NamedKey kDrapelleKeys[6] = {
     {kKeyBackspace, "Backspace", "Backspace", "go back one step"}};
 
 const NamedKey kOtherKeys[19] = {
-    {0x61, "numpad 1", "Num1", ""}, {0x63, "numpad 3", "Num3", ""},
-    {0x64, "numpad 4", "Num4", ""}, {0x66, "numpad 6", "Num6", ""},
-    {0x67, "numpad 7", "Num7", ""}, {0x69, "numpad 9", "Num9", ""},
-    {0x0D, "Enter", "Enter", ""},   {0x1B, "Escape", "Escape", ""},
-    {0x25, "Left", "Left", ""},     {0x26, "Up", "Up", ""},
-    {0x27, "Right", "Right", ""},   {0x28, "Down", "Down", ""},
-    {0x0C, "Clear", "Clear", ""},   {0x2D, "Insert", "Insert", ""},
-    {0x2E, "Delete", "Delete", ""}, {0x24, "Home", "Home", ""},
-    {0x23, "End", "End", ""},       {0x21, "Page Up", "PageUp", ""},
+    {0x61, "numpad 1", "Num1", ""},     {0x63, "numpad 3", "Num3", ""},
+    {0x64, "numpad 4", "Num4", ""},     {0x66, "numpad 6", "Num6", ""},
+    {0x67, "numpad 7", "Num7", ""},     {0x69, "numpad 9", "Num9", ""},
+    {0x0D, "Enter", "Enter", ""},       {0x1B, "Escape", "Escape", ""},
+    {0x25, "Left", "Left", ""},         {0x26, "Up", "Up", ""},
+    {0x27, "Right", "Right", ""},       {0x28, "Down", "Down", ""},
+    {0x0C, "Clear", "Clear", ""},       {0x2D, "Insert", "Insert", ""},
+    {0x2E, "Delete", "Delete", ""},     {0x24, "Home", "Home", ""},
+    {0x23, "End", "End", ""},           {0x21, "Page Up", "PageUp", ""},
     {0x22, "Page Down", "PageDown", ""}};
 
 namespace {
@@ -51,8 +51,8 @@ const NamedKey* findKey(const std::string& scenarioName) {
 
 bool isKeypadWithNumLockOff(DWORD code, bool isExtended) {
     const DWORD numLockOff[] = {0x0C, 0x21, 0x22, 0x23, 0x24, 0x25, 0x26, 0x27, 0x28, 0x2D, 0x2E};
-    return !isExtended && std::find(std::begin(numLockOff), std::end(numLockOff), code) !=
-                              std::end(numLockOff);
+    return !isExtended &&
+           std::find(std::begin(numLockOff), std::end(numLockOff), code) != std::end(numLockOff);
 }
 
 void followNumLock(DWORD code, bool isExtended, NumLockNote& note) {

@@ -8,18 +8,19 @@
 #include <string>
 
 #include "host/script.h"
-#include "tools/command_line.h"
 #include "simhost/game.h"
-#include "tools/keys.h"
 #include "simhost/picture/render.h"
 #include "simhost/screen.h"
 #include "simhost/simhost.h"
+#include "tools/command_line.h"
+#include "tools/keys.h"
 
 namespace {
 
 std::string description() {
     return "Opens a 1280 x 720 window with the stand-in game scene and runs Drapelle in it.\n" +
-           sim::previewKeysHelp() + R"(Resize the window to change the screen resolution the game reports.
+           sim::previewKeysHelp() +
+           R"(Resize the window to change the screen resolution the game reports.
 
   F1      show or hide the character's clothing, slot by slot
   F12     save a screenshot of the window, shot-1.png, shot-2.png ... (see

@@ -14,12 +14,12 @@
 #include <string>
 #include <utility>
 
-#include "tools/command_line.h"
 #include "simhost/game.h"
-#include "tools/keys.h"
 #include "simhost/picture/scene.h"
 #include "simhost/screen.h"
 #include "simhost/simhost.h"
+#include "tools/command_line.h"
+#include "tools/keys.h"
 #include "tools/windows_plugin.h"
 
 namespace {
@@ -281,15 +281,16 @@ void runPreview() {
 } // namespace
 
 int main(int argc, char** argv) {
-    CLI::App app{"Opens a window with the stand-in game scene and runs the plug-in in it, as the\n"
-                 "script host would. " +
-                     sim::previewKeysHelp() +
-                     "Resize the window to change the screen resolution the game reports.\n\n"
-                     "  F12     save a screenshot (shot-1.bmp, shot-2.bmp ...; none is overwritten)\n"
-                     "  Escape  close the window\n\n"
-                     "Each key message given to the plug-in and each change of the screen is logged\n"
-                     "on standard output.",
-                 "drapelle-play"};
+    CLI::App app{
+        "Opens a window with the stand-in game scene and runs the plug-in in it, as the\n"
+        "script host would. " +
+            sim::previewKeysHelp() +
+            "Resize the window to change the screen resolution the game reports.\n\n"
+            "  F12     save a screenshot (shot-1.bmp, shot-2.bmp ...; none is overwritten)\n"
+            "  Escape  close the window\n\n"
+            "Each key message given to the plug-in and each change of the screen is logged\n"
+            "on standard output.",
+        "drapelle-play"};
     sim::setUpCommandLine(app, "0 when the window closed cleanly, 1 when the plug-in misused the\n"
                                "host's native-call protocol or no window could be opened, 2 on a\n"
                                "usage error (a plug-in that cannot be loaded among them).");

@@ -12,14 +12,13 @@
 #include <sstream>
 
 #include "simhost/game.h"
-#include "tools/keys.h"
 #include "simhost/screen.h"
 #include "simhost/simhost.h"
+#include "tools/keys.h"
 #include "ui/status_line.h"
 
 namespace sim {
 namespace {
-
 
 bool isHexadecimal(const std::string& word) {
     const std::size_t digits = !word.empty() && (word[0] == '-' || word[0] == '+');
@@ -307,7 +306,8 @@ bool loadScenario(const std::string& path, Scenario& scenario, std::string& erro
 
 const char* builtInScenario() {
     // The last lines wait out the status line's time, whatever the plug-in's is.
-    static const std::string text = std::string(R"(# The demo: every row of both menus, then out again.
+    static const std::string text =
+        std::string(R"(# The demo: every row of both menus, then out again.
    0 note Tap F9: the menu opens on its first row
    0 tap F9
  300 note Select "Skin/Clothing Change": the clothing menu opens
@@ -334,9 +334,9 @@ const char* builtInScenario() {
 4900 note Backspace: back to the top menu; F9 there closes it
 4900 hold Backspace 100
 5300 tap F9
-5600 note The status line stays for its )") + std::to_string(kStatusTime) +
-                                    " ms, menu or not\n" + std::to_string(4500 + kStatusTime) +
-                                    " end\n";
+5600 note The status line stays for its )") +
+        std::to_string(kStatusTime) + " ms, menu or not\n" + std::to_string(4500 + kStatusTime) +
+        " end\n";
     return text.c_str();
 }
 

@@ -9,11 +9,11 @@
 #include <vector>
 
 #include "host/script.h"
-#include "tools/command_line.h"
 #include "simhost/picture/gif.h"
 #include "simhost/picture/render.h"
-#include "tools/scenario.h"
 #include "simhost/simhost.h"
+#include "tools/command_line.h"
+#include "tools/scenario.h"
 #include "ui/menus.h"
 
 namespace {
@@ -29,7 +29,8 @@ std::string description() {
         const std::size_t lineStart = keys.rfind('\n') + 1;
         keys += (keys.size() - lineStart + word.size() + 1 > 78 ? "\n" : " ") + word;
     }
-    std::string text = R"(Runs Drapelle in the stand-in host, headless, on a simulated clock, and prints
+    std::string text =
+        R"(Runs Drapelle in the stand-in host, headless, on a simulated clock, and prints
 a transcript: each key event, the menu as drawn (the highlighted row marked
 with '>'), the status line while it shows, and the character's clothing.
 

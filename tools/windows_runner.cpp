@@ -7,10 +7,10 @@
 #include <iostream>
 #include <sstream>
 
-#include "tools/command_line.h"
 #include "simhost/import_patch.h"
-#include "tools/scenario.h"
 #include "simhost/simhost.h"
+#include "tools/command_line.h"
+#include "tools/scenario.h"
 #include "tools/windows_plugin.h"
 
 extern "C" DWORD WINAPI simulatedTickCount(void);
