@@ -18,8 +18,8 @@ import shutil
 import subprocess
 import sys
 
-# Cache entries that name where things go or come from, not what is used.
-IGNORED_CACHE_KEYS = {"CMAKE_INSTALL_PREFIX"}
+# Cache entries that name where things would be installed, not what is used.
+IGNORED_CACHE_KEYS = re.compile(r"INSTALL_PREFIX$")
 # Words in a shell script that are not programs it starts.
 SHELL_WORDS = {"if", "then", "else", "elif", "fi", "while", "until", "do", "done", "esac",
                "in", "return", "set", "shift", "exit", "source", "trap", "wait", "kill", "cd",
@@ -105,7 +105,7 @@ def cache_paths(build):
     with open(os.path.join(build, "CMakeCache.txt")) as cache:
         for line in cache:
             match = re.match(r"([\w.+-]+):(\w+)=(.*)", line.strip())
-            if not match or match.group(1) in IGNORED_CACHE_KEYS:
+            if not match or IGNORED_CACHE_KEYS.search(match.group(1)):
                 continue
             for value in match.group(3).split(";"):
                 if value.startswith("/"):
