@@ -1,8 +1,6 @@
 #include "simhost/game.h"
 
-#ifdef DRAPELLE_HAVE_RENDER
-#include "simhost/picture/render.h"
-#endif
+#include "simhost/text_layout.h"
 
 #include <algorithm>
 #include <cmath>
@@ -78,31 +76,39 @@ UINT64 runScreenResolution(const UINT64* a) {
 }
 UINT64 runSetTextFont(const UINT64* a) {
     textState.style.font = asInt(a[0]);
+    textState.style.styleGiven |= kStyleFont;
     return 0;
 }
 UINT64 runSetTextScale(const UINT64* a) {
+    textState.style.firstScale = asFloat(a[0]);
     textState.style.scale = asFloat(a[1]);
+    textState.style.styleGiven |= kStyleScale;
     return 0;
 }
 UINT64 runSetTextColour(const UINT64* a) {
     textState.style.colour = {asInt(a[0]), asInt(a[1]), asInt(a[2]), asInt(a[3])};
+    textState.style.styleGiven |= kStyleColour;
     return 0;
 }
 UINT64 runSetTextWrap(const UINT64* a) {
     textState.style.wrapLeft = asFloat(a[0]);
     textState.style.wrapRight = asFloat(a[1]);
+    textState.style.styleGiven |= kStyleWrap;
     return 0;
 }
 UINT64 runSetTextCentred(const UINT64* a) {
     textState.style.centred = asInt(a[0]) != 0;
+    textState.style.styleGiven |= kStyleCentred;
     return 0;
 }
 UINT64 runSetTextDropShadow(const UINT64* a) {
     for (int i = 0; i < 5; ++i) textState.style.shadow[i] = asInt(a[i]);
+    textState.style.styleGiven |= kStyleShadow;
     return 0;
 }
 UINT64 runSetTextEdge(const UINT64* a) {
     for (int i = 0; i < 5; ++i) textState.style.edge[i] = asInt(a[i]);
+    textState.style.styleGiven |= kStyleEdge;
     return 0;
 }
 UINT64 runBeginText(const UINT64*) {
@@ -132,7 +138,7 @@ UINT64 runFinishLineCount(const UINT64* a) {
     return fromInt(lines);
 }
 UINT64 runCharacterHeight(const UINT64* a) {
-    return fromFloat(asFloat(a[0]) * theGame.characterHeightPerScale);
+    return fromFloat(asFloat(a[0]) * characterHeightPerScale(asInt(a[1])));
 }
 UINT64 runDrawRectangle(const UINT64* a) {
     if (!isRecording()) return 0;
@@ -259,8 +265,8 @@ void setLineCounter(LineCounter counter) { lineCounter = counter; }
 std::int32_t countLines(const TextItem& text) {
     if (theGame.forcedLineCount) return *theGame.forcedLineCount;
     if (lineCounter) return lineCounter(text, theGame.screenWidth, theGame.screenHeight);
-#ifdef DRAPELLE_HAVE_RENDER
-    // The renderer's own layout, so that the count is the lines it draws.
+#ifdef DRAPELLE_HAVE_FONTS
+    // The faces' own layout, so that the count is the lines a painter draws.
     if (haveFonts()) return layoutLineCount(text, theGame.screenWidth, theGame.screenHeight);
 #endif
     if (text.text.empty()) return 0;
@@ -268,7 +274,7 @@ std::int32_t countLines(const TextItem& text) {
         theGame.screenWidth > 0 && theGame.screenHeight > 0
             ? static_cast<float>(theGame.screenHeight) / static_cast<float>(theGame.screenWidth)
             : 1.0f;
-    const float charWidth = text.scale * theGame.characterHeightPerScale * 0.5f * aspect;
+    const float charWidth = text.scale * characterHeightPerScale(text.font) * 0.5f * aspect;
     const float left = text.centred ? text.wrapLeft : std::max(text.wrapLeft, text.x);
     const float room = text.wrapRight - left;
     if (!(room > 0.0f) || !(charWidth > 0.0f)) return 1;
@@ -294,6 +300,7 @@ void resetTextState() {
     storage.clear();
     storage.reserve(256);
     textState.style = TextItem{};
+    textState.style.font = kForgottenFont;
     textState.style.text = std::move(storage);
     textState.pending = false;
 }

@@ -5,10 +5,6 @@
 
 namespace sim {
 
-// Thrown out of scriptWait when the host stops the script, so that the
-// script's stack unwinds and releases what it holds.
-struct ScriptStopped {};
-
 void createFiber(ScriptMain script);
 // Runs the script until its next wait; false once it has ended.
 bool resumeFiber();
@@ -16,7 +12,8 @@ bool resumeFiber();
 void yieldFiber();
 bool isOnFiber();
 bool hasFiber();
-// Unwinds the script from its current wait and frees its stack.
+// Deletes the fiber where it waits, as a host does: nothing on its stack runs
+// again, no destructor included.
 void destroyFiber();
 
 } // namespace sim

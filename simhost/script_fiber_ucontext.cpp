@@ -39,8 +39,7 @@ ucontext_t scriptContext;        // where the script resumes at the next frame
 std::vector<char> scriptStack;   // the script's stack; empty when there is no fiber
 ScriptMain scriptMain = nullptr; // the function the fiber runs
 bool onFiber = false;            // whether the script is running now
-bool finished = false;           // whether the script function has returned or unwound
-bool stopping = false;           // whether the next return from a wait must unwind
+bool finished = false;           // whether the script function has returned
 #ifdef SIM_ASAN
 const void* hostStackBottom = nullptr; // the host's stack, for switches back to it
 std::size_t hostStackSize = 0;
@@ -88,10 +87,7 @@ void runFiber() {
 #ifdef SIM_ASAN
     __sanitizer_finish_switch_fiber(nullptr, &hostStackBottom, &hostStackSize);
 #endif
-    try {
-        if (!stopping) scriptMain();
-    } catch (const ScriptStopped&) {
-    }
+    scriptMain();
     finished = true;
     switchToHost(true);
     std::abort(); // a finished fiber is never resumed
@@ -103,7 +99,6 @@ void createFiber(ScriptMain script) {
     destroyFiber();
     scriptMain = script;
     finished = false;
-    stopping = false;
     scriptStack.assign(kStackSize, 0);
     getcontext(&scriptContext);
     scriptContext.uc_stack.ss_sp = scriptStack.data();
@@ -121,21 +116,13 @@ bool resumeFiber() {
     return !finished;
 }
 
-void yieldFiber() {
-    switchToHost(false);
-    if (stopping) throw ScriptStopped{};
-}
+void yieldFiber() { switchToHost(false); }
 
 bool isOnFiber() { return onFiber; }
 bool hasFiber() { return !scriptStack.empty(); }
 
 void destroyFiber() {
     if (scriptStack.empty()) return;
-    // A script that has started is parked in a wait: let it unwind from there.
-    if (!finished) {
-        stopping = true;
-        switchToScript();
-    }
 #ifdef SIM_TSAN
     __tsan_destroy_fiber(scriptTsanFiber);
     scriptTsanFiber = nullptr;

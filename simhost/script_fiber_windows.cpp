@@ -10,14 +10,10 @@ LPVOID hostFiber = nullptr;      // the thread's own fiber, converted once
 LPVOID scriptFiber = nullptr;    // the script's fiber; null when there is none
 ScriptMain scriptMain = nullptr; // the function the fiber runs
 bool onFiber = false;            // whether the script is running now
-bool finished = false;           // whether the script function has returned or unwound
-bool stopping = false;           // whether the next return from a wait must unwind
+bool finished = false;           // whether the script function has returned
 
 void CALLBACK runFiber(LPVOID) {
-    try {
-        if (!stopping) scriptMain();
-    } catch (const ScriptStopped&) {
-    }
+    scriptMain();
     finished = true;
     SwitchToFiber(hostFiber);
     std::abort(); // a finished fiber is never resumed
@@ -37,7 +33,6 @@ void createFiber(ScriptMain script) {
         hostFiber = IsThreadAFiber() ? GetCurrentFiber() : ConvertThreadToFiber(nullptr);
     scriptMain = script;
     finished = false;
-    stopping = false;
     scriptFiber = CreateFiber(256 * 1024, runFiber, nullptr);
 }
 
@@ -47,20 +42,13 @@ bool resumeFiber() {
     return !finished;
 }
 
-void yieldFiber() {
-    SwitchToFiber(hostFiber);
-    if (stopping) throw ScriptStopped{};
-}
+void yieldFiber() { SwitchToFiber(hostFiber); }
 
 bool isOnFiber() { return onFiber; }
 bool hasFiber() { return scriptFiber != nullptr; }
 
 void destroyFiber() {
     if (!scriptFiber) return;
-    if (!finished) {
-        stopping = true;
-        switchToScript();
-    }
     DeleteFiber(scriptFiber);
     scriptFiber = nullptr;
     scriptMain = nullptr;

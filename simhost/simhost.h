@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -32,18 +33,35 @@ struct NativeCall {
     std::string text; // a text argument as it read during the call
 };
 
-// A text the game was asked to draw, with the style in force when it was.
+// Which style calls a text had since the text before it (TextItem::styleGiven).
+enum TextStyleCall : std::uint8_t {
+    kStyleFont = 1,
+    kStyleScale = 2,
+    kStyleColour = 4,
+    kStyleWrap = 8,
+    kStyleCentred = 16,
+    kStyleShadow = 32,
+    kStyleEdge = 64
+};
+// The font a text gets when no font call came since the last text: the game
+// forgets a text's style once it is drawn or measured. Any font but 0 and 1
+// paints in a face of its own, so a missing font call shows.
+constexpr std::int32_t kForgottenFont = 4;
+
+// A text the game was asked to draw, with the style in force when it was:
+// every argument of every style call, and which calls were made.
 struct TextItem {
     std::string text;
     std::int32_t font = 0;
-    float scale = 0.0f;
+    float firstScale = 0.0f, scale = 0.0f; // the scale call's two arguments
     Rgba colour;
     float wrapLeft = 0.0f, wrapRight = 1.0f;
     bool centred = false;
     std::array<std::int32_t, 5> shadow{}; // distance, r, g, b, a
     std::array<std::int32_t, 5> edge{};   // kind, r, g, b, a
     float x = 0.0f, y = 0.0f;
-    std::int32_t lines = 0; // as the line-count native would report it
+    std::int32_t lines = 0;      // as the line-count native would report it
+    std::uint8_t styleGiven = 0; // TextStyleCall bits: the style calls made for it
 };
 
 struct RectItem {
@@ -69,22 +87,36 @@ void setFrameTime(DWORD milliseconds);
 void setFrameTimes(std::vector<DWORD> milliseconds);
 
 // --- The plug-in's life ------------------------------------------------------
-// Calls the entry point with process attach; the plug-in registers its script
-// and handler, and the script starts on its fiber at the next frame.
-void attach(EntryPoint entry);
-// Calls the entry point with process detach, then stops the script (its stack
-// unwinds, so everything it owned is released).
+// Calls the entry point with process attach and the module handle (a fixed
+// one unless given); the plug-in registers its script and handler with that
+// handle, and the script starts on its fiber at the next frame.
+BOOL attach(EntryPoint entry);
+BOOL attach(EntryPoint entry, HINSTANCE module);
+// Calls the attached entry point with another reason (thread attach...);
+// with process detach it is detach().
+BOOL notifyPlugin(DWORD reason);
+// Calls the entry point with process detach; the plug-in unregisters, and
+// its script's fiber is deleted where it waits, as a host deletes it: nothing
+// on the script's stack runs again.
 void detach();
 bool isScriptRegistered();
 bool isHandlerRegistered();
 // Every call the plug-in made of the registration functions, in order.
 const std::vector<std::string>& hostEvents();
-// Runs `script` on the fiber as if it had been registered (for testing pieces).
+// Runs `script` on the fiber as if it had been registered (for testing pieces);
+// stopScript deletes its fiber.
 void startScript(ScriptMain script);
 void stopScript();
+// Runs `work` on a fiber of its own, where the script would run it, and
+// returns once it is done (for testing pieces of the plug-in, whose natives
+// are refused anywhere else). Not while a script is on the fiber.
+void runOnFiber(const std::function<void()>& work);
 
 // --- Frames --------------------------------------------------------------
 // One game frame: the script runs until it waits, then the clock moves on.
+// The clock also moves within a frame, as real time does while the script
+// runs: 1 ms after every 8 native calls, up to half the frame; the frame
+// still lasts its frame time in all.
 void runFrame();
 void runFrames(int count);
 // Frames until at least `milliseconds` of simulated time have passed.
@@ -110,13 +142,22 @@ struct KeyMessage {
     BOOL isExtended = FALSE, isWithAlt = FALSE, wasDownBefore = FALSE, isUpNow = FALSE;
 };
 void deliverKeyMessage(const KeyMessage& message);
+// On: a key message is held back and arrives during the next frame, between
+// two of its native calls (after one of the first 48, picked from `seed`; at
+// the frame's end if it makes fewer), as the game window's thread delivers
+// it while the script runs. Off (the default, and at reset): at once.
+void setKeysMidFrame(bool on, std::uint32_t seed = 1);
 // "key 0x78 repeats 1 scan 0x43 extended 0 alt 0 previous 1 transition 1"
 std::string describeKeyMessage(const KeyMessage& message);
 
 // --- Protocol ----------------------------------------------------------------
-// Misuse of the host's interface: an unknown hash, a nested call, a wrong
-// argument count, a value slot that is not zero-extended, a wait of more than
-// 0 ms, a player's ped handle that is not the latest (see Game::freshPedEachCall).
+// Misuse of the host's interface, each "frame N: " (or "before the first
+// frame: ") and what was wrong: a native called off the script's fiber (from
+// DllMain or the keyboard handler), a registration with another module than
+// DllMain's, an unknown hash, a nested call, a wrong argument count, a value
+// slot that is not zero-extended, a null or misaligned address, a wait of
+// more than 0 ms, a player's ped handle that is not the latest (see
+// Game::freshPedEachCall).
 const std::vector<std::string>& protocolErrors();
 void reportProtocolError(std::string message);
 const char* nativeName(UINT64 hash);

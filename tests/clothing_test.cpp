@@ -39,7 +39,7 @@ TEST_F(Clothing, ShowSlotDataReadsInOrderAndFormatsTheLine) {
     sim::setTick(5000);
     offer(0, 10, {1, 1, 1, 2});
     wear(0, 3, 0);
-    showSlotData(kPed, "Face");
+    onFiber([] { showSlotData(kPed, "Face"); });
     EXPECT_EQ(calls(), (std::vector<std::string>{"pedDrawable(10753, 0)", "pedTexture(10753, 0)",
                                                  "pedDrawableCount(10753, 0)",
                                                  "pedTextureCount(10753, 0, 3)"}));
@@ -54,7 +54,7 @@ TEST_F(Clothing, LongestStatusLineIsNotCut) {
     offer(8, lowest, {});
     sim::game().catalogue[8].otherTextureCount = lowest;
     wear(8, lowest, lowest);
-    showSlotData(kPed, "Accessories");
+    onFiber([] { showSlotData(kPed, "Accessories"); });
     EXPECT_EQ(statusMessage, " [Accessories]: -2147483648,(-2147483648),-2147483648,(-2147483648)");
     EXPECT_EQ(statusMessage.size(), 67u);
 }
@@ -64,7 +64,7 @@ TEST_F(Clothing, UnknownNameShowsThePreviousComponent) {
     offer(4, 13, std::vector<std::int32_t>(13, 1));
     wear(4, 5, 0);
     resolveSlotId("Legs");
-    showSlotData(kPed, "Trousers");
+    onFiber([] { showSlotData(kPed, "Trousers"); });
     EXPECT_EQ(currentSlotId, 4);
     EXPECT_EQ(statusMessage, " [Trousers]: 5,(13),0,(1)");
 }
@@ -72,14 +72,14 @@ TEST_F(Clothing, UnknownNameShowsThePreviousComponent) {
 TEST_F(Clothing, NextDrawableStepsWrapsAndResetsTextureAndPalette) {
     offer(3, 5, {1, 2, 3, 4, 5});
     wear(3, 2, 3, 1);
-    nextDrawable(kPed, "Torso");
+    onFiber([] { nextDrawable(kPed, "Torso"); });
     EXPECT_EQ(calls(),
               (std::vector<std::string>{"pedDrawable(10753, 3)", "pedDrawableCount(10753, 3)",
                                         "setPedVariation(10753, 3, 3, 0, 0)"}));
     EXPECT_EQ(sim::variationOf(kPed, 3), (sim::Variation{3, 0, 0}));
 
     wear(3, 4, 2, 2); // the last drawable wraps to the first
-    nextDrawable(kPed, "Torso");
+    onFiber([] { nextDrawable(kPed, "Torso"); });
     EXPECT_EQ(sim::variationOf(kPed, 3), (sim::Variation{0, 0, 0}));
 }
 
@@ -88,12 +88,12 @@ TEST_F(Clothing, NextDrawableStepsWrapsAndResetsTextureAndPalette) {
 TEST_F(Clothing, StepsSetNothingWhenTheIndexIsNotBelowTheCount) {
     const std::int32_t highest = std::numeric_limits<std::int32_t>::max();
     offer(1, 0, {});
-    nextDrawable(kPed, "Head");
-    nextTexture(kPed, "Head");
+    onFiber([] { nextDrawable(kPed, "Head"); });
+    onFiber([] { nextTexture(kPed, "Head"); });
     offer(2, -3, {});
     wear(2, highest, highest);
-    nextDrawable(kPed, "Hair");
-    nextTexture(kPed, "Hair");
+    onFiber([] { nextDrawable(kPed, "Hair"); });
+    onFiber([] { nextTexture(kPed, "Hair"); });
     for (const sim::NativeCall& call : sim::frameInProgress().calls) {
         EXPECT_STRNE(sim::nativeName(call.hash), "setPedVariation");
     }
@@ -101,20 +101,20 @@ TEST_F(Clothing, StepsSetNothingWhenTheIndexIsNotBelowTheCount) {
 
     offer(5, highest, {});
     wear(5, highest - 1, 0);
-    nextDrawable(kPed, "Hands");
+    onFiber([] { nextDrawable(kPed, "Hands"); });
     EXPECT_EQ(sim::variationOf(kPed, 5), (sim::Variation{0, 0, 0}));
 }
 
 TEST_F(Clothing, NextTextureKeepsTheDrawableAndWraps) {
     offer(6, 8, {1, 1, 4, 1, 1, 1, 1, 1});
     wear(6, 2, 1, 3);
-    nextTexture(kPed, "Feet");
+    onFiber([] { nextTexture(kPed, "Feet"); });
     EXPECT_EQ(calls(), (std::vector<std::string>{"pedDrawable(10753, 6)", "pedTexture(10753, 6)",
                                                  "pedTextureCount(10753, 6, 2)",
                                                  "setPedVariation(10753, 6, 2, 2, 0)"}));
     EXPECT_EQ(sim::variationOf(kPed, 6), (sim::Variation{2, 2, 0}));
     wear(6, 2, 3, 3);
-    nextTexture(kPed, "Feet");
+    onFiber([] { nextTexture(kPed, "Feet"); });
     EXPECT_EQ(sim::variationOf(kPed, 6), (sim::Variation{2, 0, 0}));
 }
 
@@ -132,7 +132,7 @@ TEST_F(Clothing, EachSlotSwitchShowsThatSlotsComponentUnderItsName) {
     }
     for (const auto& [name, id] : slots) {
         sim::beginFrame();
-        nextSlot();
+        onFiber([] { nextSlot(); });
         const std::string ped = std::to_string(kPed), on = ped + ", " + std::to_string(id);
         EXPECT_EQ(calls(), (std::vector<std::string>{
                                "playerPed()", "pedDrawable(" + on + ")", "pedTexture(" + on + ")",
@@ -148,7 +148,7 @@ TEST_F(Clothing, EachSlotSwitchShowsThatSlotsComponentUnderItsName) {
 
 TEST_F(Clothing, SlotSwitchFromAnUnknownNameDoesNothing) {
     currentSlotName = "Gloves";
-    nextSlot();
+    onFiber([] { nextSlot(); });
     EXPECT_EQ(currentSlotName, "Gloves");
     EXPECT_TRUE(calls().empty());
     EXPECT_FALSE(statusShown);
@@ -161,7 +161,7 @@ TEST_F(Clothing, DefaultLookRestoresTheCatalogueAndLeavesTheStatusLine) {
     sim::setTick(100);
     showStatus("earlier");
     sim::setTick(3000);
-    restoreDefaultLook(kPed);
+    onFiber([] { restoreDefaultLook(kPed); });
     EXPECT_EQ(calls(), std::vector<std::string>{"setPedDefaultVariation(10753)"});
     EXPECT_EQ(sim::variationOf(kPed, 0), (sim::Variation{1, 1, 0}));
     EXPECT_EQ(sim::variationOf(kPed, 4), (sim::Variation{0, 0, 0}));
@@ -170,7 +170,7 @@ TEST_F(Clothing, DefaultLookRestoresTheCatalogueAndLeavesTheStatusLine) {
 }
 
 TEST_F(Clothing, CallNative5PushesAZeroFifthArgumentZeroExtended) {
-    callNative5(0x262B14F48D29DE80, -1, 2, 3, 4);
+    onFiber([] { callNative5(0x262B14F48D29DE80, -1, 2, 3, 4); });
     EXPECT_EQ(calls(), std::vector<std::string>{"setPedVariation(-1, 2, 3, 4, 0)"});
     EXPECT_EQ(sim::frameInProgress().calls[0].args[0], 0xFFFFFFFFu);
     EXPECT_EQ(sim::variationOf(-1, 2), (sim::Variation{3, 4, 0}));

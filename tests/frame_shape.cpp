@@ -37,6 +37,23 @@ bool isAction(const std::string& name) {
     return false;
 }
 
+// What the game recorded of each text's style: every style call made for it
+// (a row sets no wrap), and in force when it was drawn.
+std::string checkTextStyles(const sim::Frame& frame) {
+    const std::uint8_t all = sim::kStyleFont | sim::kStyleScale | sim::kStyleColour |
+                             sim::kStyleWrap | sim::kStyleCentred | sim::kStyleShadow |
+                             sim::kStyleEdge;
+    for (const sim::TextItem& text : frame.texts) {
+        const bool isStatus = text.centred;
+        const std::uint8_t expected = isStatus ? all : all & ~sim::kStyleWrap;
+        if (text.styleGiven != expected)
+            return "'" + text.text + "' drawn with style calls " + std::to_string(text.styleGiven) +
+                   " of the " + std::to_string(expected) + " a " +
+                   (isStatus ? "status line" : "menu row") + " makes";
+    }
+    return "";
+}
+
 } // namespace
 
 std::string checkFrameShape(const sim::Frame& frame, const FrameContext& context) {
@@ -96,5 +113,5 @@ std::string checkFrameShape(const sim::Frame& frame, const FrameContext& context
 
     if (context.held && (actions > 0 || rows > 0 || status))
         return "something of the plug-in ran while the character was held";
-    return "";
+    return checkTextStyles(frame);
 }

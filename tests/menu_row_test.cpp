@@ -14,7 +14,7 @@ class MenuRow : public HostTest {
     const sim::Frame& draw(const std::string& text, float width, float inset, float top, float left,
                            std::uint8_t isActive, std::uint8_t isTitle) {
         sim::beginFrame();
-        drawMenuRow(textOf(text), width, inset, top, left, isActive, isTitle);
+        onFiber([&] { drawMenuRow(textOf(text), width, inset, top, left, isActive, isTitle); });
         return sim::frameInProgress();
     }
 };

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,10 @@ class PluginTest : public HostTest {
         sim::keyUp(key);
     }
 };
+
+// Runs a piece of the plug-in where it runs in the game, on the script's
+// fiber: the stand-in refuses natives anywhere else.
+inline void onFiber(const std::function<void()>& work) { sim::runOnFiber(work); }
 
 // Every text of a frame, in the order it was drawn.
 inline std::vector<std::string> drawnTexts(const sim::Frame& frame) {

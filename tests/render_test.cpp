@@ -36,6 +36,17 @@ class Render : public PluginTest {
     }
 };
 
+// The painter and the natives it answers, driven as a plug-in would drive
+// them, from the script's fiber.
+class RenderNatives : public HostTest {
+  protected:
+    void SetUp() override {
+        HostTest::SetUp();
+        std::string error;
+        ASSERT_TRUE(sim::loadFonts(error)) << error;
+    }
+};
+
 // The clothing menu with row 2 highlighted and a status line, painted at
 // 1280 x 720: every box where the layout puts it, in its colour, with its
 // caption inside, and the status line near the bottom.
@@ -94,12 +105,35 @@ TEST_F(Render, ClothingMenuFrameHasItsBoxesAndTexts) {
     }
     EXPECT_GT(white, 100);
     EXPECT_NEAR((left + right) / 2, 640, 12) << "centred";
+
+    // Every caption in its own face, size, colour and outline: the picture is
+    // the one painted from texts styled as each kind of row should be.
+    sim::Frame styled = sim::lastFrame();
+    ASSERT_EQ(styled.texts.size(), 7u);
+    for (sim::TextItem& text : styled.texts) {
+        const bool title = text.text == "Clothing Menu", status = text.text[0] == ' ';
+        const bool active = text.text == "Skin/Clothing Change";
+        sim::TextItem kind;
+        kind.text = text.text;
+        kind.x = text.x;
+        kind.y = text.y;
+        kind.font = title ? 1 : 0;
+        kind.scale = status ? 0.55f : title ? 0.5f : active ? 0.4f : 0.35f;
+        kind.firstScale = status ? 0.55f : 0.0f;
+        kind.colour = active ? kBlack : sim::Rgba{255, 255, 255, 255};
+        kind.centred = status;
+        kind.edge =
+            status ? std::array<std::int32_t, 5>{1, 0, 0, 0, 205} : std::array<std::int32_t, 5>{};
+        text = kind;
+    }
+    EXPECT_TRUE(sim::renderFrame(styled).rgba == image.rgba)
+        << "a caption is painted in another style than its row's";
 }
 
 // The line-count native reports the lines the renderer draws: a long text in
 // a narrow wrap counted through the natives, then drawn and read back as
 // bands of text rows.
-TEST_F(Render, LineCountAgreesWithTheLinesDrawn) {
+TEST_F(RenderNatives, LineCountAgreesWithTheLinesDrawn) {
     const std::string text = "Drapelle lets you inspect and change your character's clothing from "
                              "an in-game keypad menu, slot by slot, with every step shown.";
     auto style = [] {
@@ -110,14 +144,17 @@ TEST_F(Render, LineCountAgreesWithTheLinesDrawn) {
         setTextCentred(true);
     };
     sim::beginFrame();
-    style();
-    beginTextLineCount("STRING");
-    addPlainText(text.c_str());
-    const int counted = finishLineCount(0.5f, 0.2f);
-    style();
-    beginTextDisplay("STRING");
-    addPlainText(text.c_str());
-    drawPendingText(0.5f, 0.2f);
+    int counted = 0;
+    onFiber([&] {
+        style();
+        beginTextLineCount("STRING");
+        addPlainText(text.c_str());
+        counted = finishLineCount(0.5f, 0.2f);
+        style();
+        beginTextDisplay("STRING");
+        addPlainText(text.c_str());
+        drawPendingText(0.5f, 0.2f);
+    });
     const sim::Image image = sim::renderFrame(sim::frameInProgress());
 
     int bands = 0, left = 1280, right = 0;
@@ -140,30 +177,39 @@ TEST_F(Render, LineCountAgreesWithTheLinesDrawn) {
     EXPECT_LE(right, static_cast<int>(0.7 * 1280) + 2);
 }
 
-// The character height the game reports is the height of a drawn line.
-TEST_F(Render, CharacterHeightIsTheLineSpacingDrawn) {
-    const float height = characterHeight(0.5f, 0);
-    sim::game().forcedLineCount.reset();
-    EXPECT_NEAR(height * 720, 25.2f, 0.01f);
-    sim::beginFrame();
-    setTextFont(0);
-    setTextScale(0.0f, 0.5f);
-    setTextColour(255, 255, 255, 255);
-    setTextWrap(0.0f, 0.07f); // room for one word a line
-    beginTextDisplay("STRING");
-    addPlainText("HHHH HHHH");
-    drawPendingText(0.0f, 0.1f);
-    const sim::Image image = sim::renderFrame(sim::frameInProgress());
-    std::vector<int> tops;
-    bool inBand = false;
-    for (int y = 60; y < 200; ++y) {
-        bool ink = false;
-        for (int x = 0; x < 256; ++x) ink |= near(image.at(x, y), {255, 255, 255, 255});
-        if (ink && !inBand) tops.push_back(y);
-        inBand = ink;
+// The character height the game reports is the height of a drawn line, in
+// each font: font 1, the titles' bold face, stands taller.
+TEST_F(RenderNatives, CharacterHeightIsTheLineSpacingDrawn) {
+    const struct {
+        std::int32_t font;
+        float pixels; // at scale 0.5 on a 720-line screen
+    } fonts[] = {{0, 25.2f}, {1, 27.72f}};
+    for (const auto& [font, pixels] : fonts) {
+        float height = 0.0f;
+        sim::beginFrame();
+        onFiber([&, font = font] {
+            height = characterHeight(0.5f, font);
+            setTextFont(font);
+            setTextScale(0.0f, 0.5f);
+            setTextColour(255, 255, 255, 255);
+            setTextWrap(0.0f, 0.07f); // room for one word a line
+            beginTextDisplay("STRING");
+            addPlainText("HHHH HHHH");
+            drawPendingText(0.0f, 0.1f);
+        });
+        EXPECT_NEAR(height * 720, pixels, 0.01f) << "font " << font;
+        const sim::Image image = sim::renderFrame(sim::frameInProgress());
+        std::vector<int> tops;
+        bool inBand = false;
+        for (int y = 60; y < 200; ++y) {
+            bool ink = false;
+            for (int x = 0; x < 256; ++x) ink |= near(image.at(x, y), {255, 255, 255, 255});
+            if (ink && !inBand) tops.push_back(y);
+            inBand = ink;
+        }
+        ASSERT_EQ(tops.size(), 2u) << "two lines in font " << font;
+        EXPECT_NEAR(tops[1] - tops[0], height * 720, 1.0) << "font " << font;
     }
-    ASSERT_EQ(tops.size(), 2u) << "two lines";
-    EXPECT_NEAR(tops[1] - tops[0], height * 720, 1.0);
 }
 
 // Every one of the character's twelve slots shows in the picture: another

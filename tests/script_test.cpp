@@ -1,3 +1,6 @@
+#include <cstdio>
+
+#include "heap_use.h"
 #include "host/natives.h"
 #include "plugin_fixture.h"
 
@@ -40,14 +43,14 @@ TEST(Load, StartsWithTheInitialState) {
 using Entry = HostTest;
 
 TEST_F(Entry, AttachRegistersScriptThenHandlerAndDetachUnregistersInTheSameOrder) {
-    const auto module = reinterpret_cast<HINSTANCE>(0x10000);
-    EXPECT_EQ(DllMain(module, DLL_PROCESS_ATTACH, nullptr), TRUE);
+    // Registered with the handle DllMain was given, whatever it is.
+    EXPECT_EQ(sim::attach(DllMain, reinterpret_cast<HINSTANCE>(0x10000)), TRUE);
     EXPECT_TRUE(sim::isScriptRegistered());
     EXPECT_TRUE(sim::isHandlerRegistered());
-    EXPECT_EQ(DllMain(module, DLL_THREAD_ATTACH, nullptr), TRUE);
-    EXPECT_EQ(DllMain(module, DLL_THREAD_DETACH, nullptr), TRUE);
-    EXPECT_EQ(DllMain(module, 7, nullptr), TRUE);
-    EXPECT_EQ(DllMain(module, DLL_PROCESS_DETACH, nullptr), TRUE);
+    EXPECT_EQ(sim::notifyPlugin(DLL_THREAD_ATTACH), TRUE);
+    EXPECT_EQ(sim::notifyPlugin(DLL_THREAD_DETACH), TRUE);
+    EXPECT_EQ(sim::notifyPlugin(7), TRUE);
+    EXPECT_EQ(sim::notifyPlugin(DLL_PROCESS_DETACH), TRUE);
     EXPECT_FALSE(sim::isScriptRegistered());
     EXPECT_FALSE(sim::isHandlerRegistered());
     EXPECT_EQ(sim::hostEvents(),
@@ -145,13 +148,121 @@ TEST_F(HostTest, StandInReportsWhatARealHostWouldNotTake) {
     });
     sim::runFrame();
     EXPECT_EQ(sim::protocolErrors(),
-              (std::vector<std::string>{"pedDrawable: stale ped handle 273",
-                                        "isEntityDead: argument 1 is 0xFFFFFFFFFFFFFFF0",
-                                        "isEntityDead: stale ped handle -16",
-                                        "setTextCentred: argument 1 is 0x0000000000000002",
-                                        "scriptWait(1)"}));
+              (std::vector<std::string>{"frame 1: pedDrawable: stale ped handle 273",
+                                        "frame 1: isEntityDead: argument 1 is 0xFFFFFFFFFFFFFFF0",
+                                        "frame 1: isEntityDead: stale ped handle -16",
+                                        "frame 1: setTextCentred: argument 1 is 0x0000000000000002",
+                                        "frame 1: scriptWait(1)"}));
     EXPECT_NE(resultSlot >> 32, 0u) << "results come with junk above the low half";
     sim::reset();
+}
+
+// What a real host would not survive, each as a plug-in might get it wrong,
+// and the stand-in's words for it.
+TEST_F(HostTest, StandInRefusesWhatWouldCrashARealGame) {
+    const struct {
+        const char* misuse;
+        sim::EntryPoint entry;
+        const char* error;
+    } cases[] = {
+        {"a native from DllMain",
+         [](HINSTANCE module, DWORD reason, LPVOID) -> BOOL {
+             if (reason == DLL_PROCESS_ATTACH) playerPed();
+             DllMain(module, reason, nullptr);
+             return TRUE;
+         },
+         "before the first frame: nativeInit of playerPed from DllMain: natives run only on the "
+         "script's fiber"},
+        {"a native from the keyboard handler",
+         [](HINSTANCE module, DWORD reason, LPVOID) -> BOOL {
+             DllMain(module, reason, nullptr);
+             if (reason == DLL_PROCESS_ATTACH)
+                 keyboardHandlerRegister(
+                     [](DWORD, WORD, BYTE, BOOL, BOOL, BOOL, BOOL) { playerPed(); });
+             return TRUE;
+         },
+         "frame 1: nativeInit of playerPed from the keyboard handler: natives run only on the "
+         "script's fiber"},
+        {"registering with no module",
+         [](HINSTANCE, DWORD reason, LPVOID) -> BOOL {
+             if (reason == DLL_PROCESS_ATTACH) scriptRegister(nullptr, runScript);
+             return TRUE;
+         },
+         "before the first frame: scriptRegister: module 0x0000000000000000 is not the handle "
+         "DllMain received (0x0000000180000000)"},
+        {"unregistering with no module",
+         [](HINSTANCE module, DWORD reason, LPVOID) -> BOOL {
+             if (reason == DLL_PROCESS_ATTACH) scriptRegister(module, runScript);
+             if (reason == DLL_PROCESS_DETACH) scriptUnregister(nullptr);
+             return TRUE;
+         },
+         "frame 1: scriptUnregister: module 0x0000000000000000 is not the one registered "
+         "(0x0000000180000000)"},
+    };
+    for (const auto& [misuse, entry, error] : cases) {
+        sim::reset();
+        sim::attach(entry);
+        sim::runFrame();
+        sim::keyDown(kKeyF9);
+        sim::detach();
+        ASSERT_FALSE(sim::protocolErrors().empty()) << misuse;
+        EXPECT_EQ(sim::protocolErrors().front(), error) << misuse;
+    }
+    sim::reset();
+}
+
+TEST_F(HostTest, StandInRefusesBadAddressesAndStaleResults) {
+    alignas(8) static std::int32_t sizes[3] = {};
+    static std::int32_t* const misaligned =
+        reinterpret_cast<std::int32_t*>(reinterpret_cast<char*>(sizes) + 1);
+    static std::uint64_t staleRead = 0;
+    static DWORD clockInFrame = 0;
+    sim::startScript([] {
+        const DWORD start = GetTickCount();
+        addPlainText(nullptr);
+        screenResolution(misaligned, &sizes[2]);
+        nativeInit(0xD80958FC74E988A6); // playerPed
+        const UINT64* result = nativeCall();
+        nativeInit(0x4F8644AF03D0E0D6); // playerIndex: the ped's slot is gone
+        staleRead = *result;
+        nativeCall();
+        for (int i = 0; i < 14; ++i) playerIndex();
+        clockInFrame = GetTickCount() - start;
+        for (;;) scriptWait(0);
+    });
+    const DWORD frameStart = sim::now();
+    sim::runFrame();
+    char address[24];
+    std::snprintf(address, sizeof address, "0x%016llX",
+                  static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(misaligned)));
+    EXPECT_EQ(sim::protocolErrors(),
+              (std::vector<std::string>{"frame 1: addPlainText: argument 1 is a null address, "
+                                        "which the game would read or write",
+                                        "frame 1: screenResolution: argument 1 is " +
+                                            std::string(address) + ", not the address of an int"}));
+    EXPECT_NE(staleRead & 0xFFFFFFFFu, static_cast<std::uint32_t>(sim::game().playerPed))
+        << "a result read after the next call began";
+    EXPECT_EQ(clockInFrame, 2u) << "16 calls into a frame, 2 ms have passed";
+    EXPECT_EQ(sim::now() - frameStart, 16u) << "and the frame still lasts 16 ms";
+    sim::reset();
+}
+
+// Unloading deletes the script's fiber where it waits, as a host does, and
+// nothing of a load stays behind on the heap.
+TEST_F(HostTest, HundredLoadCyclesKeepTheHeapFlat) {
+    std::size_t settled = 0; // bytes in use after the second load
+    for (int cycle = 1; cycle <= 100; ++cycle) {
+        sim::reset();
+        resetPluginState();
+        sim::attach(DllMain);
+        sim::runFrame();
+        sim::keyDown(kKeyF9);
+        sim::keyUp(kKeyF9);
+        sim::runFrames(20); // parked in the menu's wait when it is unloaded
+        sim::detach();
+        if (cycle <= 2) settled = heapInUse(); // the first load sizes the host's logs
+        ASSERT_EQ(heapInUse(), settled) << "bytes in use after load cycle " << cycle;
+    }
 }
 
 TEST_F(Script, F9TapOpensTheMenuOnlyWithin100MsOfItsRelease) {

@@ -7,7 +7,7 @@ class StatusLine : public HostTest {
     // The calls drawStatusLine makes at the present tick.
     std::vector<std::string> drawn() {
         sim::beginFrame();
-        drawStatusLine();
+        onFiber(drawStatusLine);
         return sim::describeCalls(sim::frameInProgress());
     }
     bool isShown() { return !drawn().empty(); }

@@ -52,13 +52,14 @@ sim::KeyMessage decodeKeyMessage(WPARAM wParam, LPARAM lParam) {
 }
 
 HFONT fontFor(int font, int pixelHeight) {
-    const auto key = std::make_pair(font == 1 ? 1 : 0, pixelHeight);
+    // Fonts 0 and 1, and any other in italics: a text drawn without its font call.
+    const auto key = std::make_pair(font == 0 ? 0 : font == 1 ? 1 : 2, pixelHeight);
     if (const auto found = fonts.find(key); found != fonts.end()) return found->second;
     // A positive height is the cell height, ascent and descent: one line.
     const HFONT made =
-        CreateFontW(pixelHeight, 0, 0, 0, key.first == 1 ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
-                    DEFAULT_CHARSET, OUT_TT_ONLY_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY,
-                    DEFAULT_PITCH | FF_SWISS, kFontFace);
+        CreateFontW(pixelHeight, 0, 0, 0, key.first == 1 ? FW_BOLD : FW_NORMAL, key.first == 2,
+                    FALSE, FALSE, DEFAULT_CHARSET, OUT_TT_ONLY_PRECIS, CLIP_DEFAULT_PRECIS,
+                    ANTIALIASED_QUALITY, DEFAULT_PITCH | FF_SWISS, kFontFace);
     return fonts.emplace(key, made).first->second;
 }
 
@@ -75,7 +76,7 @@ std::vector<std::string> linesOf(HDC dc, const sim::TextItem& text, int screenWi
 
 // The line-count native's answer: the lines this window draws.
 int countDrawnLines(const sim::TextItem& text, int screenWidth, int screenHeight) {
-    const float lineHeight = sim::lineHeightPixels(text.scale, screenHeight);
+    const float lineHeight = sim::lineHeightPixels(text.scale, text.font, screenHeight);
     if (text.text.empty()) return 0;
     if (!sim::isPaintableLineHeight(lineHeight) || screenWidth <= 0 || !canvas) return 1;
     const HGDIOBJ before =
@@ -106,7 +107,7 @@ void resizeCanvas(int width, int height) {
 }
 
 void paintText(const sim::TextItem& text) {
-    const float lineHeight = sim::lineHeightPixels(text.scale, canvasHeight);
+    const float lineHeight = sim::lineHeightPixels(text.scale, text.font, canvasHeight);
     if (!sim::isPaintableLineHeight(lineHeight)) return;
     SelectObject(canvas, fontFor(text.font, static_cast<int>(std::lround(lineHeight))));
     const std::vector<std::string> lines = linesOf(canvas, text, canvasWidth);

@@ -123,9 +123,11 @@ std::string parseLine(const std::string& line, std::vector<ScenarioEvent>& event
         event.kind = action == "press"     ? EventKind::Press
                      : action == "release" ? EventKind::Release
                                            : EventKind::Tap;
-    } else if (action == "dead" || action == "arrested") {
+    } else if (action == "dead" || action == "arrested" || action == "mid-frame") {
         if (!parseSwitch(first, event.a) || !second.empty()) return action + " needs on or off";
-        event.kind = action == "dead" ? EventKind::Dead : EventKind::Arrested;
+        event.kind = action == "dead"       ? EventKind::Dead
+                     : action == "arrested" ? EventKind::Arrested
+                                            : EventKind::MidFrame;
     } else if (action == "screen") {
         long long width = 0, height = 0;
         if (first.empty() || second.empty()) return "screen needs a width and a height";
@@ -205,6 +207,9 @@ void applyEvent(const ScenarioEvent& event) {
         break;
     case EventKind::Arrested:
         game().arrested = event.a != 0;
+        break;
+    case EventKind::MidFrame:
+        setKeysMidFrame(event.a != 0, static_cast<std::uint32_t>(event.line));
         break;
     case EventKind::Screen:
         game().screenWidth = event.a;

@@ -18,6 +18,7 @@ enum class EventKind {
     Tap,
     Dead,
     Arrested,
+    MidFrame, // key messages from here arrive between a frame's native calls, or not
     Screen,
     Note,
     ExpectScreen,

@@ -40,6 +40,8 @@ per line, "<ms from start> <action> [arguments]". Numbers are decimal (0300 is
 comment, on its own line or after an event:
   press KEY | release KEY | tap KEY | hold KEY MS (1 to 600000)
   dead on|off | arrested on|off | screen WIDTH HEIGHT (-100000 to 100000)
+  mid-frame on|off   (key messages arrive between the natives of the next
+                      frame, as the game window's thread delivers them)
   note TEXT | end
   expect screen LINE | expect character TEXT   (checks the last frame drawn)
 @KEYS@

@@ -1,79 +1,20 @@
 #include "simhost/picture/render.h"
 
-#include <ft2build.h>
-#include FT_FREETYPE_H
 #include <png.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <map>
-#include <tuple>
 
 #include "simhost/game.h"
+#include "simhost/text_layout.h"
 
 namespace sim {
 namespace {
 
-const char* const kFontFiles[2] = {"/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf",
-                                   "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf"};
-
-FT_Library library = nullptr; // FreeType, once loadFonts has run
-FT_Face faces[2] = {};        // font 0 and font 1
-bool fontsLoaded = false;
-
-struct Glyph {
-    int width = 0, rows = 0, left = 0, top = 0, advance = 0;
-    std::vector<std::uint8_t> coverage;
-};
-std::map<std::tuple<int, int, unsigned char>, Glyph> glyphs; // (font, pixel size, character)
-
 struct Rgba8 {
     int r, g, b, a;
 };
-
-FT_Face faceFor(int font) { return faces[font == 1 ? 1 : 0]; }
-
-// The em size that makes the face's line spacing one line height.
-int emPixels(int font, float lineHeight) {
-    const FT_Face face = faceFor(font);
-    const float spacing = static_cast<float>(face->height) / static_cast<float>(face->units_per_EM);
-    return std::max(1, static_cast<int>(std::lround(lineHeight / spacing)));
-}
-
-const Glyph& glyphFor(int font, int em, unsigned char character) {
-    const auto key = std::make_tuple(font == 1 ? 1 : 0, em, character);
-    const auto found = glyphs.find(key);
-    if (found != glyphs.end()) return found->second;
-    Glyph glyph;
-    const FT_Face face = faceFor(font);
-    FT_Set_Pixel_Sizes(face, 0, static_cast<FT_UInt>(em));
-    if (FT_Load_Char(face, character, FT_LOAD_RENDER) == 0) {
-        const FT_GlyphSlot slot = face->glyph;
-        glyph.width = static_cast<int>(slot->bitmap.width);
-        glyph.rows = static_cast<int>(slot->bitmap.rows);
-        glyph.left = slot->bitmap_left;
-        glyph.top = slot->bitmap_top;
-        glyph.advance = static_cast<int>(slot->advance.x >> 6);
-        for (int y = 0; y < glyph.rows; ++y) {
-            const std::uint8_t* row = slot->bitmap.buffer + y * slot->bitmap.pitch;
-            glyph.coverage.insert(glyph.coverage.end(), row, row + glyph.width);
-        }
-    }
-    return glyphs.emplace(key, std::move(glyph)).first->second;
-}
-
-int textWidth(const std::string& text, int font, int em) {
-    int width = 0;
-    for (unsigned char c : text) width += glyphFor(font, em, c).advance;
-    return width;
-}
-
-// The lines a text breaks into, measured with the face it is drawn in.
-std::vector<std::string> linesOf(const TextItem& text, int font, int em, int screenWidth) {
-    return breakLines(text.text, roomFor(text, screenWidth),
-                      [&](const std::string& line) { return textWidth(line, font, em); });
-}
 
 void blendPixel(Image& image, int x, int y, const Rgba8& colour, int coverage) {
     if (x < 0 || y < 0 || x >= image.width || y >= image.height) return;
@@ -87,10 +28,10 @@ void blendPixel(Image& image, int x, int y, const Rgba8& colour, int coverage) {
     pixel[3] = 255;
 }
 
-void drawGlyphRun(Image& image, const std::string& text, int font, int em, int x, int baseline,
+void drawGlyphRun(Image& image, const std::string& text, int face, int em, int x, int baseline,
                   const Rgba8& colour) {
     for (unsigned char c : text) {
-        const Glyph& glyph = glyphFor(font, em, c);
+        const Glyph& glyph = glyphFor(face, em, c);
         for (int row = 0; row < glyph.rows; ++row) {
             for (int column = 0; column < glyph.width; ++column) {
                 const int coverage =
@@ -105,21 +46,20 @@ void drawGlyphRun(Image& image, const std::string& text, int font, int em, int x
 }
 
 void drawText(Image& image, const TextItem& text) {
-    const float lineHeight = lineHeightPixels(text.scale, image.height);
+    const float lineHeight = lineHeightPixels(text.scale, text.font, image.height);
     if (!isPaintableLineHeight(lineHeight)) return;
-    const int font = text.font == 1 ? 1 : 0;
-    const int em = emPixels(font, lineHeight);
-    FT_Set_Pixel_Sizes(faceFor(font), 0, static_cast<FT_UInt>(em));
-    const float ascender = static_cast<float>(faceFor(font)->size->metrics.ascender) / 64.0f;
-    const std::vector<std::string> lines = linesOf(text, font, em, image.width);
+    const int face = faceIndex(text.font);
+    const int em = emPixels(face, lineHeight);
+    const float ascender = ascenderPixels(face, em);
+    const std::vector<std::string> lines = linesOf(text, face, em, image.width);
     const std::vector<TextPass> passes = textPasses(text);
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        const LinePlace place = placeLine(text, static_cast<int>(i), textWidth(lines[i], font, em),
+        const LinePlace place = placeLine(text, static_cast<int>(i), textWidth(lines[i], face, em),
                                           lineHeight, image.width, image.height);
         const int baseline = static_cast<int>(std::lround(place.top + ascender));
         for (const TextPass& pass : passes) {
             const Rgba8 colour{pass.colour.r, pass.colour.g, pass.colour.b, pass.colour.a};
-            drawGlyphRun(image, lines[i], font, em, place.left + pass.dx, baseline + pass.dy,
+            drawGlyphRun(image, lines[i], face, em, place.left + pass.dx, baseline + pass.dy,
                          colour);
         }
     }
@@ -135,34 +75,6 @@ void fillRectangle(Image& image, const RectItem& rect) {
 
 } // namespace
 
-bool loadFonts(std::string& error) {
-    if (fontsLoaded) return true;
-    if (!library && FT_Init_FreeType(&library) != 0) {
-        error = "FreeType did not start";
-        return false;
-    }
-    for (int font = 0; font < 2; ++font) {
-        if (FT_New_Face(library, kFontFiles[font], 0, &faces[font]) != 0) {
-            error =
-                std::string("cannot read ") + kFontFiles[font] + " (Debian's fonts-dejavu-core)";
-            return false;
-        }
-    }
-    fontsLoaded = true;
-    return true;
-}
-
-bool haveFonts() { return fontsLoaded; }
-
-int layoutLineCount(const TextItem& text, int screenWidth, int screenHeight) {
-    const float lineHeight = lineHeightPixels(text.scale, screenHeight);
-    if (text.text.empty()) return 0;
-    if (!isPaintableLineHeight(lineHeight) || screenWidth <= 0) return 1;
-    const int font = text.font == 1 ? 1 : 0;
-    const int em = emPixels(font, lineHeight);
-    return static_cast<int>(linesOf(text, font, em, screenWidth).size());
-}
-
 Image renderFrame(const Frame& frame) {
     static Image world; // repainted only when the screen size changes
     const int width = std::clamp(frame.width, 1, 8192), height = std::clamp(frame.height, 1, 8192);
@@ -173,14 +85,14 @@ Image renderFrame(const Frame& frame) {
     // Boxes first, in the order asked, then the texts over them: the game
     // draws a frame's text above its rectangles whatever the order of calls.
     for (const RectItem& rect : frame.rects) fillRectangle(image, rect);
-    if (fontsLoaded) {
+    if (haveFonts()) {
         for (const TextItem& text : frame.texts) drawText(image, text);
     }
     return image;
 }
 
 void drawOverlayText(Image& image, const std::string& text, int x, int y, int pixelHeight) {
-    if (!fontsLoaded) return;
+    if (!haveFonts()) return;
     std::vector<std::string> lines;
     std::size_t start = 0;
     for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
@@ -193,8 +105,7 @@ void drawOverlayText(Image& image, const std::string& text, int x, int y, int pi
         for (int px = x - 8; px < x + widest + 8; ++px)
             blendPixel(image, px, py, {0, 0, 0, 170}, 255);
     }
-    FT_Set_Pixel_Sizes(faceFor(0), 0, static_cast<FT_UInt>(em));
-    const int ascender = static_cast<int>(faceFor(0)->size->metrics.ascender / 64);
+    const int ascender = static_cast<int>(ascenderPixels(0, em));
     for (std::size_t i = 0; i < lines.size(); ++i)
         drawGlyphRun(image, lines[i], 0, em, x, y + static_cast<int>(i) * pixelHeight + ascender,
                      {255, 255, 255, 255});

@@ -8,18 +8,9 @@
 
 #include "simhost/picture/scene.h"
 #include "simhost/simhost.h"
+#include "simhost/text_layout.h"
 
 namespace sim {
-
-// Loads the faces (DejaVu Sans for font 0, DejaVu Sans Bold for font 1); false
-// with the reason in `error` when they cannot be read.
-bool loadFonts(std::string& error);
-// Whether loadFonts succeeded; until then line counts come from an estimate.
-bool haveFonts();
-
-// Lines the text breaks into inside its wrap bounds on a screen of this size:
-// what the renderer draws, and what the line-count native reports.
-int layoutLineCount(const TextItem& text, int screenWidth, int screenHeight);
 
 Image renderFrame(const Frame& frame);
 // Text in the overlay's style: white on a dark panel, at pixel position x, y.

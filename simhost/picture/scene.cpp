@@ -120,10 +120,10 @@ struct Figure {
 };
 
 // Where each slot sits on the figure, for its outline: x0, y0, x1, y1.
-const float kSlotArea[12][4] = {
-    {-6, 82, 6, 96},   {-8, 94, 8, 104},  {-8, 86, 8, 101}, {-11, 50, 11, 80},
-    {-10, 8, 10, 50},  {-18, 44, 18, 54}, {-11, 0, 11, 9},  {-6, 88, 6, 93},
-    {-7, 74, 7, 82},   {10, 52, 17, 76},  {-18, 58, -11, 76}, {-13, 48, 13, 81}};
+const float kSlotArea[12][4] = {{-6, 82, 6, 96},   {-8, 94, 8, 104},   {-8, 86, 8, 101},
+                                {-11, 50, 11, 80}, {-10, 8, 10, 50},   {-18, 44, 18, 54},
+                                {-11, 0, 11, 9},   {-6, 88, 6, 93},    {-7, 74, 7, 82},
+                                {10, 52, 17, 76},  {-18, 58, -11, 76}, {-13, 48, 13, 81}};
 
 } // namespace
 
@@ -150,9 +150,9 @@ void paintCharacter(Image& image, const Variation (&slots)[12], int marked) {
     figure.box(-8, 4, -1, 50, legs == 0 ? colourOf(4) : skin);
     figure.box(1, 4, 8, 50, legs == 0 ? colourOf(4) : skin);
     if (legs == 1) figure.box(-9, 32, 9, 50, colourOf(4));
-    if (legs == 2) figure.fill(-12, 26, 12, 50, colourOf(4), [](float u, float v) {
-        return std::fabs(u - 0.5f) < 0.3f + 0.2f * v;
-    });
+    if (legs == 2)
+        figure.fill(-12, 26, 12, 50, colourOf(4),
+                    [](float u, float v) { return std::fabs(u - 0.5f) < 0.3f + 0.2f * v; });
     // Torso: the shirt's pattern by drawable; arms and hands (gloves or not).
     figure.patterned(-10, 50, 10, 80, colourOf(3), shape(3, 4));
     figure.box(-16, 54, -10, 78, colourOf(3));
@@ -235,45 +235,6 @@ PixelBox boxPixels(const RectItem& rect, int screenWidth, int screenHeight) {
             std::max(0, toPixel(rect.centreY - rect.height / 2, height)),
             std::min(screenWidth, toPixel(rect.centreX + rect.width / 2, width)),
             std::min(screenHeight, toPixel(rect.centreY + rect.height / 2, height))};
-}
-
-float lineHeightPixels(float scale, int screenHeight) {
-    return scale * game().characterHeightPerScale * static_cast<float>(screenHeight);
-}
-
-bool isPaintableLineHeight(float lineHeight) { return lineHeight >= 1.0f && lineHeight <= 4096.0f; }
-
-float roomFor(const TextItem& text, int screenWidth) {
-    const float width = static_cast<float>(screenWidth);
-    if (text.centred) return (text.wrapRight - text.wrapLeft) * width;
-    return (text.wrapRight - std::max(text.wrapLeft, text.x)) * width;
-}
-
-std::vector<std::string> breakLines(const std::string& text, float room,
-                                    const std::function<int(const std::string&)>& measure) {
-    std::vector<std::string> lines;
-    if (text.empty()) return lines;
-    std::string line, word;
-    auto place = [&](const std::string& next) {
-        const std::string joined = line.empty() ? next : line + " " + next;
-        if (!line.empty() && room > 0 && static_cast<float>(measure(joined)) > room) {
-            lines.push_back(line);
-            line = next;
-        } else {
-            line = joined;
-        }
-    };
-    for (char c : text) {
-        if (c == ' ') {
-            place(word);
-            word.clear();
-        } else {
-            word += c;
-        }
-    }
-    place(word);
-    lines.push_back(line);
-    return lines;
 }
 
 LinePlace placeLine(const TextItem& text, int index, int lineWidth, float lineHeight,

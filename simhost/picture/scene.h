@@ -11,6 +11,7 @@
 
 #include "simhost/game.h"
 #include "simhost/simhost.h"
+#include "simhost/text_layout.h"
 
 namespace sim {
 
@@ -41,20 +42,6 @@ struct PixelBox {
     int left = 0, top = 0, right = 0, bottom = 0;
 };
 PixelBox boxPixels(const RectItem& rect, int screenWidth, int screenHeight);
-
-// The pixel height of one line of text, as the character-height native
-// reports it; a text whose line height is not between 1 and 4096 pixels is
-// not painted.
-float lineHeightPixels(float scale, int screenHeight);
-bool isPaintableLineHeight(float lineHeight);
-
-// The room a text has to break in, in pixels: from its left edge (or, centred,
-// the whole wrap span) to the right wrap bound.
-float roomFor(const TextItem& text, int screenWidth);
-// Greedy word wrap inside `room` pixels, `measure` giving a text's width; a
-// word wider than the room gets a line of its own.
-std::vector<std::string> breakLines(const std::string& text, float room,
-                                    const std::function<int(const std::string&)>& measure);
 
 // Where line `index` of a text, `lineWidth` pixels wide, goes: its left edge
 // in pixels, and the top of its line (a baseline lies one ascent below).

@@ -1,6 +1,7 @@
 // Drives the whole plug-in in the stand-in host from random input: key
-// messages with any code and flags, clock jumps of any size, frames, death and
-// arrest, any screen size, any wardrobe, reloads. After every step it checks
+// messages with any code and flags, between frames or between a frame's
+// natives, clock jumps of any size, frames, death and arrest, any screen size,
+// any wardrobe, reloads. After every step it checks
 // what must always hold.
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -82,7 +83,7 @@ DWORD anyKey(FuzzedDataProvider& input) {
 
 void step(FuzzedDataProvider& input) {
     sim::Game& game = sim::game();
-    switch (input.ConsumeIntegralInRange<int>(0, 12)) {
+    switch (input.ConsumeIntegralInRange<int>(0, 13)) {
     case 0:
         sim::sendKeyMessage(anyKey(input), input.ConsumeIntegral<BOOL>(),
                             input.ConsumeIntegral<BOOL>(), input.ConsumeIntegral<BOOL>());
@@ -135,6 +136,10 @@ void step(FuzzedDataProvider& input) {
         break;
     case 12:
         sim::setFrameTime(input.ConsumeIntegralInRange<DWORD>(0, 2000));
+        break;
+    case 13:
+        // Key messages from here arrive between a frame's natives, or at once.
+        sim::setKeysMidFrame(input.ConsumeBool(), input.ConsumeIntegral<std::uint32_t>());
         break;
     }
     checkState();

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # The folders' includes follow the house's parts: the plug-in (host, input,
 # ui, clothing) includes nothing of the stand-in host, the programs, the tests
-# or the benchmarks, and the stand-in host nothing of the programs, the tests
-# or the benchmarks. Names each include that breaks the rule.
+# or the benchmarks, the stand-in host nothing of the programs, the tests or
+# the benchmarks, and nothing of its painter either (simhost/picture/: the
+# stand-in measures text itself and stands without pictures). Names each
+# include that breaks the rule.
 # Usage: check_includes.sh SOURCE_DIR
 set -euo pipefail
 cd "$1"
@@ -20,5 +22,7 @@ refuse "host input ui clothing" "simhost|tools|tests|bench" \
     "the plug-in includes nothing of the stand-in host, the programs, the tests or the benchmarks"
 refuse "simhost" "tools|tests|bench" \
     "the stand-in host includes nothing of the programs, the tests or the benchmarks"
-[ $status -eq 0 ] && echo "includes follow the folders: plug-in, stand-in host, programs"
+refuse "simhost/*.cpp simhost/*.h" "simhost/picture" \
+    "the stand-in host includes nothing of its painter"
+[ $status -eq 0 ] && echo "includes follow the folders: plug-in, stand-in host, its painter, programs"
 exit $status

@@ -1,0 +1,70 @@
+// Native calls in words, for logs, transcripts and failure messages.
+#include <charconv>
+#include <cstdio>
+#include <cstring>
+
+#include "simhost/game.h"
+#include "simhost/host_parts.h"
+
+namespace sim {
+
+std::string hex(UINT64 value) {
+    char text[24];
+    std::snprintf(text, sizeof text, "0x%016llX", static_cast<unsigned long long>(value));
+    return text;
+}
+
+const char* nativeName(UINT64 hash) {
+    const NativeInfo* info = findNative(hash);
+    return info ? info->name : "unknown";
+}
+
+std::string describeCall(const NativeCall& call) {
+    const NativeInfo* info = findNative(call.hash);
+    std::string text = info ? info->name : hex(call.hash);
+    text += '(';
+    for (int i = 0; i < call.argCount; ++i) {
+        const UINT64 slot = call.args[static_cast<std::size_t>(i)];
+        const char kind =
+            info && static_cast<std::size_t>(i) < std::strlen(info->args) ? info->args[i] : 'x';
+        if (i > 0) text += ", ";
+        if (slot >> 32) {
+            // Only an address may use the high half; a value there is a fault.
+            if (kind != 'p' && kind != 's') text += "!";
+        }
+        switch (kind) {
+        case 'i':
+            text += std::to_string(static_cast<std::int32_t>(slot));
+            break;
+        case 'b':
+            text += std::to_string(static_cast<std::uint32_t>(slot));
+            break;
+        case 'f': {
+            char number[32];
+            const std::uint32_t bits = static_cast<std::uint32_t>(slot);
+            float value;
+            std::memcpy(&value, &bits, sizeof value);
+            const auto end = std::to_chars(number, number + sizeof number, value).ptr;
+            text.append(number, end);
+            break;
+        }
+        case 's':
+            text += '"' + call.text + '"';
+            break;
+        case 'p':
+            text += "&";
+            break;
+        default:
+            text += hex(slot);
+        }
+    }
+    return text + ')';
+}
+
+std::vector<std::string> describeCalls(const Frame& frame) {
+    std::vector<std::string> lines;
+    for (const NativeCall& call : frame.calls) lines.push_back(describeCall(call));
+    return lines;
+}
+
+} // namespace sim

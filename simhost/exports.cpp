@@ -1,0 +1,237 @@
+// The host's eight exports and the native-call protocol, with every check a
+// real host's misuse would not survive: each refused with the native, the
+// rule and the frame.
+#include <cstring>
+
+#include "simhost/game.h"
+#include "simhost/host_parts.h"
+#include "simhost/script_fiber.h"
+
+namespace sim {
+namespace {
+
+ScriptMain registeredScript = nullptr;       // what scriptRegister received
+HINSTANCE registeredModule = nullptr;        // and for which module
+KeyboardHandler registeredHandler = nullptr; // what keyboardHandlerRegister received
+std::vector<std::string> events;             // registration calls, in order
+std::vector<std::string> errors;             // protocol misuse seen so far
+std::uint32_t junkSeed = 0;                  // varies the junk left in result slots
+
+// The call being assembled between nativeInit and nativeCall.
+bool callOpen = false;
+NativeCall openCall;
+bool tooManyArgs = false;
+bool refusedCall = false; // whether its nativeInit was refused (said once, not per step)
+UINT64 resultSlot = 0;    // what nativeCall hands back the address of
+
+// What a real host leaves in a slot it has not written: anything.
+UINT64 junk() {
+    junkSeed = junkSeed * 1664525u + 1013904223u;
+    return static_cast<UINT64>(junkSeed | 1u) << 32 | junkSeed;
+}
+
+// A text argument lives only until the call returns: the log keeps a copy.
+void keepTextArgument(const NativeInfo& info, NativeCall& logged) {
+    for (int i = 0; i < logged.argCount; ++i) {
+        const char* text = reinterpret_cast<const char*>(
+            static_cast<std::uintptr_t>(logged.args[static_cast<std::size_t>(i)]));
+        if (info.args[i] == 's' && text) logged.text = text;
+    }
+}
+
+// An int, bool or float travels in the low half of a slot whose high half is
+// zero; a bool is 0 or 1. A text is a real address, an int pointer a real and
+// aligned one: the game reads and writes through them.
+bool checkArgumentSlots(const NativeInfo& info, const NativeCall& call) {
+    bool usable = true;
+    for (int i = 0; i < call.argCount; ++i) {
+        const UINT64 slot = call.args[static_cast<std::size_t>(i)];
+        const char kind = info.args[i];
+        const std::string argument = "argument " + std::to_string(i + 1);
+        const bool valueKind = kind == 'i' || kind == 'b' || kind == 'f';
+        if ((valueKind && slot >> 32) || (kind == 'b' && slot > 1))
+            reportProtocolError(std::string(info.name) + ": " + argument + " is " + hex(slot));
+        if ((kind == 's' || kind == 'p') && slot == 0) {
+            reportProtocolError(std::string(info.name) + ": " + argument +
+                                " is a null address, which the game would read or write");
+            usable = false;
+        } else if (kind == 'p' && slot % alignof(std::int32_t) != 0) {
+            reportProtocolError(std::string(info.name) + ": " + argument + " is " + hex(slot) +
+                                ", not the address of an int");
+            usable = false;
+        }
+    }
+    return usable;
+}
+
+// Natives run only on the script's fiber: a call from DllMain (under the
+// loader lock, before there is a script) or from the keyboard handler (on
+// the game window's thread) would crash a real game or corrupt the script's
+// own call.
+bool isCallableHere(const char* step, UINT64 hash) {
+    if (refusedCall && std::strcmp(step, "nativeInit") != 0) return false;
+    const char* where = isInEntryPoint()   ? "from DllMain"
+                        : isInKeyHandler() ? "from the keyboard handler"
+                        : !isOnFiber()     ? "outside the script's fiber"
+                                           : nullptr;
+    if (!where) return true;
+    reportProtocolError(std::string(step) + " of " + nativeName(hash) + " " + where +
+                        ": natives run only on the script's fiber");
+    refusedCall = std::strcmp(step, "nativeInit") == 0;
+    return false;
+}
+
+// The module a registration must name: the handle DllMain received, or on
+// Windows, for a library the loader attached, the one the script lives in.
+HINSTANCE expectedModule(ScriptMain script) {
+    if (HINSTANCE attached = attachedModule()) return attached;
+#ifdef _WIN32
+    HMODULE owner = nullptr;
+    if (GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                               GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                           reinterpret_cast<LPCSTR>(script), &owner))
+        return owner;
+#else
+    (void)script;
+#endif
+    return nullptr;
+}
+
+} // namespace
+
+KeyboardHandler registeredKeyboardHandler() { return registeredHandler; }
+bool isScriptRegistered() { return registeredScript != nullptr; }
+bool isHandlerRegistered() { return registeredHandler != nullptr; }
+const std::vector<std::string>& hostEvents() { return events; }
+const std::vector<std::string>& protocolErrors() { return errors; }
+
+void reportProtocolError(std::string message) {
+    const int frame = frameNumber();
+    errors.push_back((frame == 0 ? std::string("before the first frame: ")
+                                 : "frame " + std::to_string(frame) + ": ") +
+                     message);
+}
+
+void resetExports() {
+    registeredScript = nullptr;
+    registeredModule = nullptr;
+    registeredHandler = nullptr;
+    events.clear();
+    errors.clear();
+    callOpen = false;
+    refusedCall = false;
+}
+
+} // namespace sim
+
+// --- The eight exports -------------------------------------------------------
+
+void scriptRegister(HINSTANCE module, ScriptMain scriptMain) {
+    sim::events.push_back("scriptRegister");
+    const HINSTANCE expected = sim::expectedModule(scriptMain);
+    if (module != expected || !module)
+        sim::reportProtocolError("scriptRegister: module " +
+                                 sim::hex(reinterpret_cast<std::uintptr_t>(module)) +
+                                 " is not the handle DllMain received (" +
+                                 sim::hex(reinterpret_cast<std::uintptr_t>(expected)) + ")");
+    if (!scriptMain) sim::reportProtocolError("scriptRegister: a null script");
+    sim::registeredModule = module;
+    sim::registeredScript = scriptMain;
+    if (scriptMain) sim::createFiber(scriptMain);
+}
+
+void scriptUnregister(HINSTANCE module) {
+    sim::events.push_back("scriptUnregister");
+    if (module != sim::registeredModule || !module)
+        sim::reportProtocolError(
+            "scriptUnregister: module " + sim::hex(reinterpret_cast<std::uintptr_t>(module)) +
+            " is not the one registered (" +
+            sim::hex(reinterpret_cast<std::uintptr_t>(sim::registeredModule)) + ")");
+    sim::registeredScript = nullptr;
+    sim::registeredModule = nullptr;
+    // The script stops here, parked in its wait: its fiber is deleted, and
+    // nothing on its stack runs again, destructors included.
+    sim::destroyFiber();
+}
+
+void keyboardHandlerRegister(KeyboardHandler handler) {
+    sim::events.push_back("keyboardHandlerRegister");
+    if (!handler) sim::reportProtocolError("keyboardHandlerRegister: a null handler");
+    sim::registeredHandler = handler;
+}
+
+void keyboardHandlerUnregister(KeyboardHandler handler) {
+    sim::events.push_back("keyboardHandlerUnregister");
+    if (handler != sim::registeredHandler)
+        sim::reportProtocolError("keyboardHandlerUnregister: unknown handler");
+    sim::registeredHandler = nullptr;
+}
+
+void scriptWait(DWORD milliseconds) {
+    if (!sim::isOnFiber() || sim::isInKeyHandler()) {
+        sim::reportProtocolError("scriptWait outside the script's fiber");
+        return;
+    }
+    // Drapelle yields one frame at a time; a longer wait would skip frames of
+    // drawing and key tests.
+    if (milliseconds != 0)
+        sim::reportProtocolError("scriptWait(" + std::to_string(milliseconds) + ")");
+    sim::parkScript(sim::now(), milliseconds);
+    sim::yieldFiber();
+}
+
+void nativeInit(UINT64 hash) {
+    using namespace sim;
+    refusedCall = false;
+    openCall.hash = hash;
+    if (!isCallableHere("nativeInit", hash)) return;
+    if (callOpen) reportProtocolError("nativeInit " + hex(hash) + " inside an open call");
+    // The last result is gone once the next call begins.
+    resultSlot = junk();
+    callOpen = true;
+    tooManyArgs = false;
+    openCall.hash = hash;
+    openCall.argCount = 0;
+}
+
+void nativePush64(UINT64 value) {
+    using namespace sim;
+    if (!isCallableHere("nativePush64", openCall.hash)) return;
+    if (!callOpen) {
+        reportProtocolError("nativePush64 without nativeInit");
+        return;
+    }
+    if (openCall.argCount == kMaxNativeArgs) {
+        tooManyArgs = true;
+        return;
+    }
+    openCall.args[static_cast<std::size_t>(openCall.argCount++)] = value;
+}
+
+UINT64* nativeCall() {
+    using namespace sim;
+    resultSlot = junk();
+    if (!isCallableHere("nativeCall", openCall.hash)) return &resultSlot;
+    if (!callOpen) {
+        reportProtocolError("nativeCall without nativeInit");
+        return &resultSlot;
+    }
+    callOpen = false;
+    const NativeInfo* info = findNative(openCall.hash);
+    if (isRecording() || !info) frameInProgress().calls.push_back(openCall);
+    if (!info) {
+        reportProtocolError("unknown native " + hex(openCall.hash));
+        return &resultSlot;
+    }
+    if (tooManyArgs || static_cast<std::size_t>(openCall.argCount) != std::strlen(info->args)) {
+        reportProtocolError(std::string(info->name) + ": wrong number of arguments");
+        return &resultSlot;
+    }
+    if (!checkArgumentSlots(*info, openCall)) return &resultSlot;
+    if (isRecording()) keepTextArgument(*info, frameInProgress().calls.back());
+    // A real host leaves whatever it likes above a 32-bit result: only the low
+    // half may be read.
+    resultSlot = (info->run(openCall.args.data()) & 0xFFFFFFFFu) | (junk() & ~0xFFFFFFFFull);
+    noteNativeCall();
+    return &resultSlot;
+}

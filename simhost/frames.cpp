@@ -1,0 +1,299 @@
+// The plug-in's life as the host drives it, the frame loop, the simulated
+// keyboard and the clock as it moves within a frame.
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+
+#include "simhost/game.h"
+#include "simhost/host_parts.h"
+#include "simhost/script_fiber.h"
+#ifdef DRAPELLE_HAVE_FONTS
+#include "simhost/text_layout.h"
+#endif
+
+namespace sim {
+namespace {
+
+EntryPoint pluginEntry = nullptr;       // the attached plug-in's DllMain
+HINSTANCE pluginModule = nullptr;       // the module handle it was given
+bool inEntryPoint = false;              // whether its DllMain is running now
+thread_local bool inKeyHandler = false; // whether this thread is inside its handler
+int framesBegun = 0;                    // frames since the host was reset
+DWORD frameTime = 16;                   // simulated ms per game frame
+std::vector<DWORD> frameTimes;          // when set, frame lengths taken in turn instead
+std::size_t nextFrameTime = 0;          // the next of frameTimes to take
+DWORD wakeStamp = 0, wakeAfter = 0;     // a wait of more than 0 ms keeps the script parked
+DWORD frameStart = 0, frameLength = 16; // when this frame began, and how long it lasts
+int callsThisFrame = 0;                 // natives the plug-in has called in this frame
+// A key the simulated keyboard holds down, and its auto-repeat.
+struct HeldKey {
+    DWORD key;
+    DWORD lastPress;  // when it last sent a press
+    bool repeatedYet; // whether it has repeated since going down
+};
+std::vector<HeldKey> heldKeys;             // the keys down now, codes below 256 only
+DWORD repeatDelay = 500, repeatEvery = 33; // Windows' auto-repeat; a delay of 0 turns it off
+// Key messages held back for the next frame, each delivered once the frame
+// has made so many native calls (or when it ends, if it makes fewer).
+struct DueKey {
+    KeyMessage message;
+    int afterCalls;
+};
+std::vector<DueKey> dueKeys;    // in the order they were sent
+bool keysMidFrame = false;      // whether messages wait for a frame's native calls
+std::uint32_t midFrameSeed = 1; // picks after which call each of them arrives
+const std::function<void()>* fiberWork = nullptr; // what runOnFiber's fiber runs next
+bool workFiber = false;                           // whether the fiber there is is runOnFiber's
+Frame finishedFrame;                              // the last complete frame
+bool recording = true;                            // whether calls and draw items go into the frame
+
+// The clock moves 1 ms after every kCallsPerMs native calls of a frame, up to
+// half the frame; the rest of the frame passes once the script has waited.
+constexpr int kCallsPerMs = 8;
+constexpr int kEveryCall = 0x7FFFFFFF; // delivers every message still due
+
+void callHandler(const KeyMessage& message) {
+    const KeyboardHandler handler = registeredKeyboardHandler();
+    if (!handler) return;
+    inKeyHandler = true;
+    handler(message.key, message.repeats, message.scanCode, message.isExtended, message.isWithAlt,
+            message.wasDownBefore, message.isUpNow);
+    inKeyHandler = false;
+}
+
+// Messages due after `calls` native calls of this frame (all that are left
+// when the frame ends).
+void deliverDueKeys(int calls) {
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < dueKeys.size(); ++i) {
+        if (dueKeys[i].afterCalls <= calls) {
+            callHandler(dueKeys[i].message);
+        } else {
+            dueKeys[kept++] = dueKeys[i];
+        }
+    }
+    dueKeys.resize(kept);
+}
+
+// Auto-repeat: a key held down sends press messages (previous state down)
+// after the delay, then at the repeat rate, as Windows does.
+void sendRepeats() {
+    if (repeatDelay == 0) return;
+    for (HeldKey& held : heldKeys) {
+        const DWORD gap = held.repeatedYet ? repeatEvery : repeatDelay;
+        if (static_cast<DWORD>(now() - held.lastPress) < gap) continue;
+        held.lastPress = now();
+        held.repeatedYet = true;
+        sendKeyMessage(held.key, FALSE, TRUE, FALSE);
+    }
+}
+
+DWORD takeFrameLength() {
+    if (frameTimes.empty()) return frameTime;
+    const DWORD length = frameTimes[nextFrameTime];
+    nextFrameTime = (nextFrameTime + 1) % frameTimes.size();
+    return length;
+}
+
+bool isScriptAsleep() { return wakeAfter > 0 && static_cast<DWORD>(now() - wakeStamp) < wakeAfter; }
+
+std::vector<HeldKey>::iterator findHeld(DWORD key) {
+    return std::find_if(heldKeys.begin(), heldKeys.end(),
+                        [key](const HeldKey& held) { return held.key == key; });
+}
+
+BOOL callEntry(DWORD reason) {
+    inEntryPoint = true;
+    const BOOL result = pluginEntry(pluginModule, reason, nullptr);
+    inEntryPoint = false;
+    return result;
+}
+
+} // namespace
+
+int frameNumber() { return framesBegun; }
+HINSTANCE attachedModule() { return pluginEntry ? pluginModule : nullptr; }
+bool isInEntryPoint() { return inEntryPoint; }
+bool isInKeyHandler() { return inKeyHandler; }
+
+void noteNativeCall() {
+    ++callsThisFrame;
+    if (callsThisFrame % kCallsPerMs == 0 &&
+        static_cast<DWORD>(now() - frameStart) < frameLength / 2)
+        advance(1);
+    if (!dueKeys.empty()) deliverDueKeys(callsThisFrame);
+}
+
+void parkScript(DWORD stamp, DWORD milliseconds) {
+    wakeStamp = stamp;
+    wakeAfter = milliseconds;
+}
+
+// --- Life of the plug-in -------------------------------------------------------
+
+BOOL attach(EntryPoint entry) { return attach(entry, reinterpret_cast<HINSTANCE>(0x180000000ull)); }
+
+BOOL attach(EntryPoint entry, HINSTANCE module) {
+    pluginEntry = entry;
+    pluginModule = module;
+    return callEntry(DLL_PROCESS_ATTACH);
+}
+
+BOOL notifyPlugin(DWORD reason) {
+    if (!pluginEntry) return FALSE;
+    const BOOL result = callEntry(reason);
+    // The loader detaches a library once; after that it is gone.
+    if (reason == DLL_PROCESS_DETACH) pluginEntry = nullptr;
+    return result;
+}
+
+void detach() { notifyPlugin(DLL_PROCESS_DETACH); }
+
+void startScript(ScriptMain script) {
+    workFiber = false;
+    createFiber(script);
+}
+void stopScript() {
+    workFiber = false;
+    destroyFiber();
+}
+
+void runOnFiber(const std::function<void()>& work) {
+    if (hasFiber() && !workFiber) {
+        reportProtocolError("runOnFiber while a script runs on the fiber");
+        return;
+    }
+    if (!hasFiber()) {
+        createFiber([] {
+            for (;;) {
+                if (fiberWork) (*fiberWork)();
+                fiberWork = nullptr;
+                yieldFiber();
+            }
+        });
+        workFiber = true;
+    }
+    fiberWork = &work;
+    resumeFiber();
+}
+
+// --- Frames --------------------------------------------------------------------
+
+void runFrame() {
+    ++framesBegun;
+    sendRepeats();
+    beginFrame();
+    frameStart = now();
+    frameLength = takeFrameLength();
+    callsThisFrame = 0;
+    if (hasFiber() && !isScriptAsleep()) resumeFiber();
+    deliverDueKeys(kEveryCall); // the frame made fewer calls than they waited for
+    // Swapped, not copied: both frames keep their storage from frame to frame.
+    std::swap(finishedFrame, frameInProgress());
+    advance(frameLength - std::min(frameLength, static_cast<DWORD>(now() - frameStart)));
+}
+
+void runFrames(int count) {
+    for (int i = 0; i < count; ++i) runFrame();
+}
+
+void runFor(DWORD milliseconds) {
+    const DWORD start = now();
+    while (static_cast<DWORD>(now() - start) < milliseconds) runFrame();
+}
+
+void setRecording(bool on) { recording = on; }
+bool isRecording() { return recording; }
+
+const Frame& lastFrame() { return finishedFrame; }
+void setFrameTime(DWORD milliseconds) {
+    frameTime = milliseconds;
+    frameTimes.clear();
+}
+void setFrameTimes(std::vector<DWORD> milliseconds) {
+    frameTimes = std::move(milliseconds);
+    nextFrameTime = 0;
+}
+
+// --- Keyboard ------------------------------------------------------------------
+
+void sendKeyMessage(DWORD key, BOOL isWithAlt, BOOL wasDownBefore, BOOL isUpNow) {
+    deliverKeyMessage({key, 1, 0, FALSE, isWithAlt, wasDownBefore, isUpNow});
+}
+
+void deliverKeyMessage(const KeyMessage& message) {
+    if (!keysMidFrame) return callHandler(message);
+    // Somewhere among the next frame's first few dozen calls: a menu frame
+    // makes over a hundred, an idle one four.
+    midFrameSeed = midFrameSeed * 1664525u + 1013904223u;
+    dueKeys.push_back({message, 1 + static_cast<int>(midFrameSeed >> 16) % 48});
+}
+
+void setKeysMidFrame(bool on, std::uint32_t seed) {
+    keysMidFrame = on;
+    midFrameSeed = seed;
+    if (!on) deliverDueKeys(kEveryCall);
+}
+
+std::string describeKeyMessage(const KeyMessage& message) {
+    char text[128];
+    std::snprintf(text, sizeof text,
+                  "key 0x%02X repeats %u scan 0x%02X extended %d alt %d previous %d transition %d",
+                  static_cast<unsigned>(message.key), static_cast<unsigned>(message.repeats),
+                  static_cast<unsigned>(message.scanCode), message.isExtended, message.isWithAlt,
+                  message.wasDownBefore, message.isUpNow);
+    return text;
+}
+
+void keyDown(DWORD key) {
+    const bool wasDown = findHeld(key) != heldKeys.end();
+    if (key < 256 && !wasDown) heldKeys.push_back({key, now(), false});
+    sendKeyMessage(key, FALSE, wasDown, FALSE);
+}
+
+void setKeyRepeat(DWORD delay, DWORD every) {
+    repeatDelay = delay;
+    repeatEvery = every;
+}
+
+void keyUp(DWORD key) {
+    if (const auto held = findHeld(key); held != heldKeys.end()) heldKeys.erase(held);
+    sendKeyMessage(key, FALSE, TRUE, TRUE);
+}
+
+// --- Back to a fresh host -----------------------------------------------------
+
+void reset() {
+    stopScript();
+    resetExports();
+    pluginEntry = nullptr;
+    pluginModule = nullptr;
+    framesBegun = 0;
+    frameTime = 16;
+    wakeStamp = wakeAfter = 0;
+    heldKeys.clear();
+    repeatDelay = 500;
+    repeatEvery = 33;
+    dueKeys.clear();
+    dueKeys.reserve(64);
+    keysMidFrame = false;
+    frameTimes.clear();
+    nextFrameTime = 0;
+    finishedFrame = Frame{};
+    // Room for the largest frame up front, so that a long run's heap stays flat.
+    for (Frame* frame : {&finishedFrame, &frameInProgress()}) {
+        frame->calls.reserve(512);
+        frame->texts.reserve(32);
+        frame->rects.reserve(32);
+    }
+    recording = true;
+    setTick(1000000);
+    resetGame();
+    beginFrame();
+#ifdef DRAPELLE_HAVE_FONTS
+    std::string fontError;
+    loadFonts(fontError); // without fonts, line counts fall back to an estimate
+#endif
+}
+
+} // namespace sim
