@@ -57,4 +57,9 @@ function(drapelle_add_setup_test)
     add_test(NAME Setup.Packages
              COMMAND ${PROJECT_SOURCE_DIR}/tests/setup/check_packages.py
                      ${PROJECT_SOURCE_DIR} ${CMAKE_BINARY_DIR} ${job})
+    set_tests_properties(Setup.Packages PROPERTIES TIMEOUT ${DRAPELLE_TEST_TIME_LIMIT})
+    # Every test of the tree states its time limit: checked where they are all known.
+    add_test(NAME Tests.EveryTestHasATimeLimit
+             COMMAND ${PROJECT_SOURCE_DIR}/tests/check_time_limits.py ${CMAKE_BINARY_DIR})
+    set_tests_properties(Tests.EveryTestHasATimeLimit PROPERTIES TIMEOUT ${DRAPELLE_TEST_TIME_LIMIT})
 endfunction()

@@ -1,7 +1,10 @@
-// The player's documents list exactly Drapelle's keys, as the key table has
-// them: README.md's keys table and the player's README.txt.
+// The documents say what the code does: the keys, the design's times, the
+// menus' rows and the demo's transcript are checked against the code, each
+// failure naming the file, the line and the value the code has.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <fstream>
 #include <regex>
 #include <set>
@@ -9,7 +12,13 @@
 #include <string>
 #include <vector>
 
+#include "host/script.h"
+#include "input/key_table.h"
+#include "plugin_state.h"
+#include "simhost/simhost.h"
 #include "tools/keys.h"
+#include "tools/scenario.h"
+#include "ui/menus.h"
 #include "ui/status_line.h"
 
 namespace {
@@ -88,6 +97,209 @@ TEST(Documents, GiveTheStatusLinesTime) {
     ASSERT_EQ(stated.size(), 3u) << "README.txt says it twice, README.md once";
     for (const std::string& time : stated)
         EXPECT_EQ(time.substr(0, time.find(' ')), std::to_string(kStatusTime)) << time;
+}
+
+// The documents a reader meets, and the source of drapelle-sim's --help.
+const char* const kDocuments[] = {"README.md",
+                                  "docs/demo.md",
+                                  "docs/building.md",
+                                  "docs/windows-dll.md",
+                                  "docs/working-on-windows.md",
+                                  "docs/test-strength.md",
+                                  "windows/README.txt",
+                                  "tools/sim_main.cpp"};
+
+// "docs/demo.md:52: " and the line.
+struct Line {
+    std::string where, text;
+};
+std::vector<Line> linesOf(const std::string& file) {
+    std::vector<Line> lines;
+    std::istringstream in(readSource(file));
+    std::string text;
+    for (int number = 1; std::getline(in, text); ++number)
+        lines.push_back({file + ":" + std::to_string(number), text});
+    return lines;
+}
+
+// The design's times where the documents give them, each phrase tied to the
+// constant it states. A phrase no document says any more fails too, so that
+// a rewording cannot drop a check unseen.
+TEST(Documents, GiveTheDesignsTimesAsTheCodeHasThem) {
+    const struct {
+        const char* file;
+        const char* phrase; // its one group is the number
+        DWORD value;
+        const char* name;
+    } facts[] = {
+        {"README.md", R"(a step every ([0-9]+) ms)", kMoveWait, "kMoveWait"},
+        {"README.md", R"(shows for ([0-9]+) ms)", kStatusTime, "kStatusTime"},
+        {"README.md", R"(at a tick below ([0-9]+))", kHeldFor, "kHeldFor"},
+        {"docs/demo.md", R"(([0-9]+) ms after the menu opens or moves)", kMoveWait, "kMoveWait"},
+        {"docs/demo.md", R"(([0-9]+) ms after a$)", kSelectWait, "kSelectWait"},
+        {"docs/demo.md", R"(released, within ([0-9]+) ms)", kTappedFor, "kTappedFor"},
+        {"docs/demo.md", R"(status line's ([0-9]+) ms)", kStatusTime, "kStatusTime"},
+        {"windows/README.txt", R"(for ([0-9]+) seconds)", kStatusTime / 1000, "kStatusTime / 1000"},
+        {"windows/README.txt", R"(its ([0-9]+) seconds are up)", kStatusTime / 1000,
+         "kStatusTime / 1000"},
+    };
+    for (const auto& fact : facts) {
+        const std::regex phrase(fact.phrase);
+        int said = 0;
+        for (const Line& line : linesOf(fact.file)) {
+            std::smatch found;
+            if (!std::regex_search(line.text, found, phrase)) continue;
+            ++said;
+            EXPECT_EQ(std::stoul(found[1]), fact.value)
+                << line.where << ": says " << found[0] << "; the code has " << fact.value << " ("
+                << fact.name << ")";
+        }
+        EXPECT_GT(said, 0) << fact.file << " no longer says /" << fact.phrase << "/ (" << fact.name
+                           << " = " << fact.value << "): reword the check with the document";
+    }
+}
+
+// A menu's rows as one line, the way the screen reads: "Drapelle: [Skin/Clothing Change] Close
+// Menu" with the highlighted one in [ ], without the brackets.
+std::string rowsLine(const InlineString rows[], std::int32_t count) {
+    std::string line;
+    for (std::int32_t i = 0; i < count; ++i) line += (i ? " " : "") + std::string(rows[i]);
+    return line;
+}
+
+// Every screen line a document or --help shows ("Clothing Menu: [Show Player
+// Clothing Data] Switch ...") lists the menu's rows as its table has them.
+TEST(Documents, ShowTheMenusRowsAsTheTablesHaveThem) {
+    const struct {
+        const char* title;
+        std::string rows;
+    } menus[] = {{"Drapelle: ", rowsLine(kMainRows, kMainMenuRows)},
+                 {"Clothing Menu: ", rowsLine(kClothingRows, kClothingMenuRows)}};
+    int lists = 0;
+    for (const char* file : kDocuments) {
+        for (const Line& line : linesOf(file)) {
+            for (const auto& menu : menus) {
+                for (std::size_t at = line.text.find(menu.title); at != std::string::npos;
+                     at = line.text.find(menu.title, at + 1)) {
+                    std::string shown = line.text.substr(at + std::strlen(menu.title));
+                    shown = shown.substr(0, shown.find_first_of("|`\"\n"));
+                    if (shown.find('[') == std::string::npos) continue; // prose, not a screen
+                    shown.erase(std::remove_if(shown.begin(), shown.end(),
+                                               [](char c) { return c == '[' || c == ']'; }),
+                                shown.end());
+                    while (!shown.empty() && shown.back() == ' ') shown.pop_back();
+                    ++lists;
+                    EXPECT_EQ(shown, menu.rows) << line.where << ": a stale row list";
+                }
+            }
+        }
+    }
+    EXPECT_GE(lists, 5)
+        << "the screen lines of docs/demo.md, --help and docs/working-on-windows.md";
+
+    // The player's read-me: each row's caption at the start of a line, in
+    // both menus' order, under 'The menu "Drapelle"'.
+    std::vector<std::string> captions;
+    bool inMenus = false;
+    const std::regex caption(R"(^  ([A-Z][A-Za-z/ ]*[a-z])  +\S)");
+    for (const Line& line : linesOf("windows/README.txt")) {
+        inMenus = (inMenus || line.text.rfind("The menu \"Drapelle\"", 0) == 0) &&
+                  line.text.rfind("Nothing is saved", 0) != 0;
+        std::smatch found;
+        if (inMenus && std::regex_search(line.text, found, caption)) captions.push_back(found[1]);
+    }
+    std::vector<std::string> tables;
+    for (std::int32_t i = 0; i < kMainMenuRows; ++i) tables.emplace_back(kMainRows[i]);
+    for (std::int32_t i = 0; i < kClothingMenuRows; ++i) tables.emplace_back(kClothingRows[i]);
+    EXPECT_EQ(captions, tables) << "windows/README.txt's rows of both menus";
+}
+
+// README.md's transcript excerpt is what the demo prints, line for line.
+TEST(Documents, QuoteTheDemosTranscriptAsItRuns) {
+    const std::vector<Line> readme = linesOf("README.md");
+    std::vector<Line> excerpt;
+    bool inBlock = false, afterIntro = false;
+    for (const Line& line : readme) {
+        afterIntro |= line.text.find("The transcript shows each key event") != std::string::npos;
+        if (!afterIntro) continue;
+        if (line.text.rfind("```", 0) == 0) {
+            if (inBlock) break;
+            inBlock = true;
+        } else if (inBlock) {
+            excerpt.push_back(line);
+        }
+    }
+    ASSERT_FALSE(excerpt.empty()) << "README.md has no transcript after its introduction";
+
+    sim::reset();
+    resetPluginState();
+    sim::attach(DllMain);
+    sim::Scenario demo;
+    std::string error;
+    ASSERT_TRUE(sim::loadScenario("", demo, error)) << error;
+    std::ostringstream printed;
+    sim::playScenario(demo, printed);
+    sim::detach();
+    sim::reset();
+    std::vector<std::string> transcript;
+    std::istringstream lines(printed.str());
+    for (std::string line; std::getline(lines, line);) transcript.push_back(line);
+
+    const auto start = std::find(transcript.begin(), transcript.end(), excerpt.front().text);
+    ASSERT_NE(start, transcript.end())
+        << excerpt.front().where << ": the demo prints no line '" << excerpt.front().text << "'";
+    for (std::size_t i = 0; i < excerpt.size(); ++i) {
+        const auto at = start + static_cast<long>(i);
+        ASSERT_TRUE(at != transcript.end() && *at == excerpt[i].text)
+            << excerpt[i].where << ": says '" << excerpt[i].text << "'; the demo prints '"
+            << (at == transcript.end() ? std::string("(the end)") : *at) << "'";
+    }
+}
+
+// How many GoogleTest cases each build runs, where the documents give it:
+// all here; one fewer under ThreadSanitizer (the allocation count it cannot
+// take); on Windows all but those of the files that paint or read the
+// source tree's documents.
+TEST(Documents, GiveTheNumberOfCasesEachBuildRuns) {
+    const ::testing::UnitTest& suite = *::testing::UnitTest::GetInstance();
+    int all = 0, notOnWindows = 0;
+    for (int i = 0; i < suite.total_test_suite_count(); ++i) {
+        const ::testing::TestSuite& cases = *suite.GetTestSuite(i);
+        for (int j = 0; j < cases.total_test_count(); ++j) {
+            const std::string file = cases.GetTestInfo(j)->file();
+            ++all;
+            notOnWindows += file.find("render_test") != std::string::npos ||
+                            file.find("documents_test") != std::string::npos;
+        }
+    }
+    const struct {
+        const char* file;
+        const char* phrase;
+        int cases;
+        const char* build;
+    } facts[] = {
+        {"docs/working-on-windows.md", R"(`asan` on Linux \| all ([0-9]+) \|)", all, "debug"},
+        {"docs/working-on-windows.md", R"(`tsan` on Linux \| ([0-9]+) \|)", all - 1, "tsan"},
+        {"docs/working-on-windows.md",
+         R"(`windows-debug` \(mingw-w64, under Wine\) \| ([0-9]+) \|)", all - notOnWindows,
+         "windows-debug"},
+        {"README.md", R"(the GoogleTest suite \| ([0-9]+) of the [0-9]+ cases)", all - notOnWindows,
+         "windows-debug"},
+        {"README.md", R"(the GoogleTest suite \| [0-9]+ of the ([0-9]+) cases)", all, "debug"},
+    };
+    for (const auto& fact : facts) {
+        const std::regex phrase(fact.phrase);
+        int said = 0;
+        for (const Line& line : linesOf(fact.file)) {
+            std::smatch found;
+            if (!std::regex_search(line.text, found, phrase)) continue;
+            ++said;
+            EXPECT_EQ(std::stoi(found[1]), fact.cases)
+                << line.where << ": says " << found[1] << " cases for " << fact.build
+                << "; it runs " << fact.cases;
+        }
+        EXPECT_GT(said, 0) << fact.file << " no longer says /" << fact.phrase << "/";
+    }
 }
 
 } // namespace

@@ -1,3 +1,5 @@
+#include <regex>
+#include <set>
 #include <sstream>
 
 #include "plugin_fixture.h"
@@ -121,6 +123,28 @@ TEST_F(Demo, BuiltInScenarioVisitsEveryRowAndEndsClosed) {
     }
     EXPECT_EQ(sim::screenLine(sim::lastFrame()), "") << "menu closed, line expired";
     EXPECT_EQ(currentSlotName, "Head");
+
+    // Every row of both menus is chosen at least once: numpad 5 goes down
+    // while the transcript last showed that row highlighted.
+    std::set<std::string> chosen;
+    std::string menu, highlighted;
+    std::istringstream lines(out);
+    for (std::string line; std::getline(lines, line);) {
+        const std::size_t text = line.find_first_not_of(' ');
+        if (text == std::string::npos) continue;
+        if (line.compare(text, 2, "+ ") == 0) menu = line.substr(text + 2);
+        if (line.compare(text, 2, "> ") == 0) highlighted = line.substr(text + 2);
+        if (line.find("(no menu)") != std::string::npos) menu.clear();
+        if (std::regex_search(line, std::regex(R"(s  (hold|press) Num5\b)")) && !menu.empty())
+            chosen.insert(menu + ": " + highlighted);
+    }
+    for (std::int32_t i = 0; i < kMainMenuRows; ++i)
+        EXPECT_EQ(chosen.count("Drapelle: " + std::string(kMainRows[i])), 1u)
+            << "the demo never chooses \"" << kMainRows[i].c_str()
+            << "\" (a Backspace or F9 closes instead)";
+    for (std::int32_t i = 0; i < kClothingMenuRows; ++i)
+        EXPECT_EQ(chosen.count("Clothing Menu: " + std::string(kClothingRows[i])), 1u)
+            << "the demo never chooses \"" << kClothingRows[i].c_str() << "\"";
 }
 
 } // namespace

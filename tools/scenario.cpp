@@ -336,10 +336,11 @@ const char* builtInScenario() {
 4300 note Down, then "Default Skin": the character's default look, no new status line
 4300 hold Num2 100
 4600 hold Num5 100
-4900 note Backspace: back to the top menu; F9 there closes it
+4900 note Backspace: back to the top menu, then down and "Close Menu"
 4900 hold Backspace 100
-5300 tap F9
-5600 note The status line stays for its )") +
+5300 hold Num2 100
+5600 hold Num5 100
+5900 note The status line stays for its )") +
         std::to_string(kStatusTime) + " ms, menu or not\n" + std::to_string(4500 + kStatusTime) +
         " end\n";
     return text.c_str();

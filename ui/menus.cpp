@@ -16,13 +16,13 @@ std::int32_t mainMenuIndex = 0;
 // Highlighted row of the clothing menu, 0 to 4; kept across openings.
 std::int32_t clothingMenuIndex = 0;
 
-namespace {
-
-// Each menu's rows, top to bottom; a menu has as many rows as its table.
 constexpr InlineString kMainRows[] = {"Skin/Clothing Change", "Close Menu"};
+// A new row: its caption here and its case in selectClothingRow.
 constexpr InlineString kClothingRows[] = {"Show Player Clothing Data",
                                           "Switch Player Clothing Data", "Skin/Clothing Change",
                                           "Skin/Clothing Texture Change", "Default Skin"};
+
+namespace {
 
 // One frame of a menu: the title, the other rows in order, the highlighted one
 // last so that its larger box lies on top.

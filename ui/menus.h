@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "host/inline_string.h"
 #include "host/platform.h"
 
 constexpr DWORD kMoveWait = 150;   // ms of drawing after opening or a move
@@ -11,7 +12,10 @@ constexpr DWORD kSelectWait = 200; // ms of drawing after a select
 extern std::int32_t mainMenuIndex;
 extern std::int32_t clothingMenuIndex;
 
-// How many rows each menu has, from its table of rows.
+// Each menu's rows, top to bottom, and how many: a menu has as many rows as
+// its table.
+extern const InlineString kMainRows[];
+extern const InlineString kClothingRows[];
 extern const std::int32_t kMainMenuRows;
 extern const std::int32_t kClothingMenuRows;
 

@@ -1,24 +1,47 @@
 # Shared by the preview tests (sourced): a virtual X display, and waiting for
-# what the preview logs rather than for a fixed time.
+# what the preview logs rather than for a fixed time. Every wait has a bound
+# long enough for a loaded machine (PREVIEW_WAIT seconds, 60 unless set), and
+# every failure says what it waited for and prints what the preview logged.
 # Needs: work (a folder of the test's own), log (the preview's log file).
+wait_seconds=${PREVIEW_WAIT:-60}
+
+# Any command that fails, in a function too, stops the test with its line
+# and the log.
+set -o errtrace
+trap 'fail "line $LINENO: \"$BASH_COMMAND\" failed"' ERR
 
 # Starts Xvfb on a free display and exports DISPLAY; it stops with the test.
 start_display() {
     exec 3>"$work/display"
     Xvfb -displayfd 3 -screen 0 2000x1200x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
     xvfb=$!
-    for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+    for _ in $(seq $((wait_seconds * 10))); do [ -s "$work/display" ] && break; sleep 0.1; done
+    [ -s "$work/display" ] || fail "Xvfb gave no display in ${wait_seconds} s: $(cat "$work/xvfb.log")"
     export DISPLAY=":$(head -1 "$work/display")"
 }
 
-fail() { echo "preview_test: $*" >&2; echo "--- the preview's log:" >&2; cat "$log" >&2; exit 1; }
+fail() {
+    trap - ERR
+    echo "preview_test: $*" >&2
+    echo "--- the preview's log:" >&2
+    cat "$log" >&2 2>/dev/null || echo "(none yet)" >&2
+    exit 1
+}
+
+# The preview's window, once it is mapped: its id.
+find_window() {
+    local window
+    window=$(timeout "$wait_seconds" xdotool search --sync --name "Drapelle preview" | head -1) || true
+    [ -n "$window" ] || fail "no window named 'Drapelle preview' in ${wait_seconds} s"
+    echo "$window"
+}
 
 seen=0 # lines of the log already read
-# Waits (up to 20 s) for a line matching the pattern among those logged since
-# the last one found, and prints it.
+# Waits (up to PREVIEW_WAIT seconds) for a line matching the pattern among
+# those logged since the last one found, and prints it.
 await() {
     local found
-    for _ in $(seq 400); do
+    for _ in $(seq $((wait_seconds * 20))); do
         found=$(tail -n +$((seen + 1)) "$log" | tr -d '\r' | grep -n -m1 -- "$1" || true)
         if [ -n "$found" ]; then
             seen=$((seen + ${found%%:*}))
@@ -27,7 +50,7 @@ await() {
         fi
         sleep 0.05
     done
-    fail "not logged: $1"
+    fail "waited ${wait_seconds} s for a line matching '$1' after line $seen of the log"
 }
 
 # The menu as last logged: "none" or "row N highlighted".

@@ -15,7 +15,7 @@ trap 'kill $play_pid $xvfb 2>/dev/null || true' EXIT
 
 SDL_RENDER_DRIVER=software "$play" --shots "$work" >"$log" 2>&1 &
 play_pid=$!
-window=$(timeout 60 xdotool search --sync --name "Drapelle preview" | head -1)
+window=$(find_window)
 # No window manager: keys go to the window under the pointer.
 xdotool mousemove --window "$window" 300 300
 await "resolution: 1280 x 720" >/dev/null

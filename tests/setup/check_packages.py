@@ -113,6 +113,25 @@ def cache_paths(build):
     return paths
 
 
+def command_steps(command):
+    """A shell command's steps between &&, || and ;, leaving quoted text whole
+    (a quoted CMake list holds semicolons)."""
+    steps, step, quote, at = [], "", None, 0
+    while at < len(command):
+        c = command[at]
+        if quote:
+            quote = None if c == quote else quote
+        elif c in "'\"":
+            quote = c
+        elif c == ";" or command.startswith(("&&", "||"), at):
+            steps.append(step)
+            step, at = "", at + (1 if c == ";" else 2)
+            continue
+        step += c
+        at += 1
+    return steps + [step]
+
+
 def ninja_paths(build):
     """Headers the objects include, and the programs, files and libraries the
     build commands name."""
@@ -121,7 +140,7 @@ def ninja_paths(build):
         if line.startswith("    /"):
             paths.setdefault(line.strip(), "a header the build includes")
     for command in run(["ninja", "-C", build, "-t", "commands"], check=True).stdout.splitlines():
-        for step in re.split(r"\s*(?:&&|;|\|\|)\s*", command):
+        for step in command_steps(command):
             words = shlex.split(step) if step.strip() else []
             if not words or words[0] in (":", "cd"):
                 continue

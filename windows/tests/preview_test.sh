@@ -17,7 +17,7 @@ trap 'kill $play_pid $xvfb 2>/dev/null || true' EXIT
 # Started from the work folder, where its screenshots go.
 (cd "$work" && exec wine "$play" "$dll") >"$log" 2>&1 &
 play_pid=$!
-window=$(timeout 60 xdotool search --sync --name "Drapelle preview" | head -1)
+window=$(find_window)
 # No window manager: the window takes the focus and the pointer by hand.
 xdotool windowfocus --sync "$window"
 xdotool mousemove --window "$window" 300 300

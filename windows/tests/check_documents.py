@@ -1,0 +1,80 @@
+#!/usr/bin/python3
+"""The documents give the DLL's size and its imports of Windows' own as the
+built DLL has them. Names the file, the line and the value the DLL has.
+
+Usage: check_documents.py DLL OBJDUMP HOST_LIBRARY msvc|mingw SOURCE_DIR
+"""
+import os
+import re
+import subprocess
+import sys
+
+NUMBERS = ["no", "one", "two", "three", "four", "five", "six", "seven", "eight", "nine", "ten"]
+
+
+def windows_imports(dll, objdump, host):
+    """'library function' for every import but the host library's."""
+    dump = subprocess.run([objdump, "-p", dll], stdout=subprocess.PIPE, text=True,
+                          check=True).stdout
+    imports, library = [], None
+    for line in dump.splitlines():
+        named = re.match(r"\s*DLL Name: (\S+)", line)
+        if named:
+            library = named.group(1)
+            continue
+        entry = re.match(r"\s+[0-9a-f]+\s+\d+\s+(\S+)$", line)
+        if entry and library and library.lower() != host.lower():
+            imports.append(library + " " + entry.group(1))
+        elif not line.strip():
+            library = None
+    return imports
+
+
+def main():
+    if len(sys.argv) != 6 or sys.argv[4] not in ("msvc", "mingw"):
+        sys.exit(__doc__)
+    dll, objdump, host, kind, source = sys.argv[1:]
+    size = "{:,}".format(os.path.getsize(dll))
+    imports = windows_imports(dll, objdump, host)
+    names = sorted(entry.split(" ")[1] for entry in imports)
+    column = 1 if kind == "msvc" else 2
+    # (file, phrase whose group is the fact, what the DLL has, what it is)
+    facts = [("docs/windows-dll.md", r"^\| size \| ([0-9,]+) bytes \| ([0-9,]+) bytes \|", size,
+              "its size in bytes"),
+             ("docs/windows-dll.md", r"^\| imports besides the host's eight \| (\d+)[:,] .*\| (\d+) of",
+              str(len(imports)), "how many functions of Windows' own it imports")]
+    if kind == "msvc":
+        facts += [("README.md", r"the host's own: ([0-9,]+) bytes", size, "its size in bytes"),
+                  ("README.md", r"and (\w+) functions of Windows' own", NUMBERS[len(imports)],
+                   "how many functions of Windows' own it imports"),
+                  ("docs/windows-dll.md", r"^\| imports besides the host's eight \| \d+: (.*?) \|",
+                   ", ".join(names), "the functions of Windows' own it imports")]
+    else:
+        facts += [("README.md", r"also build with mingw-w64 \(([0-9,]+) bytes\)", size,
+                   "its size in bytes")]
+    failures = 0
+    for document, phrase, has, what in facts:
+        said = 0
+        with open(os.path.join(source, document)) as text:
+            for number, line in enumerate(text, 1):
+                found = re.search(phrase, line)
+                if not found:
+                    continue
+                said += 1
+                stated = found.group(column if found.re.groups > 1 else 1)
+                stated = re.sub(r"[`]|( of |; )\S+\.dll", "", stated).replace(";", ",")
+                if stated != has:
+                    print("%s:%d: says %s for %s; %s has %s"
+                          % (document, number, stated, what, os.path.basename(dll), has))
+                    failures += 1
+        if not said:
+            print("%s no longer states %s (/%s/): reword this check with the document"
+                  % (document, what, phrase))
+            failures += 1
+    print("%s: %s bytes, %d imports of Windows' own (%s); %d stale facts in the documents"
+          % (dll, size, len(imports), ", ".join(names), failures))
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
