@@ -199,19 +199,35 @@ TEST(Documents, ShowTheMenusRowsAsTheTablesHaveThem) {
 
     // The player's read-me: each row's caption at the start of a line, in
     // both menus' order, under 'The menu "Drapelle"'.
-    std::vector<std::string> captions;
+    std::vector<std::pair<std::string, std::string>> captions; // where, caption
     bool inMenus = false;
     const std::regex caption(R"(^  ([A-Z][A-Za-z/ ]*[a-z])  +\S)");
     for (const Line& line : linesOf("windows/README.txt")) {
         inMenus = (inMenus || line.text.rfind("The menu \"Drapelle\"", 0) == 0) &&
                   line.text.rfind("Nothing is saved", 0) != 0;
         std::smatch found;
-        if (inMenus && std::regex_search(line.text, found, caption)) captions.push_back(found[1]);
+        if (inMenus && std::regex_search(line.text, found, caption))
+            captions.emplace_back(line.where, found[1]);
     }
     std::vector<std::string> tables;
     for (std::int32_t i = 0; i < kMainMenuRows; ++i) tables.emplace_back(kMainRows[i]);
     for (std::int32_t i = 0; i < kClothingMenuRows; ++i) tables.emplace_back(kClothingRows[i]);
-    EXPECT_EQ(captions, tables) << "windows/README.txt's rows of both menus";
+    ASSERT_FALSE(captions.empty())
+        << "windows/README.txt lists no rows under 'The menu \"Drapelle\"'";
+    for (std::size_t i = 0; i < std::max(captions.size(), tables.size()); ++i) {
+        if (i < captions.size() && i < tables.size() && captions[i].second == tables[i]) continue;
+        if (i >= tables.size())
+            ADD_FAILURE() << captions[i].first << ": lists \"" << captions[i].second
+                          << "\", which no menu has";
+        else if (i >= captions.size())
+            ADD_FAILURE() << captions.back().first
+                          << ": the list of rows ends; the menus' tables go on with \"" << tables[i]
+                          << "\"";
+        else
+            ADD_FAILURE() << captions[i].first << ": lists \"" << captions[i].second
+                          << "\" where the menus' tables have \"" << tables[i] << "\"";
+        break;
+    }
 }
 
 // README.md's transcript excerpt is what the demo prints, line for line.
