@@ -83,7 +83,8 @@ using Demo = PluginTest;
 TEST_F(Demo, FailedExpectationShowsBothLinesAligned) {
     std::istringstream in("0 tap F9\n"
                           "300 expect screen Drapelle: Skin/Clothing Change [Close Menu] # wrong\n"
-                          "300 expect screen Drapelle: [Skin/Clothing Change] Close Menu\n");
+                          "300 expect screen Drapelle: [Skin/Clothing Change] Close Menu\n"
+                          "300 expect screen \t  Drapelle: [Skin/Clothing Change] Close Menu\n");
     sim::Scenario scenario;
     std::string error;
     ASSERT_TRUE(sim::parseScenario(in, "test.txt", scenario, error)) << error;
@@ -91,11 +92,34 @@ TEST_F(Demo, FailedExpectationShowsBothLinesAligned) {
     EXPECT_EQ(sim::playScenario(scenario, transcript), 1);
     const std::string out = transcript.str();
     EXPECT_NE(out.find("  FAILED: test.txt:2: expect screen\n"
-                       "    expected: Drapelle: Skin/Clothing Change [Close Menu]\n"
-                       "    actual:   Drapelle: [Skin/Clothing Change] Close Menu\n"),
+                       "    expected: \"Drapelle: Skin/Clothing Change [Close Menu]\"\n"
+                       "    actual:   \"Drapelle: [Skin/Clothing Change] Close Menu\"\n"
+                       "                         ^ first difference, column 11\n"),
               std::string::npos)
         << out;
-    EXPECT_NE(out.find("1 expectation passed, 1 failed"), std::string::npos) << out;
+    EXPECT_NE(out.find("2 expectations passed, 1 failed"), std::string::npos) << out;
+}
+
+// An expectation's text starts at its first character that is not a blank,
+// however many blanks or tabs come before it; the screen it is compared with
+// likewise (a screen without a menu starts " |").
+TEST_F(Demo, ExpectationsTakeNoBlanksBeforeTheirText) {
+    for (const char* separator : {" ", "  ", "\t", " \t "}) {
+        sim::reset();
+        resetPluginState();
+        sim::attach(DllMain);
+        std::istringstream in(std::string("0 tap F9\n100 hold Num5 100\n400 hold Num5 100\n"
+                                          "700 hold Backspace 300\n1500 expect screen") +
+                              separator + "| [Face]: 0,(46),0,(1)\n1500 expect character" +
+                              separator + "the default look\n");
+        sim::Scenario scenario;
+        std::string error;
+        ASSERT_TRUE(sim::parseScenario(in, "blanks.txt", scenario, error)) << error;
+        std::ostringstream transcript;
+        EXPECT_EQ(sim::playScenario(scenario, transcript), 0)
+            << "separated by '" << separator << "'\n"
+            << transcript.str();
+    }
 }
 
 // The built-in demo drives every row and ends with the menu closed, the

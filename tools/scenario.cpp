@@ -93,10 +93,12 @@ std::string parseLine(const std::string& line, std::vector<ScenarioEvent>& event
         return "";
     }
     if (action == "expect") {
-        if (first != "screen" && first != "character") return "expect screen or expect character";
+        if (first != "screen" && first != "character")
+            return "unknown expectation '" + first + "' (expect screen or expect character)";
         event.kind = first == "screen" ? EventKind::ExpectScreen : EventKind::ExpectCharacter;
-        const std::size_t rest = line.find(first) + first.size();
-        event.text = rest < line.size() ? line.substr(rest + 1) : "";
+        // The text runs from its first character that is not a blank.
+        const std::size_t rest = line.find_first_not_of(" \t", line.find(first) + first.size());
+        event.text = rest == std::string::npos ? "" : line.substr(rest);
         events.push_back(event);
         return "";
     }
@@ -348,14 +350,29 @@ const char* builtInScenario() {
 
 // Whether what is shown now is what the scenario expects; says so if not,
 // naming the line that expected it.
+// The line as an expectation compares it: without the blanks it starts
+// with (a screen without a menu starts " |"), as the expected text is read.
+std::string withoutLeadingBlanks(const std::string& line) {
+    const std::size_t start = line.find_first_not_of(" \t");
+    return start == std::string::npos ? "" : line.substr(start);
+}
+
 bool checkExpectation(const std::string& scenario, const ScenarioEvent& event, std::ostream& out) {
     const bool screen = event.kind == EventKind::ExpectScreen;
-    const std::string actual = screen ? screenLine(lastFrame()) : describeCharacter();
+    const std::string actual =
+        withoutLeadingBlanks(screen ? screenLine(lastFrame()) : describeCharacter());
     if (actual == event.text) return true;
+    // Quoted, so that a blank at either end shows, and the first difference marked.
+    std::size_t column = 0;
+    while (column < actual.size() && column < event.text.size() &&
+           actual[column] == event.text[column])
+        ++column;
     out << "  FAILED: " << printable(scenario) << ':' << event.line << ": expect "
         << (screen ? "screen" : "character") << '\n'
-        << "    expected: " << event.text << '\n'
-        << "    actual:   " << actual << '\n';
+        << "    expected: \"" << printable(event.text) << "\"\n"
+        << "    actual:   \"" << printable(actual) << "\"\n"
+        << "               " << std::string(column, ' ') << "^ first difference, column "
+        << column + 1 << '\n';
     return false;
 }
 
@@ -370,14 +387,20 @@ std::string explainChange(const std::string& eventSince, const Frame& before, co
     return "the menu's wait ended";
 }
 
-int playScenario(const Scenario& scenario, std::ostream& out, const KeyMoment& onKeyMoment) {
+DWORD scenarioLength(const Scenario& scenario) {
+    DWORD last = 0;
+    for (const ScenarioEvent& event : scenario.events) last = std::max(last, event.at);
+    return last;
+}
+
+int playScenario(const Scenario& scenario, std::ostream& out, const KeyMoment& onKeyMoment,
+                 const Progress& onProgress) {
     int failures = 0, passes = 0;
     std::string eventSince = "start"; // the last event since the last key moment
     std::vector<std::string> held;    // keys pressed and not yet released, by name
     Frame before = lastFrame();       // the frame the screen last changed to
     const DWORD start = now();
-    DWORD last = 0;
-    for (const ScenarioEvent& event : scenario.events) last = std::max(last, event.at);
+    const DWORD last = scenarioLength(scenario);
     const DWORD stop = last + 500;
     std::string shownScreen = screenLine(lastFrame());
     std::string shownCharacter = describeCharacter();
@@ -415,6 +438,7 @@ int playScenario(const Scenario& scenario, std::ostream& out, const KeyMoment& o
         }
         if (ended) break;
         runFrame();
+        if (onProgress) onProgress(now() - start, last);
         const std::string screen = screenLine(lastFrame());
         const std::string character = describeCharacter();
         if (screen != shownScreen)

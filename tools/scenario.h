@@ -68,7 +68,14 @@ const char* builtInScenario();
 // `onKeyMoment`, when given, sees every frame whose screen or character differs from the
 // one before, with a caption: the time and what changed it (the last event
 // since the moment before, the status line's time running out, a key held).
+// `onProgress`, when given, sees the simulated time played after every frame,
+// and the scenario's length.
 using KeyMoment = std::function<void(const Frame&, const std::string& caption)>;
-int playScenario(const Scenario& scenario, std::ostream& out, const KeyMoment& onKeyMoment = {});
+using Progress = std::function<void(DWORD played, DWORD length)>;
+int playScenario(const Scenario& scenario, std::ostream& out, const KeyMoment& onKeyMoment = {},
+                 const Progress& onProgress = {});
+
+// The time of its last event, in ms from the start.
+DWORD scenarioLength(const Scenario& scenario);
 
 } // namespace sim

@@ -2,11 +2,15 @@
 // prints what the player would see.
 #include <cstdio>
 #include <cstring>
+
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <sstream>
 #include <vector>
+
+#include <unistd.h>
 
 #include "host/script.h"
 #include "simhost/picture/gif.h"
@@ -57,13 +61,19 @@ compares the player's clothing where it differs from the default look:
   2000 expect character Face drawable 2 texture 0 palette 0   # two steps on
   9000 expect character the default look
 A failed expectation prints its file and line, then the expected and the actual
-line one under the other.
+line quoted one under the other, with their first difference marked.
 
 Times take effect at the first frame boundary at or after them (300 ms with
 16 ms frames shows as 0.304 s). Only F9 acts on a tap, when it is released;
 the menu keys act only while held at the moment the menu tests them (@MOVE@ or
-@SELECT@ ms after a change, then every frame), so "tap Num5", or a hold shorter
-than that wait, does nothing, as in the game.
+@SELECT@ ms after a change, then every frame until a key acts): "tap Num5" never
+acts, and a hold acts when it is down at one of those tests, so a short hold
+while the menu waits does nothing, but one frame's hold after it selects.
+
+While the character is dead or being arrested nothing of Drapelle is drawn and
+no key is tested; the menu comes back where it was when that ends. A scenario
+longer than a simulated day asks for --long; on a terminal, a long run shows
+its progress once a second.
 )";
     const auto fill = [&text](const std::string& mark, const std::string& value) {
         text.replace(text.find(mark), mark.size(), value);
@@ -72,6 +82,21 @@ than that wait, does nothing, as in the game.
     fill("@MOVE@", std::to_string(kMoveWait));
     fill("@SELECT@", std::to_string(kSelectWait));
     return text;
+}
+
+constexpr DWORD kSimulatedDay = 24 * 60 * 60 * 1000; // ms
+
+// On a terminal, once a second of real time: how far the simulated clock has
+// got, on one line that the next one overwrites.
+void showProgress(DWORD played, DWORD length) {
+    static auto shown = std::chrono::steady_clock::now();
+    static unsigned frames = 0;
+    if (++frames % 256 != 0) return;
+    const auto now = std::chrono::steady_clock::now();
+    if (now - shown < std::chrono::seconds(1)) return;
+    shown = now;
+    std::fprintf(stderr, "\rdrapelle-sim: %.1f s of %.1f s simulated", played / 1000.0,
+                 length / 1000.0);
 }
 
 // What an earlier run wrote into the folder, and nothing else: frame-NN.png
@@ -146,14 +171,15 @@ int main(int argc, char** argv) {
                           "a malformed line).");
     std::string path, pictures, gif;
     DWORD frameMs = 16;
-    bool printScenario = false;
+    bool printScenario = false, longRun = false;
     app.add_option("SCENARIO", path, "The scenario file to play (default: the built-in demo)")
         ->type_name("FILE");
     app.add_option("--pictures", pictures,
                    "Also paint each key moment (every change of the\n"
                    "screen) as frame-NN.png in FOLDER, made when missing,\n"
-                   "with contact-sheet.png of them all; the ones an\n"
-                   "earlier run wrote there go first")
+                   "with contact-sheet.png of them all; the frame-NN.png\n"
+                   "and contact-sheet.png of an earlier run there are\n"
+                   "deleted first, nothing else")
         ->type_name("FOLDER")
         ->check(sim::outputFolder());
     app.add_option("--gif", gif, "Also write the key moments as an animated GIF")
@@ -163,6 +189,8 @@ int main(int argc, char** argv) {
         ->type_name("MS")
         ->check(sim::frameMsRange());
     app.add_flag("--print-scenario", printScenario, "Print the built-in scenario and exit");
+    app.add_flag("--long", longRun, "Play a scenario longer than a simulated day (it takes\n"
+                                    "minutes of real time)");
     if (const int status = sim::parseCommandLine(app, argc, argv); status >= 0) return status;
     if (printScenario) {
         std::cout << sim::builtInScenario();
@@ -173,6 +201,13 @@ int main(int argc, char** argv) {
     std::string error;
     if (!sim::loadScenario(path, scenario, error)) {
         std::cerr << "drapelle-sim: " << error << '\n';
+        return 2;
+    }
+
+    if (sim::scenarioLength(scenario) > kSimulatedDay && !longRun) {
+        std::cerr << "drapelle-sim: " << sim::printable(scenario.name) << " runs "
+                  << sim::scenarioLength(scenario) / 1000
+                  << " s of simulated time, more than a day: give --long to play it\n";
         return 2;
     }
 
@@ -194,7 +229,9 @@ int main(int argc, char** argv) {
             captions.push_back(caption);
         };
     }
-    const int failures = sim::playScenario(scenario, std::cout, keep);
+    const int failures =
+        sim::playScenario(scenario, std::cout, keep, isatty(STDERR_FILENO) ? showProgress : nullptr);
+    if (isatty(STDERR_FILENO)) std::cerr << "\r\033[K" << std::flush;
     sim::detach();
     if (!pictures.empty() && !writePictures(pictures, moments, captions)) return 2;
     if (!gif.empty() && !writeAnimation(gif, moments, captions)) return 2;
