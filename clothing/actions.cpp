@@ -3,7 +3,6 @@
 #include <cstdio>
 
 #include "clothing/slots.h"
-#include "host/native_call.h"
 #include "host/natives.h"
 #include "ui/status_line.h"
 
@@ -62,7 +61,7 @@ void nextTexture(std::int32_t ped, InlineString slotName) {
 }
 
 void nextSlot() {
-    // The names are distinct, so the scan's one match is the first.
+    // The names are distinct, so the match the scan keeps is the only one.
     const int slot = findSlot(currentSlotName);
     if (slot < 0) return;
     currentSlotName = slotNames[slot == kSlotCount - 1 ? 0 : slot + 1];
@@ -71,8 +70,3 @@ void nextSlot() {
 }
 
 void restoreDefaultLook(std::int32_t ped) { setPedDefaultVariation(ped); }
-
-std::int32_t callNative5(UINT64 hash, std::int32_t a, std::int32_t b, std::int32_t c,
-                         std::int32_t d) {
-    return invokeNativeInt(hash, a, b, c, d, 0);
-}

@@ -11,5 +11,3 @@ void nextDrawable(std::int32_t ped, InlineString slotName);
 void nextTexture(std::int32_t ped, InlineString slotName);
 void nextSlot();
 void restoreDefaultLook(std::int32_t ped);
-std::int32_t callNative5(UINT64 hash, std::int32_t a, std::int32_t b, std::int32_t c,
-                         std::int32_t d);

@@ -1,11 +1,13 @@
 #include "clothing/slots.h"
 
-// The slot the clothing menu works on; always one of slotNames. Defined before
-// slotNames so that it is built first and destroyed last.
+// The slot the clothing menu works on; always one of slotNames. Like the
+// tables, it is filled in when the library is mapped: InlineString has no
+// constructor to run at load and nothing to destroy at unload.
 InlineString currentSlotName = "Face";
 // The slots' names in menu order; entry i is the slot of component slotIds[i].
-InlineString slotNames[kSlotCount] = {"Face", "Head", "Hair",        "Torso", "Legs",     "Hands",
-                                      "Feet", "Eyes", "Accessories", "Tasks", "Textures", "Torso2"};
+const InlineString slotNames[kSlotCount] = {"Face",        "Head",  "Hair",     "Torso",
+                                            "Legs",        "Hands", "Feet",     "Eyes",
+                                            "Accessories", "Tasks", "Textures", "Torso2"};
 // Component id of each slot, parallel to slotNames.
 const std::int32_t slotIds[kSlotCount] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11};
 // Component id of the slot last resolved; brought up to date by resolveSlotId.

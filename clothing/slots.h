@@ -9,7 +9,7 @@
 constexpr int kSlotCount = 12;
 
 extern InlineString currentSlotName;
-extern InlineString slotNames[kSlotCount];
+extern const InlineString slotNames[kSlotCount];
 extern const std::int32_t slotIds[kSlotCount];
 extern std::int32_t currentSlotId;
 

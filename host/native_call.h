@@ -20,7 +20,10 @@ inline UINT64 toSlot(float value) {
     return bits;
 }
 
-inline UINT64 toSlot(const void* address) { return reinterpret_cast<std::uintptr_t>(address); }
+// An int the native fills in, and a text it reads until the call returns:
+// their addresses.
+inline UINT64 toSlot(std::int32_t* out) { return reinterpret_cast<std::uintptr_t>(out); }
+inline UINT64 toSlot(const char* text) { return reinterpret_cast<std::uintptr_t>(text); }
 
 // Doubles would silently narrow; every float argument is spelt as a float.
 UINT64 toSlot(double) = delete;

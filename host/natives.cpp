@@ -13,8 +13,7 @@ bool isPlayerBeingArrested(std::int32_t player, bool atArresting) {
 }
 
 void screenResolution(std::int32_t* width, std::int32_t* height) {
-    invokeNative(0x888D57E407E63624, static_cast<const void*>(width),
-                 static_cast<const void*>(height));
+    invokeNative(0x888D57E407E63624, width, height);
 }
 
 void setTextFont(std::int32_t font) { invokeNative(0x66E0276CC5F6B9DA, font); }
@@ -40,19 +39,13 @@ void setTextEdge(std::int32_t kind, std::int32_t alpha) {
     invokeNative(0x441603240D202FA6, kind, 0, 0, 0, alpha);
 }
 
-void beginTextDisplay(const char* label) {
-    invokeNative(0x25FBB336DF1804CB, static_cast<const void*>(label));
-}
+void beginTextDisplay(const char* label) { invokeNative(0x25FBB336DF1804CB, label); }
 
-void addPlainText(const char* text) {
-    invokeNative(0x6C188BE134E074AA, static_cast<const void*>(text));
-}
+void addPlainText(const char* text) { invokeNative(0x6C188BE134E074AA, text); }
 
 void drawPendingText(float x, float y) { invokeNative(0xCD015E5BB0D96A57, x, y); }
 
-void beginTextLineCount(const char* label) {
-    invokeNative(0x521FB041D93DD0E4, static_cast<const void*>(label));
-}
+void beginTextLineCount(const char* label) { invokeNative(0x521FB041D93DD0E4, label); }
 
 std::int32_t finishLineCount(float x, float y) { return invokeNativeInt(0x9040DFB09BE75706, x, y); }
 
@@ -82,3 +75,8 @@ std::int32_t pedTextureCount(std::int32_t ped, std::int32_t component, std::int3
 }
 
 void setPedDefaultVariation(std::int32_t ped) { invokeNative(0x45EEE61580806D63, ped); }
+
+std::int32_t callNative5(UINT64 hash, std::int32_t a, std::int32_t b, std::int32_t c,
+                         std::int32_t d) {
+    return invokeNativeInt(hash, a, b, c, d, 0);
+}

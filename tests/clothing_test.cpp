@@ -1,4 +1,5 @@
 #include "clothing/actions.h"
+#include "host/natives.h"
 #include "plugin_fixture.h"
 
 namespace {

@@ -8,6 +8,9 @@
 #include "ui/menus.h"
 #include "ui/status_line.h"
 
+// The status line's own flag, which only its file uses: declared here for the tests.
+extern bool statusShown;
+
 inline void resetPluginState() {
     for (DWORD key = 0; key < kKeyCount; ++key) clearKeyRecord(key);
     statusMessage = "";

@@ -25,8 +25,9 @@ constexpr InlineString kClothingRows[] = {"Show Player Clothing Data",
 namespace {
 
 // One frame of a menu: the title, the other rows in order, the highlighted one
-// last so that its larger box lies on top.
-void drawMenuPass(const InlineString& title, const InlineString rows[], std::int32_t rowCount,
+// last so that its larger box lies on top; then the frame's step and the wait
+// that lets the game show it.
+void runMenuFrame(const InlineString& title, const InlineString rows[], std::int32_t rowCount,
                   std::int32_t index) {
     drawMenuRow(title, 250.0f, 15.0f, 18.0f, 5.0f, false, true);
     for (std::int32_t i = 0; i < rowCount; ++i) {
@@ -48,7 +49,7 @@ void runMenu(const InlineString& titleText, const InlineString rows[], std::int3
     DWORD wait = kMoveWait;
     for (;;) {
         const DWORD start = GetTickCount();
-        do drawMenuPass(title, rows, rowCount, index);
+        do runMenuFrame(title, rows, rowCount, index);
         while (elapsedBelow(start, wait));
 
         const bool select = keyHeld(kKeyNumpad5);

@@ -8,6 +8,7 @@ InlineString statusMessage;
 // The tick at which the current message stops being drawn.
 DWORD statusUntil = 0;
 // Whether showStatus has run since load; before it, nothing is drawn at any tick.
+// Not in the header: only this file uses it (and the tests, which declare it).
 bool statusShown = false;
 
 void showStatus(InlineString text) {

@@ -8,7 +8,6 @@ constexpr DWORD kStatusTime = 5000; // how long a message stays on screen, ms
 
 extern InlineString statusMessage;
 extern DWORD statusUntil;
-extern bool statusShown;
 
 void showStatus(InlineString text);
 void drawStatusLine();
