@@ -57,11 +57,17 @@ bool isKeypadWithNumLockOff(DWORD code, bool isExtended) {
 }
 
 void followNumLock(DWORD code, bool isExtended, NumLockNote& note) {
-    if (code >= 0x60 && code <= 0x69) note.shown = false;
-    if (!isKeypadWithNumLockOff(code, isExtended)) return;
+    // A digit, or NumLock pressed while the note says it is off: it is on.
+    if ((code >= 0x60 && code <= 0x69) || code == kKeyNumLock) followNumLockState(true, note);
+    if (!isKeypadWithNumLockOff(code, isExtended) || note.shown) return;
     note.shown = true;
-    if (!note.logged) std::cout << kNumLockOffNote << std::endl;
-    note.logged = true;
+    std::cout << kNumLockOffNote << std::endl;
+}
+
+void followNumLockState(bool isOn, NumLockNote& note) {
+    if (!isOn || !note.shown) return;
+    note.shown = false;
+    std::cout << kNumLockOnNote << std::endl;
 }
 
 std::string previewKeysHelp() {

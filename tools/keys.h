@@ -26,14 +26,19 @@ extern const NamedKey kOtherKeys[19];
 // What a keypad key sends with NumLock off: an arrow, Clear, Insert... with
 // the keypad's scan code (not the extended one of the keys of their own).
 bool isKeypadWithNumLockOff(DWORD code, bool isExtended);
-// What the previews say when such a key arrives: on screen until a keypad
-// digit comes, in the log once.
+// What the previews say when such a key arrives, on screen and in the log;
+// the note goes, and the log says so, as soon as NumLock is on again.
 constexpr const char* kNumLockOffNote = "NumLock is off: the keypad sends arrow keys";
+constexpr const char* kNumLockOnNote = "NumLock is on: the keypad sends digits";
 struct NumLockNote {
-    bool shown = false;  // on screen now
-    bool logged = false; // said on standard output already
+    bool shown = false; // on screen now
 };
+constexpr DWORD kKeyNumLock = 0x90;
+// A key pressed, as it arrives: a keypad key with NumLock off brings the
+// note; a keypad digit, or NumLock itself, takes it away.
 void followNumLock(DWORD code, bool isExtended, NumLockNote& note);
+// NumLock's state as the window system has it, at every frame.
+void followNumLockState(bool isOn, NumLockNote& note);
 // The keys a preview passes on to the plug-in, for its --help.
 std::string previewKeysHelp();
 

@@ -181,6 +181,7 @@ int main(int argc, char** argv) {
                 if (vk) down ? sim::keyDown(vk) : sim::keyUp(vk);
             }
         }
+        sim::followNumLockState((SDL_GetModState() & KMOD_NUM) != 0, numLockNote);
         int width = 0, height = 0;
         SDL_GetRendererOutputSize(renderer, &width, &height);
         sim::game().screenWidth = width;

@@ -205,7 +205,8 @@ LRESULT CALLBACK handleWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPA
     case WM_SYSKEYUP: {
         const sim::KeyMessage key = decodeKeyMessage(wParam, lParam);
         std::cout << sim::describeKeyMessage(key) << std::endl;
-        if (!key.isUpNow) sim::followNumLock(key.key, key.isExtended, numLockNote);
+        if (!key.isUpNow && !key.wasDownBefore)
+            sim::followNumLock(key.key, key.isExtended, numLockNote);
         sim::deliverKeyMessage(key);
         const bool pressed = !key.isUpNow && !key.wasDownBefore;
         if (pressed && key.key == VK_ESCAPE) DestroyWindow(hwnd);

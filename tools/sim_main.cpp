@@ -189,8 +189,9 @@ int main(int argc, char** argv) {
         ->type_name("MS")
         ->check(sim::frameMsRange());
     app.add_flag("--print-scenario", printScenario, "Print the built-in scenario and exit");
-    app.add_flag("--long", longRun, "Play a scenario longer than a simulated day (it takes\n"
-                                    "minutes of real time)");
+    app.add_flag("--long", longRun,
+                 "Play a scenario longer than a simulated day (it takes\n"
+                 "minutes of real time)");
     if (const int status = sim::parseCommandLine(app, argc, argv); status >= 0) return status;
     if (printScenario) {
         std::cout << sim::builtInScenario();
@@ -229,8 +230,8 @@ int main(int argc, char** argv) {
             captions.push_back(caption);
         };
     }
-    const int failures =
-        sim::playScenario(scenario, std::cout, keep, isatty(STDERR_FILENO) ? showProgress : nullptr);
+    const int failures = sim::playScenario(scenario, std::cout, keep,
+                                           isatty(STDERR_FILENO) ? showProgress : nullptr);
     if (isatty(STDERR_FILENO)) std::cerr << "\r\033[K" << std::flush;
     sim::detach();
     if (!pictures.empty() && !writePictures(pictures, moments, captions)) return 2;

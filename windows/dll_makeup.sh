@@ -10,6 +10,11 @@ answer_help_and_version "$0" "$@"
 [[ $1 == -* ]] && refuse_option "$0" "$1"
 map=$1
 [ -f "$map" ] || { echo "dll_makeup.sh: no linker map at $map (build the windows-release preset)" >&2; exit 2; }
+grep -q "^Linker script and memory map" "$map" 2>/dev/null || {
+    echo "dll_makeup.sh: $map is not a linker map; give the map the windows-release build writes" \
+         "beside its objects: build/windows-release/windows/Drapelle.map" >&2
+    exit 2
+}
 awk '
     function hex(text,    value, i, digit) {
         value = 0

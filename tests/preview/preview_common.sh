@@ -67,4 +67,5 @@ turn_num_lock_on() {
     xdotool key 88
     await "NumLock is off: the keypad sends arrow keys" >/dev/null
     xdotool key Num_Lock
+    await "NumLock is on: the keypad sends digits" >/dev/null
 }
