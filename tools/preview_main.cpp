@@ -2,6 +2,7 @@
 // draws, driven by the real keyboard, frame by frame at about 60 per second.
 #include <SDL.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
@@ -194,7 +195,12 @@ int main(int argc, char** argv) {
         logChanges(width, height, shownWidth, shownHeight, shown);
 
         sim::Image image = sim::renderFrame(sim::lastFrame());
-        if (overlay) sim::drawOverlayText(image, clothingOverlay(), width - 430, 20, 18);
+        if (overlay) {
+            // Top right, its 15 lines ending above the character's head (at
+            // 0.38 of the height) and clear of the menu on any window size.
+            const int pixels = std::clamp((height * 38 / 100 - 30) / 15, 10, 18);
+            sim::drawOverlayText(image, clothingOverlay(), width - 24 * pixels, 20, pixels);
+        }
         if (numLockNote.shown) // bottom left, clear of the menu and the status line
             sim::drawOverlayText(image, sim::kNumLockOffNote, 16, height - 40, 20);
         if (!texture || width != textureWidth || height != textureHeight) {

@@ -130,7 +130,7 @@ bool writePictures(const std::string& folder, const std::vector<sim::Image>& mom
         }
     }
     const std::string sheet = folder + "/contact-sheet.png";
-    if (!sim::writePng(sim::contactSheet(moments, captions, 4, 400), sheet, error)) {
+    if (!sim::writePng(sim::contactSheet(moments, captions, 3, 560), sheet, error)) {
         std::cerr << "drapelle-sim: " << error << '\n';
         return false;
     }

@@ -111,6 +111,26 @@ void drawOverlayText(Image& image, const std::string& text, int x, int y, int pi
                      {255, 255, 255, 255});
 }
 
+namespace {
+// The menu's corner of a frame (its boxes are laid out in pixels from the
+// top left), copied over a thumbnail's corner at a size its captions can be
+// read at, in a thin frame.
+constexpr int kMenuCorner = 264; // source pixels, square
+constexpr int kInsetSize = 216;  // sheet pixels, square
+
+void drawMenuInset(Image& sheet, const Image& source, int left, int top) {
+    const int corner = std::min({kMenuCorner, source.width, source.height});
+    for (int y = 0; y < kInsetSize; ++y) {
+        for (int x = 0; x < kInsetSize; ++x) {
+            const std::uint8_t* from = source.at(x * corner / kInsetSize, y * corner / kInsetSize);
+            std::uint8_t* to = sheet.at(left + x, top + y);
+            const bool edge = x == kInsetSize - 1 || y == kInsetSize - 1;
+            for (int c = 0; c < 3; ++c) to[c] = edge ? 32 : from[c];
+        }
+    }
+}
+} // namespace
+
 Image contactSheet(const std::vector<Image>& images, const std::vector<std::string>& captions,
                    int columns, int tileWidth) {
     if (images.empty()) return Image{};
@@ -146,6 +166,7 @@ Image contactSheet(const std::vector<Image>& images, const std::vector<std::stri
                     pixel[c] = static_cast<std::uint8_t>(sum[c] / std::max(count, 1));
             }
         }
+        drawMenuInset(sheet, source, left, top);
         if (n < captions.size())
             drawOverlayText(sheet, captions[n], left + 8, top + tileHeight + 5, 16);
     }

@@ -15,7 +15,8 @@ namespace sim {
 Image renderFrame(const Frame& frame);
 // Text in the overlay's style: white on a dark panel, at pixel position x, y.
 void drawOverlayText(Image& image, const std::string& text, int x, int y, int pixelHeight);
-// Frames side by side, scaled to `tileWidth`, each with its caption below.
+// Frames side by side, scaled to `tileWidth` (at least 300), each with its
+// caption below and its menu's corner over the thumbnail's at a readable size.
 Image contactSheet(const std::vector<Image>& images, const std::vector<std::string>& captions,
                    int columns, int tileWidth);
 bool writePng(const Image& image, const std::string& path, std::string& error);
