@@ -122,41 +122,51 @@ std::vector<Line> linesOf(const std::string& file) {
     return lines;
 }
 
+// A number a document states: in `file`, every match of `phrase` (its one
+// group the number) must say `value`; a phrase no line says any more fails
+// too, so that a rewording cannot drop a check unseen.
+struct StatedNumber {
+    const char* file;
+    const char* phrase;
+    long value;
+    std::string what; // what the number is, for the failure
+};
+
+void expectStated(const StatedNumber& fact) {
+    const std::regex phrase(fact.phrase);
+    int said = 0;
+    for (const Line& line : linesOf(fact.file)) {
+        std::smatch found;
+        if (!std::regex_search(line.text, found, phrase)) continue;
+        ++said;
+        EXPECT_EQ(std::stol(found[1]), fact.value) << line.where << ": says " << found[1] << " for "
+                                                   << fact.what << "; the code has " << fact.value;
+    }
+    EXPECT_GT(said, 0) << fact.file << " no longer says /" << fact.phrase << "/ (" << fact.what
+                       << " = " << fact.value << "): reword the check with the document";
+}
+
 // The design's times where the documents give them, each phrase tied to the
 // constant it states. A phrase no document says any more fails too, so that
 // a rewording cannot drop a check unseen.
 TEST(Documents, GiveTheDesignsTimesAsTheCodeHasThem) {
-    const struct {
-        const char* file;
-        const char* phrase; // its one group is the number
-        DWORD value;
-        const char* name;
-    } facts[] = {
-        {"README.md", R"(a step every ([0-9]+) ms)", kMoveWait, "kMoveWait"},
-        {"README.md", R"(shows for ([0-9]+) ms)", kStatusTime, "kStatusTime"},
-        {"README.md", R"(at a tick below ([0-9]+))", kHeldFor, "kHeldFor"},
-        {"docs/demo.md", R"(([0-9]+) ms after the menu opens or moves)", kMoveWait, "kMoveWait"},
-        {"docs/demo.md", R"(([0-9]+) ms after a$)", kSelectWait, "kSelectWait"},
-        {"docs/demo.md", R"(released, within ([0-9]+) ms)", kTappedFor, "kTappedFor"},
-        {"docs/demo.md", R"(status line's ([0-9]+) ms)", kStatusTime, "kStatusTime"},
-        {"windows/README.txt", R"(for ([0-9]+) seconds)", kStatusTime / 1000, "kStatusTime / 1000"},
+    const StatedNumber facts[] = {
+        {"README.md", R"(a step every ([0-9]+) ms)", kMoveWait, "the move wait (kMoveWait)"},
+        {"README.md", R"(shows for ([0-9]+) ms)", kStatusTime, "the status time (kStatusTime)"},
+        {"README.md", R"(at a tick below ([0-9]+))", kHeldFor, "the held time (kHeldFor)"},
+        {"docs/demo.md", R"(([0-9]+) ms after the menu opens or moves)", kMoveWait,
+         "the move wait (kMoveWait)"},
+        {"docs/demo.md", R"(([0-9]+) ms after a$)", kSelectWait, "the select wait (kSelectWait)"},
+        {"docs/demo.md", R"(released, within ([0-9]+) ms)", kTappedFor,
+         "the tap time (kTappedFor)"},
+        {"docs/demo.md", R"(status line's ([0-9]+) ms)", kStatusTime,
+         "the status time (kStatusTime)"},
+        {"windows/README.txt", R"(for ([0-9]+) seconds)", kStatusTime / 1000,
+         "the status time in seconds (kStatusTime / 1000)"},
         {"windows/README.txt", R"(its ([0-9]+) seconds are up)", kStatusTime / 1000,
-         "kStatusTime / 1000"},
+         "the status time in seconds (kStatusTime / 1000)"},
     };
-    for (const auto& fact : facts) {
-        const std::regex phrase(fact.phrase);
-        int said = 0;
-        for (const Line& line : linesOf(fact.file)) {
-            std::smatch found;
-            if (!std::regex_search(line.text, found, phrase)) continue;
-            ++said;
-            EXPECT_EQ(std::stoul(found[1]), fact.value)
-                << line.where << ": says " << found[0] << "; the code has " << fact.value << " ("
-                << fact.name << ")";
-        }
-        EXPECT_GT(said, 0) << fact.file << " no longer says /" << fact.phrase << "/ (" << fact.name
-                           << " = " << fact.value << "): reword the check with the document";
-    }
+    for (const StatedNumber& fact : facts) expectStated(fact);
 }
 
 // A menu's rows as one line, the way the screen reads: "Drapelle: [Skin/Clothing Change] Close
@@ -298,35 +308,23 @@ TEST(Documents, GiveTheNumberOfCasesEachBuildRuns) {
         }
     }
     if (kUnderAddressSanitizer) ++all; // as the plain builds have them
-    const struct {
-        const char* file;
-        const char* phrase;
-        int cases;
-        const char* build;
-    } facts[] = {
-        {"docs/working-on-windows.md", R"(`clang` on Linux \| all ([0-9]+) \|)", all, "debug"},
-        {"docs/working-on-windows.md", R"(`asan` on Linux \| ([0-9]+) \|)", all - 1, "asan"},
-        {"docs/working-on-windows.md", R"(`tsan` on Linux \| ([0-9]+) \|)", all - 1, "tsan"},
+    const int onWindows = all - notOnWindows;
+    const StatedNumber facts[] = {
+        {"docs/working-on-windows.md", R"(`clang` on Linux \| all ([0-9]+) \|)", all,
+         "the cases of debug and clang"},
+        {"docs/working-on-windows.md", R"(`asan` on Linux \| ([0-9]+) \|)", all - 1,
+         "the cases of asan"},
+        {"docs/working-on-windows.md", R"(`tsan` on Linux \| ([0-9]+) \|)", all - 1,
+         "the cases of tsan"},
         {"docs/working-on-windows.md",
-         R"(`windows-debug` \(mingw-w64, under Wine\) \| ([0-9]+) \|)", all - notOnWindows,
-         "windows-debug"},
-        {"README.md", R"(the GoogleTest suite \| ([0-9]+) of the [0-9]+ cases)", all - notOnWindows,
-         "windows-debug"},
-        {"README.md", R"(the GoogleTest suite \| [0-9]+ of the ([0-9]+) cases)", all, "debug"},
+         R"(`windows-debug` \(mingw-w64, under Wine\) \| ([0-9]+) \|)", onWindows,
+         "the cases of windows-debug"},
+        {"README.md", R"(the GoogleTest suite \| ([0-9]+) of the [0-9]+ cases)", onWindows,
+         "the cases of windows-debug"},
+        {"README.md", R"(the GoogleTest suite \| [0-9]+ of the ([0-9]+) cases)", all,
+         "the cases of debug"},
     };
-    for (const auto& fact : facts) {
-        const std::regex phrase(fact.phrase);
-        int said = 0;
-        for (const Line& line : linesOf(fact.file)) {
-            std::smatch found;
-            if (!std::regex_search(line.text, found, phrase)) continue;
-            ++said;
-            EXPECT_EQ(std::stoi(found[1]), fact.cases)
-                << line.where << ": says " << found[1] << " cases for " << fact.build
-                << "; it runs " << fact.cases;
-        }
-        EXPECT_GT(said, 0) << fact.file << " no longer says /" << fact.phrase << "/";
-    }
+    for (const StatedNumber& fact : facts) expectStated(fact);
 }
 
 } // namespace
