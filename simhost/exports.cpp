@@ -47,17 +47,17 @@ bool checkArgumentSlots(const NativeInfo& info, const NativeCall& call) {
     for (int i = 0; i < call.argCount; ++i) {
         const UINT64 slot = call.args[static_cast<std::size_t>(i)];
         const char kind = info.args[i];
-        const std::string argument = "argument " + std::to_string(i + 1);
+        const auto refuse = [&](const std::string& what) {
+            reportProtocolError(std::string(info.name) + ": argument " + std::to_string(i + 1) +
+                                " is " + what);
+        };
         const bool valueKind = kind == 'i' || kind == 'b' || kind == 'f';
-        if ((valueKind && slot >> 32) || (kind == 'b' && slot > 1))
-            reportProtocolError(std::string(info.name) + ": " + argument + " is " + hex(slot));
+        if ((valueKind && slot >> 32) || (kind == 'b' && slot > 1)) refuse(hex(slot));
         if ((kind == 's' || kind == 'p') && slot == 0) {
-            reportProtocolError(std::string(info.name) + ": " + argument +
-                                " is a null address, which the game would read or write");
+            refuse("a null address, which the game would read or write");
             usable = false;
         } else if (kind == 'p' && slot % alignof(std::int32_t) != 0) {
-            reportProtocolError(std::string(info.name) + ": " + argument + " is " + hex(slot) +
-                                ", not the address of an int");
+            refuse(hex(slot) + ", not the address of an int");
             usable = false;
         }
     }

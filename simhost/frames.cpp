@@ -43,9 +43,9 @@ std::vector<DueKey> dueKeys;    // in the order they were sent
 bool keysMidFrame = false;      // whether messages wait for a frame's native calls
 std::uint32_t midFrameSeed = 1; // picks after which call each of them arrives
 const std::function<void()>* fiberWork = nullptr; // what runOnFiber's fiber runs next
-bool workFiber = false;                           // whether the fiber there is is runOnFiber's
-Frame finishedFrame;                              // the last complete frame
-bool recording = true;                            // whether calls and draw items go into the frame
+bool workFiber = false; // whether the fiber is runOnFiber's, not a script's
+Frame finishedFrame;    // the last complete frame
+bool recording = true;  // whether calls and draw items go into the frame
 
 // The clock moves 1 ms after every kCallsPerMs native calls of a frame, up to
 // half the frame; the rest of the frame passes once the script has waited.
