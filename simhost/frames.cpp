@@ -51,6 +51,10 @@ bool recording = true;  // whether calls and draw items go into the frame
 // half the frame; the rest of the frame passes once the script has waited.
 constexpr int kCallsPerMs = 8;
 constexpr int kEveryCall = 0x7FFFFFFF; // delivers every message still due
+// A frame of Drapelle makes about 150 native calls at the most. A script that
+// makes this many without waiting never gives the frame back: a real game
+// freezes. The stand-in says so and takes the frame back itself.
+constexpr int kMostCallsAFrame = 5000;
 
 void callHandler(const KeyMessage& message) {
     const KeyboardHandler handler = registeredKeyboardHandler();
@@ -122,6 +126,11 @@ void noteNativeCall() {
         static_cast<DWORD>(now() - frameStart) < frameLength / 2)
         advance(1);
     if (!dueKeys.empty()) deliverDueKeys(callsThisFrame);
+    if (callsThisFrame < kMostCallsAFrame) return;
+    reportProtocolError(std::to_string(callsThisFrame) +
+                        " native calls without scriptWait: the script never gives the frame back "
+                        "and the game freezes");
+    yieldFiber();
 }
 
 void parkScript(DWORD stamp, DWORD milliseconds) {
@@ -173,6 +182,10 @@ void runOnFiber(const std::function<void()>& work) {
         });
         workFiber = true;
     }
+    // A piece of work is not a frame: the clock stands still for it.
+    frameStart = now();
+    frameLength = 0;
+    callsThisFrame = 0;
     fiberWork = &work;
     resumeFiber();
 }
@@ -269,6 +282,7 @@ void reset() {
     pluginEntry = nullptr;
     pluginModule = nullptr;
     framesBegun = 0;
+    callsThisFrame = 0;
     frameTime = 16;
     wakeStamp = wakeAfter = 0;
     heldKeys.clear();

@@ -156,7 +156,8 @@ std::string describeKeyMessage(const KeyMessage& message);
 // DllMain or the keyboard handler), a registration with another module than
 // DllMain's, an unknown hash, a nested call, a wrong argument count, a value
 // slot that is not zero-extended, a null or misaligned address, a wait of
-// more than 0 ms, a player's ped handle that is not the latest (see
+// more than 0 ms, a frame of 5000 native calls without a wait (the stand-in
+// then takes the frame back, as the game could not), a player's ped handle that is not the latest (see
 // Game::freshPedEachCall).
 const std::vector<std::string>& protocolErrors();
 void reportProtocolError(std::string message);
