@@ -3,6 +3,7 @@
 // 32-bit type: same size and layout, and defined behaviour when both touch it.
 #pragma once
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 
@@ -23,7 +24,8 @@ constexpr DWORD kHeldFor = 5000;  // a press counts as held this long without a 
 constexpr DWORD kTappedFor = 100; // a release counts as a tap this long
 
 constexpr DWORD kKeyCount = 255;
-extern KeyRecord keyTable[kKeyCount];
+// A std::array so that debug builds check every index against its size.
+extern std::array<KeyRecord, kKeyCount> keyTable;
 
 // Virtual-key codes Drapelle reacts to.
 constexpr DWORD kKeyBackspace = 0x08;

@@ -278,17 +278,8 @@ TEST(Documents, QuoteTheDemosTranscriptAsItRuns) {
     }
 }
 
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kUnderAddressSanitizer = true;
-#elif defined(__has_feature)
-constexpr bool kUnderAddressSanitizer = __has_feature(address_sanitizer);
-#else
-constexpr bool kUnderAddressSanitizer = false;
-#endif
-
 // How many GoogleTest cases each build runs, where the documents give it:
-// all in the plain builds; one fewer under AddressSanitizer (the look past
-// the key table, which it stops by itself, is not built) and under
+// all in the plain builds and under AddressSanitizer; one fewer under
 // ThreadSanitizer (the allocation count it cannot take); on Windows all but
 // those of the files that paint or read the source tree's documents.
 TEST(Documents, GiveTheNumberOfCasesEachBuildRuns) {
@@ -303,12 +294,11 @@ TEST(Documents, GiveTheNumberOfCasesEachBuildRuns) {
                             file.find("documents_test") != std::string::npos;
         }
     }
-    if (kUnderAddressSanitizer) ++all; // as the plain builds have them
     const int onWindows = all - notOnWindows;
     const StatedNumber facts[] = {
         {"docs/working-on-windows.md", R"(`clang` on Linux \| all ([0-9]+) \|)", all,
          "the cases of debug and clang"},
-        {"docs/working-on-windows.md", R"(`asan` on Linux \| ([0-9]+) \|)", all - 1,
+        {"docs/working-on-windows.md", R"(`asan` on Linux \| all ([0-9]+) \|)", all,
          "the cases of asan"},
         {"docs/working-on-windows.md", R"(`tsan` on Linux \| ([0-9]+) \|)", all - 1,
          "the cases of tsan"},

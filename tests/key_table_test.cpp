@@ -1,5 +1,3 @@
-#include <cstring>
-
 #include "plugin_fixture.h"
 
 namespace {
@@ -19,49 +17,19 @@ TEST_F(KeyTable, StoresEveryFieldOfTheMessage) {
     EXPECT_EQ(record.released, 0);
 }
 
+// Code 255 is one past the table: debug builds check every index, so a
+// boundary off by one stops the test rather than touching what follows.
 TEST_F(KeyTable, IgnoresKeyCodesFrom255Up) {
     for (DWORD key : {255u, 256u, 0xFFFFFFFFu}) {
         handleKeyboardMessage(key, 1, 0, FALSE, TRUE, TRUE, TRUE);
         EXPECT_FALSE(keyHeld(key));
         EXPECT_FALSE(keyTapped(key));
+        clearKeyRecord(key);
     }
     for (const KeyRecord& record : keyTable) {
         EXPECT_EQ(record.tick + record.alt + record.wasDown + record.released, 0u);
     }
 }
-
-#if !defined(__SANITIZE_ADDRESS__) && !defined(__has_feature)
-#define DRAPELLE_RAW_MEMORY_TEST 1
-#elif defined(__has_feature)
-#if !__has_feature(address_sanitizer)
-#define DRAPELLE_RAW_MEMORY_TEST 1
-#endif
-#endif
-#ifdef DRAPELLE_RAW_MEMORY_TEST
-// Code 255 is one past the table. The 16 bytes after it are dressed as a
-// fresh press and then a fresh release: nothing may read them as key 255's
-// record, nor write them. (AddressSanitizer builds catch such an access by
-// themselves and would stop this deliberate look past the array.)
-TEST_F(KeyTable, NothingReadsOrWritesPastTheTable) {
-    // Through an integer the compiler cannot follow, so that it does not
-    // reason about an address past the array.
-    volatile std::uintptr_t address = reinterpret_cast<std::uintptr_t>(keyTable) + sizeof keyTable;
-    unsigned char* after = reinterpret_cast<unsigned char*>(address);
-    unsigned char saved[sizeof(KeyRecord)];
-    std::memcpy(saved, after, sizeof saved);
-    for (std::int32_t released : {0, 1}) {
-        const std::int32_t dressed[4] = {static_cast<std::int32_t>(sim::now()), 0, 0, released};
-        std::memcpy(after, dressed, sizeof dressed);
-        EXPECT_FALSE(keyHeld(255));
-        EXPECT_FALSE(keyTapped(255));
-        clearKeyRecord(255);
-        sim::advance(7);
-        handleKeyboardMessage(255, 1, 0, FALSE, TRUE, TRUE, TRUE);
-        EXPECT_EQ(std::memcmp(after, dressed, sizeof dressed), 0) << "written past the table";
-    }
-    std::memcpy(after, saved, sizeof saved);
-}
-#endif
 
 TEST_F(KeyTable, PressReadsHeldFor5000MsAfterItsLastMessage) {
     press(kKeyNumpad8);
