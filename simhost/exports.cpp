@@ -99,6 +99,7 @@ HINSTANCE expectedModule(ScriptMain script) {
 
 } // namespace
 
+ScriptMain registeredScriptFunction() { return registeredScript; }
 KeyboardHandler registeredKeyboardHandler() { return registeredHandler; }
 bool isScriptRegistered() { return registeredScript != nullptr; }
 bool isHandlerRegistered() { return registeredHandler != nullptr; }

@@ -14,7 +14,6 @@ namespace sim {
 std::string hex(UINT64 value);
 
 // --- exports.cpp ---------------------------------------------------------------
-KeyboardHandler registeredKeyboardHandler();
 // Back to no registration, no open call and no errors.
 void resetExports();
 

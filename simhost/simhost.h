@@ -101,6 +101,9 @@ BOOL notifyPlugin(DWORD reason);
 void detach();
 bool isScriptRegistered();
 bool isHandlerRegistered();
+// The functions the plug-in registered, null when none is.
+ScriptMain registeredScriptFunction();
+KeyboardHandler registeredKeyboardHandler();
 // Every call the plug-in made of the registration functions, in order.
 const std::vector<std::string>& hostEvents();
 // Runs `script` on the fiber as if it had been registered (for testing pieces);
@@ -157,8 +160,8 @@ std::string describeKeyMessage(const KeyMessage& message);
 // DllMain's, an unknown hash, a nested call, a wrong argument count, a value
 // slot that is not zero-extended, a null or misaligned address, a wait of
 // more than 0 ms, a frame of 5000 native calls without a wait (the stand-in
-// then takes the frame back, as the game could not), a player's ped handle that is not the latest (see
-// Game::freshPedEachCall).
+// then takes the frame back, as the game could not), a player's ped handle that is not the latest
+// (see Game::freshPedEachCall).
 const std::vector<std::string>& protocolErrors();
 void reportProtocolError(std::string message);
 const char* nativeName(UINT64 hash);

@@ -10,6 +10,7 @@
 #include "simhost/import_patch.h"
 #include "simhost/simhost.h"
 #include "tools/command_line.h"
+#include "tools/plugin_image.h"
 #include "tools/scenario.h"
 #include "tools/windows_plugin.h"
 
@@ -33,11 +34,46 @@ bool check(bool condition, const std::string& what, int cycle, bool cycling) {
     return condition;
 }
 
+std::string hex(std::uint64_t value) {
+    std::ostringstream text;
+    text << "0x" << std::hex << value;
+    return text.str();
+}
+
+// The plug-in's preferred range, reserved so that the loader must put it
+// elsewhere, as Windows' address space layout randomisation does.
+struct Reservation {
+    void* range = nullptr;
+    std::uint64_t base = 0;
+};
+
+bool reservePreferredRange(const std::string& plugin, Reservation& reservation,
+                           std::string& error) {
+    std::uint64_t size = 0;
+    if (!readPreferredRange(plugin, reservation.base, size, error)) return false;
+    reservation.range =
+        VirtualAlloc(reinterpret_cast<void*>(reservation.base), size, MEM_RESERVE, PAGE_NOACCESS);
+    if (reservation.range) return true;
+    MEMORY_BASIC_INFORMATION taken = {};
+    if (VirtualQuery(reinterpret_cast<void*>(reservation.base), &taken, sizeof taken) != 0 &&
+        taken.State != MEM_FREE)
+        return true; // something else holds it already
+    error = "cannot reserve " + plugin + "'s preferred range at " + hex(reservation.base) +
+            " (error " + std::to_string(GetLastError()) + ")";
+    return false;
+}
+
 // One load, one scenario, one unload, with the host's checks around them: 0
 // when all held, 1 when one failed, 2 when the plug-in could not be loaded.
-int runCycle(const std::string& plugin, const Scenario& scenario, int cycle, bool cycling) {
+int runCycle(const std::string& plugin, const Scenario& scenario, int cycle, bool cycling,
+             bool elsewhere) {
     const std::size_t eventsBefore = hostEvents().size();
     std::string error;
+    Reservation reservation;
+    if (elsewhere && !reservePreferredRange(plugin, reservation, error)) {
+        std::cerr << "drapelle-runner: " << cyclePrefix(cycle, cycling) << error << '\n';
+        return 2;
+    }
     HMODULE module = loadPlugin(plugin, error);
     if (!module) {
         std::cerr << "drapelle-runner: " << cyclePrefix(cycle, cycling) << error << '\n';
@@ -45,6 +81,22 @@ int runCycle(const std::string& plugin, const Scenario& scenario, int cycle, boo
     }
     bool ok = check(isScriptRegistered() && isHandlerRegistered(),
                     "the load did not register both script and handler", cycle, cycling);
+    const std::uint64_t loadedAt = reinterpret_cast<std::uintptr_t>(module);
+    if (elsewhere) {
+        ok &= check(loadedAt != reservation.base,
+                    "loaded at its preferred base " + hex(loadedAt) + " although it was taken",
+                    cycle, cycling);
+        if (cycle == 1)
+            std::cout << plugin << " loaded at " << hex(loadedAt) << ", not at its preferred "
+                      << hex(reservation.base) << '\n';
+    }
+    for (const std::string& problem :
+         {checkStackCookie(module),
+          checkGuardTarget(module, reinterpret_cast<const void*>(registeredScriptFunction()),
+                           "the script function"),
+          checkGuardTarget(module, reinterpret_cast<const void*>(registeredKeyboardHandler()),
+                           "the keyboard handler")})
+        ok &= check(problem.empty(), problem, cycle, cycling);
 
     std::ostringstream transcript;
     const int failures = playScenario(scenario, transcript);
@@ -62,6 +114,7 @@ int runCycle(const std::string& plugin, const Scenario& scenario, int cycle, boo
     for (const std::string& problem : protocolErrors()) {
         ok = check(false, "protocol: " + problem, cycle, cycling);
     }
+    if (reservation.range) VirtualFree(reservation.range, 0, MEM_RELEASE);
     return ok ? 0 : 1;
 }
 
@@ -126,6 +179,12 @@ extern "C" __declspec(dllexport) int drapelleRunnerMain(int argc, char** argv) {
         ->check(CLI::Range(1, 100000).description("1 to 100000"))
         ->excludes(cycling)
         ->excludes("SCENARIO");
+    bool elsewhere = false;
+    app.add_flag("--elsewhere", elsewhere,
+                 "Reserve the plug-in's preferred address range before each\n"
+                 "load, so that the loader relocates it as Windows' address\n"
+                 "space layout randomisation does; fails if it lands there")
+        ->excludes("--bench");
     if (const int status = parseCommandLine(app, argc, argv); status >= 0) return status;
     if (benchRuns > 0) return benchPlugin(plugin, benchRuns, 2000);
 
@@ -141,7 +200,7 @@ extern "C" __declspec(dllexport) int drapelleRunnerMain(int argc, char** argv) {
     for (int cycle = 1; cycle <= cycles; ++cycle) {
         reset();
         setFrameTime(frameMs);
-        const int status = runCycle(plugin, scenario, cycle, several);
+        const int status = runCycle(plugin, scenario, cycle, several, elsewhere);
         if (status == 2) return 2;
         failed += status;
     }

@@ -17,6 +17,7 @@ echo "imported libraries:"; sed 's/^/  /' <<<"$libraries"
 while read -r library; do
     case "${library,,}" in
         "${host,,}" | kernel32.dll | msvcrt.dll | user32.dll | advapi32.dll | ntdll.dll) ;;
+        api-ms-win-crt-*.dll) ;; # the Universal C Runtime, part of Windows 10 and later
         *) fail "imports from $library, which is not a system DLL or the host" ;;
     esac
 done <<<"$libraries"
