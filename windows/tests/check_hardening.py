@@ -1,0 +1,191 @@
+#!/usr/bin/python3
+"""The hardening Microsoft asks of a shipped 64-bit DLL, as its BinSkim checker
+names the rules, read from the DLL with pefile. For the players' DLL (msvc)
+every rule must hold; for the mingw-w64 DLL the rules its toolchain can give
+must hold and the others are listed with the reason. Each failure names its
+rule and what the DLL has.
+
+Usage: check_hardening.py DLL msvc|mingw [PDB]
+"""
+import os
+import sys
+
+import pefile
+
+MAX_SIZE = 16384  # the players' DLL, with everything below
+BUILT_COOKIE = 0x00002B992DDFA232  # what /GS images hold until the loader sets it
+
+DYNAMIC_BASE, HIGH_ENTROPY_VA, NX_COMPAT, GUARD_CF = 0x40, 0x20, 0x100, 0x4000
+GUARD_CF_INSTRUMENTED, GUARD_CF_FUNCTION_TABLE_PRESENT = 0x100, 0x400
+DEBUG_TYPE_CODEVIEW, DEBUG_TYPE_EX_DLLCHARACTERISTICS = 2, 20
+EX_CET_COMPAT = 0x1
+SECTION_SHARED, SECTION_EXECUTE, SECTION_WRITE = 0x10000000, 0x20000000, 0x80000000
+
+# What the mingw-w64 toolchain (GCC 12, GNU ld 2.40, its C runtime) cannot
+# give, and why.
+MINGW_CANNOT = {
+    "BA2008": "GCC emits no Control Flow Guard checks or tables, and mingw-w64's start-up "
+              "brings no load configuration",
+    "BA2011": "GCC's stack protector checks a canary of libssp's, not the /GS cookie the "
+              "loader sets through a load configuration",
+    "BA2025": "GNU ld cannot mark an image compatible with CET shadow stacks",
+    "PDB": "the players get the clang-cl DLL, whose PDB is kept; this one is stripped",
+    "UCRT": "mingw-w64's own runtime is msvcrt.dll, which its start-up code needs",
+}
+
+
+def characteristics(pe):
+    return pe.OPTIONAL_HEADER.DllCharacteristics
+
+
+def debug_entries(pe, kind):
+    return [d for d in getattr(pe, "DIRECTORY_ENTRY_DEBUG", []) if d.struct.Type == kind]
+
+
+def load_config(pe):
+    config = getattr(pe, "DIRECTORY_ENTRY_LOAD_CONFIG", None)
+    return config.struct if config else None
+
+
+def read_u64(pe, va):
+    return pe.get_qword_at_rva(va - pe.OPTIONAL_HEADER.ImageBase)
+
+
+def rule_base_above_4gb(pe, _):
+    base = pe.OPTIONAL_HEADER.ImageBase
+    return base > 0xFFFFFFFF, "preferred base 0x%x" % base
+
+
+def rule_aslr(pe, _):
+    relocatable = not pe.FILE_HEADER.Characteristics & pefile.IMAGE_CHARACTERISTICS[
+        "IMAGE_FILE_RELOCS_STRIPPED"]
+    dynamic = bool(characteristics(pe) & DYNAMIC_BASE)
+    return dynamic and relocatable, "DYNAMIC_BASE %s, relocations %s" % (
+        "set" if dynamic else "not set", "kept" if relocatable else "stripped")
+
+
+def rule_high_entropy(pe, _):
+    held = bool(characteristics(pe) & HIGH_ENTROPY_VA)
+    return held, "HIGH_ENTROPY_VA " + ("set" if held else "not set")
+
+
+def rule_nx(pe, _):
+    held = bool(characteristics(pe) & NX_COMPAT)
+    return held, "NX_COMPAT " + ("set" if held else "not set")
+
+
+def rule_no_shared_writable(pe, _):
+    bad = [s.Name.rstrip(b"\0").decode() for s in pe.sections
+           if s.Characteristics & SECTION_SHARED and s.Characteristics & SECTION_WRITE]
+    return not bad, "shared writable sections: " + (", ".join(bad) or "none")
+
+
+def rule_no_writable_code(pe, _):
+    bad = [s.Name.rstrip(b"\0").decode() for s in pe.sections
+           if s.Characteristics & SECTION_EXECUTE and s.Characteristics & SECTION_WRITE]
+    return not bad, "writable and executable sections: " + (", ".join(bad) or "none")
+
+
+def rule_control_flow_guard(pe, _):
+    config = load_config(pe)
+    if not config:
+        return False, "no load configuration"
+    flags = getattr(config, "GuardFlags", 0)
+    count = getattr(config, "GuardCFFunctionCount", 0)
+    marked = bool(characteristics(pe) & GUARD_CF)
+    wanted = GUARD_CF_INSTRUMENTED | GUARD_CF_FUNCTION_TABLE_PRESENT
+    held = (marked and flags & wanted == wanted and count > 0
+            and getattr(config, "GuardCFCheckFunctionPointer", 0)
+            and getattr(config, "GuardCFDispatchFunctionPointer", 0))
+    return bool(held), "GUARD_CF %s, guard flags 0x%x, %d call targets, check pointer 0x%x, " \
+        "dispatch pointer 0x%x" % ("set" if marked else "not set", flags, count,
+                                   getattr(config, "GuardCFCheckFunctionPointer", 0),
+                                   getattr(config, "GuardCFDispatchFunctionPointer", 0))
+
+
+def rule_stack_cookie(pe, _):
+    config = load_config(pe)
+    address = getattr(config, "SecurityCookie", 0) if config else 0
+    if not address:
+        return False, "no stack cookie in a load configuration"
+    value = read_u64(pe, address)
+    return value == BUILT_COOKIE, "stack cookie at 0x%x holding 0x%x, %s" % (
+        address, value, "the value the loader replaces" if value == BUILT_COOKIE
+        else "which the loader leaves as it is (it replaces only 0x%x)" % BUILT_COOKIE)
+
+
+def rule_cet(pe, _):
+    entries = debug_entries(pe, DEBUG_TYPE_EX_DLLCHARACTERISTICS)
+    flags = 0
+    for entry in entries:
+        start = entry.struct.PointerToRawData
+        flags |= int.from_bytes(pe.__data__[start:start + 4], "little")
+    return bool(flags & EX_CET_COMPAT), "extended DLL characteristics 0x%x" % flags
+
+
+def rule_pdb(pe, pdb):
+    entries = debug_entries(pe, DEBUG_TYPE_CODEVIEW)
+    if not entries or not hasattr(entries[0].entry, "PdbFileName"):
+        return False, "no CodeView debug entry"
+    named = entries[0].entry.PdbFileName.rstrip(b"\0").decode(errors="replace")
+    if named != os.path.basename(pdb or "Drapelle.pdb"):
+        return False, "the DLL names its PDB '%s', a path of the build machine" % named
+    if not pdb or not os.path.exists(pdb):
+        return False, "the DLL names %s, which was not written beside it" % named
+    start = entries[0].struct.PointerToRawData
+    guid = pe.__data__[start + 4:start + 20]  # after "RSDS", as the PDB's info stream holds it
+    with open(pdb, "rb") as file:
+        matches = guid in file.read()
+    return matches, "names %s, %s" % (named, "whose GUID matches" if matches else
+                                       "which is of another build (its GUID differs)")
+
+
+def rule_universal_crt(pe, _):
+    libraries = [e.dll.decode() for e in getattr(pe, "DIRECTORY_ENTRY_IMPORT", [])]
+    old = [name for name in libraries if name.lower() == "msvcrt.dll"]
+    return not old, "imports from " + ", ".join(libraries)
+
+
+def rule_size(pe, _):
+    size = len(pe.__data__)
+    return size <= MAX_SIZE, "%d bytes (at most %d)" % (size, MAX_SIZE)
+
+
+RULES = [
+    ("BA2001", "a preferred base above 4 GB", rule_base_above_4gb),
+    ("BA2008", "Control Flow Guard", rule_control_flow_guard),
+    ("BA2009", "address space layout randomisation", rule_aslr),
+    ("BA2011", "stack protection (/GS), its cookie in the load configuration", rule_stack_cookie),
+    ("BA2015", "high-entropy 64-bit addresses", rule_high_entropy),
+    ("BA2016", "no execution of data (NX)", rule_nx),
+    ("BA2019", "no shared writable section", rule_no_shared_writable),
+    ("BA2021", "no section both writable and executable", rule_no_writable_code),
+    ("BA2025", "compatible with CET shadow stacks", rule_cet),
+    ("PDB", "a PDB beside the DLL, named without a build path", rule_pdb),
+    ("UCRT", "the Universal C Runtime, not msvcrt.dll", rule_universal_crt),
+    ("SIZE", "the players' DLL's size", rule_size),
+]
+
+
+def main():
+    if len(sys.argv) not in (3, 4) or sys.argv[2] not in ("msvc", "mingw"):
+        sys.exit(__doc__.strip().splitlines()[-1])
+    dll, kind = sys.argv[1], sys.argv[2]
+    pdb = sys.argv[3] if len(sys.argv) == 4 else None
+    pe = pefile.PE(dll)
+    failures = 0
+    for rule, asks, check in RULES:
+        if kind == "mingw" and rule in MINGW_CANNOT:
+            print("%-7s %s: not for this toolchain: %s" % (rule, asks, MINGW_CANNOT[rule]))
+            continue
+        if kind == "mingw" and rule == "SIZE":
+            continue
+        held, has = check(pe, pdb)
+        print("%-7s %s: %s (%s)" % (rule, asks, "holds" if held else "FAILS", has))
+        failures += not held
+    print("%s: %d rule(s) failed" % (os.path.basename(dll), failures))
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
