@@ -74,10 +74,10 @@ TEST(Documents, ListExactlyDrapellesKeys) {
             return line.rfind("| ", 0) == 0 && line.rfind("| key", 0) != 0;
         });
     const std::string player =
-        keyLines(readSource("windows/README.txt"), "Keys\n----",
+        keyLines(readSource("windows/README.txt.in"), "Keys\n----",
                  [](const std::string& line) { return line.rfind("  ", 0) == 0; });
     ASSERT_FALSE(readme.empty()) << "README.md has no keys table under '## Keys'";
-    ASSERT_FALSE(player.empty()) << "windows/README.txt has no keys under 'Keys'";
+    ASSERT_FALSE(player.empty()) << "windows/README.txt.in has no keys under 'Keys'";
     EXPECT_EQ(keysNamed(readme), drapellesKeys()) << "README.md's keys table:\n" << readme;
     EXPECT_EQ(keysNamed(player), drapellesKeys()) << "README.txt's keys:\n" << player;
 }
@@ -85,7 +85,7 @@ TEST(Documents, ListExactlyDrapellesKeys) {
 // The status line's time where the player's documents give it: "for 5
 // seconds" in README.txt, "for 5000 ms" in README.md's keys section.
 TEST(Documents, GiveTheStatusLinesTime) {
-    const std::string player = readSource("windows/README.txt");
+    const std::string player = readSource("windows/README.txt.in");
     const std::string readme = readSource("README.md");
     const std::string keys = readme.substr(readme.find("## Keys"));
     std::vector<std::string> stated;
@@ -106,7 +106,7 @@ const char* const kDocuments[] = {"README.md",
                                   "docs/windows-dll.md",
                                   "docs/working-on-windows.md",
                                   "docs/test-strength.md",
-                                  "windows/README.txt",
+                                  "windows/README.txt.in",
                                   "tools/sim_main.cpp"};
 
 // "docs/demo.md:52: " and the line.
@@ -208,7 +208,7 @@ TEST(Documents, ShowTheMenusRowsAsTheTablesHaveThem) {
     std::vector<std::pair<std::string, std::string>> captions; // where, caption
     bool inMenus = false;
     const std::regex caption(R"(^  ([A-Z][A-Za-z/ ]*[a-z])  +\S)");
-    for (const Line& line : linesOf("windows/README.txt")) {
+    for (const Line& line : linesOf("windows/README.txt.in")) {
         inMenus = (inMenus || line.text.rfind("The menu \"Drapelle\"", 0) == 0) &&
                   line.text.rfind("Nothing is saved", 0) != 0;
         std::smatch found;
@@ -219,7 +219,7 @@ TEST(Documents, ShowTheMenusRowsAsTheTablesHaveThem) {
     for (std::int32_t i = 0; i < kMainMenuRows; ++i) tables.emplace_back(kMainRows[i]);
     for (std::int32_t i = 0; i < kClothingMenuRows; ++i) tables.emplace_back(kClothingRows[i]);
     ASSERT_FALSE(captions.empty())
-        << "windows/README.txt lists no rows under 'The menu \"Drapelle\"'";
+        << "windows/README.txt.in lists no rows under 'The menu \"Drapelle\"'";
     for (std::size_t i = 0; i < std::max(captions.size(), tables.size()); ++i) {
         if (i < captions.size() && i < tables.size() && captions[i].second == tables[i]) continue;
         if (i >= tables.size())

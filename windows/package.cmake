@@ -1,11 +1,31 @@
 # The package for players, byte for byte the same from any clean build (see
-# make_package.py), made by the build whose Drapelle.dll players get.
+# make_package.py), made by the build whose Drapelle.dll players get. Its
+# read-me names the host library and the plug-in's file as configured, and
+# its name carries the version and, where they are not the usual ones, the
+# host library and the plug-in's extension.
 # Debian's own Python, the one scripts/setup installs.
 drapelle_find_program(DRAPELLE_PYTHON3 python3 python3 PATHS /usr/bin NO_DEFAULT_PATH)
-set(PACKAGE_FILE ${CMAKE_BINARY_DIR}/Drapelle-${PROJECT_VERSION}-win64.zip)
+set(DRAPELLE_PACKAGE_SUFFIX "")
+string(TOLOWER "${DRAPELLE_HOST_LIBRARY}" host_lower)
+if(NOT host_lower STREQUAL "scripthost.dll")
+    get_filename_component(host_stem ${DRAPELLE_HOST_LIBRARY} NAME_WLE)
+    string(APPEND DRAPELLE_PACKAGE_SUFFIX "-${host_stem}")
+endif()
+string(TOLOWER "${DRAPELLE_PLUGIN_EXTENSION}" extension_lower)
+if(NOT extension_lower STREQUAL ".dll")
+    string(SUBSTRING "${DRAPELLE_PLUGIN_EXTENSION}" 1 -1 extension)
+    string(APPEND DRAPELLE_PACKAGE_SUFFIX "-${extension}")
+endif()
+set(PACKAGE_FOLDER Drapelle-${PROJECT_VERSION})
+set(PACKAGE_NAME Drapelle-${PROJECT_VERSION}-win64${DRAPELLE_PACKAGE_SUFFIX}.zip)
+set(PACKAGE_FILE ${CMAKE_BINARY_DIR}/${PACKAGE_NAME})
+configure_file(${PROJECT_SOURCE_DIR}/windows/README.txt.in ${CMAKE_BINARY_DIR}/README.txt @ONLY)
 add_custom_target(package
     COMMAND ${DRAPELLE_PYTHON3} ${PROJECT_SOURCE_DIR}/windows/make_package.py
-            $<TARGET_FILE:Drapelle> ${PROJECT_SOURCE_DIR}/LICENSE
-            ${PROJECT_SOURCE_DIR}/windows/README.txt ${PACKAGE_FILE}
-    DEPENDS Drapelle
+            $<TARGET_FILE:Drapelle> ${DRAPELLE_PLUGIN_FILE} ${PROJECT_SOURCE_DIR}/LICENSE
+            ${CMAKE_BINARY_DIR}/README.txt ${PACKAGE_FOLDER} ${PACKAGE_FILE}
+    DEPENDS Drapelle ${CMAKE_BINARY_DIR}/README.txt ${PROJECT_SOURCE_DIR}/LICENSE
     COMMENT "Packaging ${PACKAGE_FILE}")
+# For the check of the package, in the tests' own folder.
+set(PACKAGE_NAME ${PACKAGE_NAME} PARENT_SCOPE)
+set(PACKAGE_FOLDER ${PACKAGE_FOLDER} PARENT_SCOPE)

@@ -1,5 +1,8 @@
-# Builds the player's package and checks what is in it: the DLL, the licence
-# and the read-me with Windows line ends, and SHA256SUMS that match them.
+cmake_policy(VERSION 3.25)
+# Builds the player's package and checks what is in it: one folder holding the
+# plug-in under its configured file name, the licence and the read-me with
+# Windows line ends, and SHA256SUMS.txt that matches them; the read-me names
+# the version, the configured host library and plug-in file, and no other DLL.
 execute_process(COMMAND ${CMAKE_COMMAND} --build ${BINARY_DIR} --target package
                 RESULT_VARIABLE built OUTPUT_QUIET)
 if(NOT built EQUAL 0)
@@ -10,10 +13,14 @@ file(REMOVE_RECURSE ${unpacked})
 file(ARCHIVE_EXTRACT INPUT ${BINARY_DIR}/${PACKAGE} DESTINATION ${unpacked})
 file(GLOB_RECURSE contents RELATIVE ${unpacked} ${unpacked}/*)
 list(SORT contents)
-if(NOT contents STREQUAL "Drapelle.dll;LICENSE;README.txt;SHA256SUMS")
-    message(FATAL_ERROR "${PACKAGE} holds: ${contents}")
+set(expected ${FOLDER}/LICENSE.txt ${FOLDER}/${PLUGIN_FILE} ${FOLDER}/README.txt
+             ${FOLDER}/SHA256SUMS.txt)
+list(SORT expected)
+if(NOT contents STREQUAL expected)
+    message(FATAL_ERROR "${PACKAGE} holds: ${contents}; expected: ${expected}")
 endif()
-foreach(text LICENSE README.txt)
+set(unpacked ${unpacked}/${FOLDER})
+foreach(text LICENSE.txt README.txt SHA256SUMS.txt)
     # As bytes: a text read drops the carriage returns.
     file(READ ${unpacked}/${text} content HEX)
     string(REGEX REPLACE "(..)" ";\\1" bytes "${content}")
@@ -23,16 +30,36 @@ foreach(text LICENSE README.txt)
         message(FATAL_ERROR "${text} has a line end without a carriage return")
     endif()
 endforeach()
-file(STRINGS ${unpacked}/SHA256SUMS sums)
+file(STRINGS ${unpacked}/SHA256SUMS.txt sums)
 list(LENGTH sums count)
 if(NOT count EQUAL 3)
-    message(FATAL_ERROR "SHA256SUMS has ${count} lines")
+    message(FATAL_ERROR "SHA256SUMS.txt has ${count} lines")
 endif()
 foreach(line ${sums})
     string(REGEX MATCH "^([0-9a-f]+) \\*([^\r]+)" matched "${line}")
     file(SHA256 ${unpacked}/${CMAKE_MATCH_2} actual)
     if(NOT actual STREQUAL CMAKE_MATCH_1)
-        message(FATAL_ERROR "SHA256SUMS does not match ${CMAKE_MATCH_2}")
+        message(FATAL_ERROR "SHA256SUMS.txt does not match ${CMAKE_MATCH_2}")
     endif()
 endforeach()
-message(STATUS "${PACKAGE}: ${contents}; read-me and licence CRLF; SHA256SUMS match")
+
+file(READ ${unpacked}/README.txt readme)
+foreach(named "Drapelle ${VERSION}" ${HOST_LIBRARY} ${PLUGIN_FILE} ${PACKAGE})
+    string(FIND "${readme}" "${named}" at)
+    if(at EQUAL -1)
+        message(FATAL_ERROR "README.txt does not name ${named}")
+    endif()
+endforeach()
+# Every library file the read-me names is the host's or the plug-in's.
+string(TOLOWER "${readme}" readme)
+string(TOLOWER "${HOST_LIBRARY};${PLUGIN_FILE}" known)
+string(REGEX MATCHALL "[a-z0-9_-]+[.](dll|asi)" named "${readme}")
+list(REMOVE_DUPLICATES named)
+foreach(file ${named})
+    if(NOT file IN_LIST known)
+        message(FATAL_ERROR "README.txt names ${file}; this package is for ${HOST_LIBRARY} "
+                            "and ${PLUGIN_FILE}")
+    endif()
+endforeach()
+message(STATUS "${PACKAGE}: ${contents}; texts CRLF; SHA256SUMS.txt matches; README.txt names "
+               "${HOST_LIBRARY} and ${PLUGIN_FILE}")
