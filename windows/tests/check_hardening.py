@@ -29,8 +29,11 @@ MINGW_CANNOT = {
     "BA2011": "GCC's stack protector checks a canary of libssp's, not the /GS cookie the "
               "loader sets through a load configuration",
     "BA2025": "GNU ld cannot mark an image compatible with CET shadow stacks",
-    "PDB": "the players get the clang-cl DLL, whose PDB is kept; this one is stripped",
-    "UCRT": "mingw-w64's own runtime is msvcrt.dll, which its start-up code needs",
+    "PDB": "GCC writes DWARF, not the CodeView a PDB holds, so GNU ld's PDB would have no types "
+           "or lines; the players get the clang-cl DLL, whose PDB is kept, and this one is "
+           "stripped",
+    "UCRT": "Debian's mingw-w64 runtime is built for msvcrt.dll, and its start-up code and glue "
+            "need it",
 }
 
 
