@@ -2,7 +2,6 @@
 // where the loader finds the stack cookie to randomise and the tables and
 // pointers of Control Flow Guard. lld-link fills in the tables' symbols
 // (__guard_fids_table and the rest) when it links with /guard:cf.
-#include <cstdint>
 
 // What an indirect call goes through until Windows, on a system with Control
 // Flow Guard, puts its own checks in these pointers. Neither checks anything
@@ -24,9 +23,9 @@ __asm__(".text\n"
         "    jmp *%rax\n");
 
 // IMAGE_LOAD_CONFIG_DIRECTORY64 up to the EH continuation table, 0x118 bytes,
-// in assembly because two of its fields are linker-defined absolute symbols
-// cut to 32 bits, which C++ cannot write as a constant. Fields not named are
-// zero.
+// in assembly: its counts and flags are linker-defined absolute symbols whose
+// addresses are the values (the flags cut to 32 bits), which C++ cannot write
+// as constants. Fields not named are zero.
 __asm__(".section .rdata,\"dr\"\n"
         ".globl _load_config_used\n"
         ".p2align 3\n"
