@@ -29,6 +29,12 @@ const IMAGE_NT_HEADERS64* ntHeaders(const std::vector<unsigned char>& image) {
     if (nt->Signature != IMAGE_NT_SIGNATURE ||
         nt->OptionalHeader.Magic != IMAGE_NT_OPTIONAL_HDR64_MAGIC)
         return nullptr;
+    // The section table, which every address is found through, within the file.
+    const auto* sections = reinterpret_cast<const unsigned char*>(IMAGE_FIRST_SECTION(nt));
+    if (static_cast<std::size_t>(sections - image.data()) +
+            std::size_t{nt->FileHeader.NumberOfSections} * sizeof(IMAGE_SECTION_HEADER) >
+        image.size())
+        return nullptr;
     return nt;
 }
 
