@@ -50,10 +50,12 @@ foreach(named "Drapelle ${VERSION}" ${HOST_LIBRARY} ${PLUGIN_FILE} ${PACKAGE})
         message(FATAL_ERROR "README.txt does not name ${named}")
     endif()
 endforeach()
-# Every library file the read-me names is the host's or the plug-in's.
+# Every library file the read-me names is the host's or the plug-in's, or the
+# plug-in's with the .dll a hidden extension adds, which it warns against.
+# A name is read whole, inner dots and all.
 string(TOLOWER "${readme}" readme)
-string(TOLOWER "${HOST_LIBRARY};${PLUGIN_FILE}" known)
-string(REGEX MATCHALL "[a-z0-9_-]+[.](dll|asi)" named "${readme}")
+string(TOLOWER "${HOST_LIBRARY};${PLUGIN_FILE};${PLUGIN_FILE}.dll" known)
+string(REGEX MATCHALL "[a-z0-9_-]+([.][a-z0-9_-]+)*[.](dll|asi)" named "${readme}")
 list(REMOVE_DUPLICATES named)
 foreach(file ${named})
     if(NOT file IN_LIST known)
