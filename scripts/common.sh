@@ -24,6 +24,21 @@ answer_help_and_version() {
     esac
 }
 
+# Answers -h/--help for a script that runs one of the programs: its usage,
+# then the program's own options, from the program brought up to date first
+# (a build that is already there is only checked, so the options shown are
+# the ones the next run takes).
+print_usage_and_program_help() {
+    local script=$1 program=$2
+    print_usage "$script"
+    echo
+    if [ -f "$root/build/release/build.ninja" ] && build_target release "$(basename "$program")" >&2; then
+        "$program" --help
+    else
+        echo "The first run builds $(basename "$program"); --help then also lists its options."
+    fi
+}
+
 # Refuses an option the script does not take, with the reason.
 refuse_option() {
     echo "$(script_name "$1"): unknown option '$2'" >&2

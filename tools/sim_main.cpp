@@ -232,6 +232,7 @@ int main(int argc, char** argv) {
     }
     const int failures = sim::playScenario(scenario, std::cout, keep,
                                            isatty(STDERR_FILENO) ? showProgress : nullptr);
+    std::cout.flush(); // the transcript ends before any message on stderr, in a log of both
     if (isatty(STDERR_FILENO)) std::cerr << "\r\033[K" << std::flush;
     sim::detach();
     if (!pictures.empty() && !writePictures(pictures, moments, captions)) return 2;
