@@ -75,6 +75,8 @@ int runCycle(const std::string& plugin, const Scenario& scenario, int cycle, boo
         return 2;
     }
     HMODULE module = loadPlugin(plugin, error);
+    // The range only has to be taken while the loader places the plug-in.
+    if (reservation.range) VirtualFree(reservation.range, 0, MEM_RELEASE);
     if (!module) {
         std::cerr << "drapelle-runner: " << cyclePrefix(cycle, cycling) << error << '\n';
         return 2;
@@ -114,7 +116,6 @@ int runCycle(const std::string& plugin, const Scenario& scenario, int cycle, boo
     for (const std::string& problem : protocolErrors()) {
         ok = check(false, "protocol: " + problem, cycle, cycling);
     }
-    if (reservation.range) VirtualFree(reservation.range, 0, MEM_RELEASE);
     return ok ? 0 : 1;
 }
 
