@@ -2,9 +2,12 @@
 // stays in one module: it loads the plug-in with LoadLibrary (its DllMain
 // runs), points its clock at the simulated one, plays scenarios through the
 // registered script and handler, and unloads it with FreeLibrary.
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <iostream>
+#include <random>
+#include <set>
 #include <sstream>
 
 #include "simhost/import_patch.h"
@@ -40,43 +43,101 @@ std::string hex(std::uint64_t value) {
     return text.str();
 }
 
-// The plug-in's preferred range, reserved so that the loader must put it
-// elsewhere, as Windows' address space layout randomisation does.
-struct Reservation {
-    void* range = nullptr;
-    std::uint64_t base = 0;
+// Where the loader puts the plug-in when its preferred range is taken: above
+// 4 GB and at another base on every load, as Windows 10 and 11 place a DLL
+// with high-entropy addresses. Wine would put it at the lowest free range
+// below 4 GB, the same on every load, so the runner takes what it must
+// first: the preferred range, every free range the loader would otherwise
+// pick below 4 GB, and a gap of a seeded random size at the start of the
+// free range above, which the loader then places the plug-in after.
+struct Placement {
+    std::vector<void*> reserved;
+    std::uint64_t preferredBase = 0;
 };
 
-bool reservePreferredRange(const std::string& plugin, Reservation& reservation,
-                           std::string& error) {
+constexpr std::uint64_t k4Gb = 0x100000000;
+constexpr std::uint64_t kGranularity = 0x10000; // of VirtualAlloc's bases
+constexpr std::uint64_t kMostGapSteps = 4096;   // a gap of up to 256 MB
+
+bool reserveRange(std::uint64_t base, std::uint64_t size, Placement& placement) {
+    void* range = VirtualAlloc(reinterpret_cast<void*>(base), size, MEM_RESERVE, PAGE_NOACCESS);
+    if (range) placement.reserved.push_back(range);
+    return range != nullptr;
+}
+
+void releasePlacement(Placement& placement) {
+    for (void* range : placement.reserved) VirtualFree(range, 0, MEM_RELEASE);
+    placement.reserved.clear();
+}
+
+// The free range the loader would map an image of this size into next.
+bool nextFreeRange(std::uint64_t size, MEMORY_BASIC_INFORMATION& range) {
+    void* probe = VirtualAlloc(nullptr, size, MEM_RESERVE, PAGE_NOACCESS);
+    if (!probe) return false;
+    VirtualFree(probe, 0, MEM_RELEASE);
+    return VirtualQuery(probe, &range, sizeof range) != 0 && range.State == MEM_FREE;
+}
+
+bool reserveElsewhere(const std::string& plugin, std::mt19937_64& random, Placement& placement,
+                      std::string& error) {
     std::uint64_t size = 0;
-    if (!readPreferredRange(plugin, reservation.base, size, error)) return false;
-    reservation.range =
-        VirtualAlloc(reinterpret_cast<void*>(reservation.base), size, MEM_RESERVE, PAGE_NOACCESS);
-    if (reservation.range) return true;
+    if (!readPreferredRange(plugin, placement.preferredBase, size, error)) return false;
     MEMORY_BASIC_INFORMATION taken = {};
-    if (VirtualQuery(reinterpret_cast<void*>(reservation.base), &taken, sizeof taken) != 0 &&
-        taken.State != MEM_FREE)
-        return true; // something else holds it already
-    error = "cannot reserve " + plugin + "'s preferred range at " + hex(reservation.base) +
-            " (error " + std::to_string(GetLastError()) + ")";
+    if (!reserveRange(placement.preferredBase, size, placement) &&
+        (VirtualQuery(reinterpret_cast<void*>(placement.preferredBase), &taken, sizeof taken) ==
+             0 ||
+         taken.State == MEM_FREE)) {
+        error = "cannot reserve " + plugin + "'s preferred range at " +
+                hex(placement.preferredBase) + " (error " + std::to_string(GetLastError()) + ")";
+        return false;
+    }
+    MEMORY_BASIC_INFORMATION range = {};
+    while (nextFreeRange(size, range)) {
+        const std::uint64_t base = reinterpret_cast<std::uintptr_t>(range.BaseAddress);
+        if (base < k4Gb) {
+            const std::uint64_t below = std::min<std::uint64_t>(range.RegionSize, k4Gb - base);
+            if (reserveRange(base, below, placement)) continue;
+            break;
+        }
+        const std::uint64_t steps =
+            std::min(kMostGapSteps, (range.RegionSize - size) / kGranularity);
+        const std::uint64_t gap = random() % (steps + 1) * kGranularity;
+        if (gap == 0 || reserveRange(base, gap, placement)) return true;
+        break;
+    }
+    error = "cannot take the free ranges below 4 GB before loading " + plugin + " (error " +
+            std::to_string(GetLastError()) + ")";
+    releasePlacement(placement);
     return false;
+}
+
+// "Windows 10.0.19045", as the system reports itself to a program that asks
+// past the compatibility shims.
+std::string windowsVersion() {
+    using GetVersion = LONG(WINAPI*)(OSVERSIONINFOW*);
+    OSVERSIONINFOW version = {};
+    version.dwOSVersionInfoSize = sizeof version;
+    const auto rtlGetVersion = reinterpret_cast<GetVersion>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "RtlGetVersion")));
+    if (!rtlGetVersion || rtlGetVersion(&version) != 0) return "Windows of unknown version";
+    return "Windows " + std::to_string(version.dwMajorVersion) + "." +
+           std::to_string(version.dwMinorVersion) + "." + std::to_string(version.dwBuildNumber);
 }
 
 // One load, one scenario, one unload, with the host's checks around them: 0
 // when all held, 1 when one failed, 2 when the plug-in could not be loaded.
 int runCycle(const std::string& plugin, const Scenario& scenario, int cycle, bool cycling,
-             bool elsewhere) {
+             std::mt19937_64* elsewhere, std::set<std::uint64_t>& bases) {
     const std::size_t eventsBefore = hostEvents().size();
     std::string error;
-    Reservation reservation;
-    if (elsewhere && !reservePreferredRange(plugin, reservation, error)) {
+    Placement placement;
+    if (elsewhere && !reserveElsewhere(plugin, *elsewhere, placement, error)) {
         std::cerr << "drapelle-runner: " << cyclePrefix(cycle, cycling) << error << '\n';
         return 2;
     }
     HMODULE module = loadPlugin(plugin, error);
-    // The range only has to be taken while the loader places the plug-in.
-    if (reservation.range) VirtualFree(reservation.range, 0, MEM_RELEASE);
+    // The ranges only have to be taken while the loader places the plug-in.
+    releasePlacement(placement);
     if (!module) {
         std::cerr << "drapelle-runner: " << cyclePrefix(cycle, cycling) << error << '\n';
         return 2;
@@ -85,12 +146,13 @@ int runCycle(const std::string& plugin, const Scenario& scenario, int cycle, boo
                     "the load did not register both script and handler", cycle, cycling);
     const std::uint64_t loadedAt = reinterpret_cast<std::uintptr_t>(module);
     if (elsewhere) {
-        ok &= check(loadedAt != reservation.base,
-                    "loaded at its preferred base " + hex(loadedAt) + " although it was taken",
+        bases.insert(loadedAt);
+        std::cout << cyclePrefix(cycle, cycling) << plugin << " loaded at " << hex(loadedAt)
+                  << ", not at its preferred " << hex(placement.preferredBase) << ", on "
+                  << windowsVersion() << '\n';
+        ok &= check(loadedAt != placement.preferredBase && loadedAt >= k4Gb,
+                    "loaded at " + hex(loadedAt) + ", not above 4 GB away from its preferred base",
                     cycle, cycling);
-        if (cycle == 1 && loadedAt != reservation.base)
-            std::cout << plugin << " loaded at " << hex(loadedAt) << ", not at its preferred "
-                      << hex(reservation.base) << '\n';
     }
     for (const std::string& problem :
          {checkStackCookie(module),
@@ -245,11 +307,18 @@ extern "C" __declspec(dllexport) int drapelleRunnerMain(int argc, char** argv) {
         ->excludes(cycling)
         ->excludes("SCENARIO");
     bool elsewhere = false;
+    std::uint64_t seed = 1;
     app.add_flag("--elsewhere", elsewhere,
-                 "Reserve the plug-in's preferred address range before each\n"
-                 "load, so that the loader relocates it as Windows' address\n"
-                 "space layout randomisation does; fails if it lands there")
+                 "Before each load, take the plug-in's preferred address range,\n"
+                 "the free ranges below 4 GB and a gap of random size above, so\n"
+                 "that the loader places it above 4 GB at another base each\n"
+                 "time, as Windows 10 and 11 do; prints each base, and fails\n"
+                 "if one is below 4 GB or if fewer than half of the cycles'\n"
+                 "bases differ")
         ->excludes("--bench");
+    app.add_option("--seed", seed, "Seed of --elsewhere's gaps (default 1)")
+        ->type_name("N")
+        ->needs("--elsewhere");
     if (const int status = parseCommandLine(app, argc, argv); status >= 0) return status;
     if (benchRuns > 0) return benchPlugin(plugin, benchRuns, 2000);
 
@@ -261,11 +330,14 @@ extern "C" __declspec(dllexport) int drapelleRunnerMain(int argc, char** argv) {
     }
 
     const bool several = cycling->count() > 0;
+    std::mt19937_64 random(seed);
+    std::set<std::uint64_t> bases;
     int failed = 0;
     for (int cycle = 1; cycle <= cycles; ++cycle) {
         reset();
         setFrameTime(frameMs);
-        const int status = runCycle(plugin, scenario, cycle, several, elsewhere);
+        const int status =
+            runCycle(plugin, scenario, cycle, several, elsewhere ? &random : nullptr, bases);
         if (status == 2) return 2;
         failed += status;
     }
@@ -273,6 +345,14 @@ extern "C" __declspec(dllexport) int drapelleRunnerMain(int argc, char** argv) {
         std::cout << cycles - failed << " of " << cycles
                   << " load cycles clean: registered on load, unregistered on unload, "
                      "started afresh\n";
+    }
+    if (several && elsewhere) {
+        if (bases.size() * 2 < static_cast<std::size_t>(cycles)) {
+            std::cerr << "drapelle-runner: the loader placed the plug-in at only " << bases.size()
+                      << " distinct bases in " << cycles << " cycles\n";
+            return 1;
+        }
+        std::cout << bases.size() << " distinct bases in " << cycles << " cycles\n";
     }
     return failed == 0 ? 0 : 1;
 }
