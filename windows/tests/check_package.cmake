@@ -2,7 +2,8 @@ cmake_policy(VERSION 3.25)
 # Builds the player's package and checks what is in it: one folder holding the
 # plug-in under its configured file name, the licence and the read-me with
 # Windows line ends, and SHA256SUMS.txt that matches them; the read-me names
-# the version, the configured host library and plug-in file, and no other DLL.
+# the version, the configured host library and plug-in file, the commit, and
+# no other library file.
 execute_process(COMMAND ${CMAKE_COMMAND} --build ${BINARY_DIR} --target package
                 RESULT_VARIABLE built OUTPUT_QUIET)
 if(NOT built EQUAL 0)
@@ -44,18 +45,29 @@ foreach(line ${sums})
 endforeach()
 
 file(READ ${unpacked}/README.txt readme)
-foreach(named "Drapelle ${VERSION}" ${HOST_LIBRARY} ${PLUGIN_FILE} ${PACKAGE})
+# The commit the sources are at, which the read-me names for a rebuild.
+find_program(GIT git)
+set(commit "")
+if(GIT)
+    execute_process(COMMAND ${GIT} -C ${SOURCE_DIR} rev-parse HEAD OUTPUT_VARIABLE commit
+                    OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
+endif()
+foreach(named "Drapelle ${VERSION}" ${HOST_LIBRARY} ${PLUGIN_FILE} ${PACKAGE} ${commit})
     string(FIND "${readme}" "${named}" at)
     if(at EQUAL -1)
         message(FATAL_ERROR "README.txt does not name ${named}")
     endif()
 endforeach()
-# Every library file the read-me names is the host's or the plug-in's, or the
+# Every library file the read-me names, as a DLL or under the plug-in's own
+# extension, whatever that is, is the host's or the plug-in's, or the
 # plug-in's with the .dll a hidden extension adds, which it warns against.
 # A name is read whole, inner dots and all.
 string(TOLOWER "${readme}" readme)
 string(TOLOWER "${HOST_LIBRARY};${PLUGIN_FILE};${PLUGIN_FILE}.dll" known)
-string(REGEX MATCHALL "[a-z0-9_-]+([.][a-z0-9_-]+)*[.](dll|asi)" named "${readme}")
+list(APPEND known readme.txt license.txt sha256sums.txt)
+string(TOLOWER "${PLUGIN_FILE}" plugin_lower)
+string(REGEX REPLACE ".*[.]" "" extension "${plugin_lower}")
+string(REGEX MATCHALL "[a-z0-9_-]+([.][a-z0-9_-]+)*[.](dll|${extension})" named "${readme}")
 list(REMOVE_DUPLICATES named)
 foreach(file ${named})
     if(NOT file IN_LIST known)
@@ -64,4 +76,4 @@ foreach(file ${named})
     endif()
 endforeach()
 message(STATUS "${PACKAGE}: ${contents}; texts CRLF; SHA256SUMS.txt matches; README.txt names "
-               "${HOST_LIBRARY} and ${PLUGIN_FILE}")
+               "${HOST_LIBRARY}, ${PLUGIN_FILE} and commit ${commit}")
