@@ -1,6 +1,10 @@
 #!/usr/bin/python3
-"""The hardening Microsoft asks of a shipped 64-bit DLL, as its BinSkim checker
-names the rules, read from the DLL with pefile. For the players' DLL (msvc)
+"""The hardening Microsoft asks of a shipped 64-bit DLL, read from the DLL's
+headers, load configuration, sections, debug directory and imports with
+pefile: the nine of its BinSkim checker's rules that those answer, named as
+BinSkim names them, and the project's own (a matching PDB, the Universal C
+Runtime, the size). BinSkim's rules that need the PDB's contents or the
+compilers' command lines are not read here. For the players' DLL (msvc)
 every rule must hold; for the mingw-w64 DLL the rules its toolchain can give
 must hold and the others are listed with the reason, which fails once the DLL
 meets the rule after all. Each failure names its rule and what the DLL has.
