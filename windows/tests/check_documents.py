@@ -2,7 +2,8 @@
 """The documents give the DLL's size and its imports of Windows' own as the
 built DLL has them. Names the file, the line and the value the DLL has.
 
-Usage: check_documents.py DLL OBJDUMP HOST_LIBRARY msvc|mingw SOURCE_DIR
+Usage: check_documents.py DLL OBJDUMP HOST_LIBRARY SOURCE_DIR msvc SIZE_BUDGET
+       check_documents.py DLL OBJDUMP HOST_LIBRARY SOURCE_DIR mingw
 """
 import os
 import re
@@ -31,9 +32,10 @@ def windows_imports(dll, objdump, host):
 
 
 def main():
-    if len(sys.argv) != 6 or sys.argv[4] not in ("msvc", "mingw"):
+    kind = sys.argv[5] if len(sys.argv) > 5 else None
+    if len(sys.argv) != {"msvc": 7, "mingw": 6}.get(kind):
         sys.exit(__doc__)
-    dll, objdump, host, kind, source = sys.argv[1:]
+    dll, objdump, host, source = sys.argv[1:5]
     size = "{:,}".format(os.path.getsize(dll))
     imports = windows_imports(dll, objdump, host)
     names = sorted(entry.split(" ")[1] for entry in imports)
@@ -49,6 +51,9 @@ def main():
                    "how many functions of Windows' own it imports"),
                   ("docs/windows-dll.md", r"^\| imports besides the host's eight \| \d+: (.*?) \|",
                    ", ".join(names), "the functions of Windows' own it imports")]
+        budget = "{:,}".format(int(sys.argv[6]))
+        facts += [(document, r"size budget, `DRAPELLE_DLL_SIZE_BUDGET`, is ([0-9,]+) bytes", budget,
+                   "the DLL's size budget") for document in ("README.md", "docs/windows-dll.md")]
     else:
         facts += [("README.md", r"also build with mingw-w64 \(([0-9,]+) bytes\)", size,
                    "its size in bytes")]
