@@ -25,7 +25,7 @@ class Clothing : public HostTest {
 
 TEST_F(Clothing, SlotLookupMatchesWholeNamesExactly) {
     EXPECT_EQ(currentSlotName, "Face");
-    EXPECT_EQ(currentSlotId, 0);
+    EXPECT_EQ(currentSlotId, 0) << "Face's component id at load";
     const std::pair<const char*, std::int32_t> lookups[] = {
         {"Torso", 3}, {"Torso2", 11}, {"Torso", 3}, {"Accessories", 8}, {"Textures", 10},
         {"Legs", 4},  {"face", 4},    {"", 4},      {"Legs ", 4},       {"Torso 2", 4},
@@ -57,7 +57,7 @@ TEST_F(Clothing, LongestStatusLineIsNotCut) {
     wear(8, lowest, lowest);
     onFiber([] { showSlotData(kPed, "Accessories"); });
     EXPECT_EQ(statusMessage, " [Accessories]: -2147483648,(-2147483648),-2147483648,(-2147483648)");
-    EXPECT_EQ(statusMessage.size(), 67u);
+    EXPECT_EQ(statusMessage.size(), 67u) << "characters in the longest status line";
 }
 
 // An unknown name keeps the component last resolved, shown under that name.
@@ -66,7 +66,7 @@ TEST_F(Clothing, UnknownNameShowsThePreviousComponent) {
     wear(4, 5, 0);
     resolveSlotId("Legs");
     onFiber([] { showSlotData(kPed, "Trousers"); });
-    EXPECT_EQ(currentSlotId, 4);
+    EXPECT_EQ(currentSlotId, 4) << "the component id last resolved, Legs'";
     EXPECT_EQ(statusMessage, " [Trousers]: 5,(13),0,(1)");
 }
 

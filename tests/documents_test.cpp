@@ -200,8 +200,8 @@ TEST(Documents, ShowTheMenusRowsAsTheTablesHaveThem) {
             }
         }
     }
-    EXPECT_GE(lists, 5)
-        << "the screen lines of docs/demo.md, --help and docs/working-on-windows.md";
+    EXPECT_GE(lists, 5) << "lists of rows found in the screen lines of docs/demo.md, --help and "
+                           "docs/working-on-windows.md";
 
     // The player's read-me: each row's caption at the start of a line, in
     // both menus' order, under 'The menu "Drapelle"'.

@@ -19,8 +19,8 @@ TEST(InlineString, TakesEveryCharacterOfAnArrayThatFits) {
     EXPECT_EQ(InlineString(longest), std::string(159, 'x'));
     EXPECT_EQ(InlineString(unterminated), std::string(159, 'y')) << "the last byte ends the text";
     EXPECT_EQ(InlineString(shortText), "Torso");
-    EXPECT_EQ(InlineString("Face").size(), 4u);
-    EXPECT_EQ(InlineString().size(), 0u);
+    EXPECT_EQ(InlineString("Face").size(), 4u) << "characters of \"Face\"";
+    EXPECT_EQ(InlineString().size(), 0u) << "characters of an empty text";
     EXPECT_TRUE((std::is_constructible_v<InlineString, const char(&)[160]>));
     EXPECT_FALSE((std::is_constructible_v<InlineString, const char(&)[161]>));
 }
@@ -46,8 +46,8 @@ TEST(InlineString, CopyStaysInsideBothObjects) {
     assigned.text() = source.text();
     EXPECT_EQ(copied.text(), std::string(159, 'x'));
     EXPECT_EQ(assigned.text(), std::string(159, 'x'));
-    EXPECT_EQ(copied.after(), 0x5A);
-    EXPECT_EQ(assigned.after(), 0x5A);
+    EXPECT_EQ(copied.after(), 0x5A) << "the guard byte after a copy, overwritten";
+    EXPECT_EQ(assigned.after(), 0x5A) << "the guard byte after an assignment, overwritten";
 }
 
 } // namespace

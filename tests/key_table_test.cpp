@@ -11,10 +11,10 @@ TEST_F(KeyTable, StoresEveryFieldOfTheMessage) {
     sim::setTick(777);
     handleKeyboardMessage(kKeyNumpad5, 3, 0x4C, TRUE, TRUE, TRUE, FALSE);
     const KeyRecord& record = keyTable[kKeyNumpad5];
-    EXPECT_EQ(record.tick, 777u);
-    EXPECT_EQ(record.alt, 1);
-    EXPECT_EQ(record.wasDown, 1);
-    EXPECT_EQ(record.released, 0);
+    EXPECT_EQ(record.tick, 777u) << "the record's tick, the message's";
+    EXPECT_EQ(record.alt, 1) << "the record's Alt flag";
+    EXPECT_EQ(record.wasDown, 1) << "the record's previous-state flag";
+    EXPECT_EQ(record.released, 0) << "the record's released flag, of a press";
 }
 
 // Code 255 is one past the table: debug builds check every index, so a
@@ -27,42 +27,49 @@ TEST_F(KeyTable, IgnoresKeyCodesFrom255Up) {
         clearKeyRecord(key);
     }
     for (const KeyRecord& record : keyTable) {
-        EXPECT_EQ(record.tick + record.alt + record.wasDown + record.released, 0u);
+        EXPECT_EQ(record.tick + record.alt + record.wasDown + record.released, 0u)
+            << "a record left stamped after every key was cleared: key "
+            << &record - keyTable.data();
     }
 }
 
-TEST_F(KeyTable, PressReadsHeldFor5000MsAfterItsLastMessage) {
+// The design's times come from their constants, kHeldFor and kTappedFor: a
+// test here restates none, so that only the test pinning the design's times
+// fails when one is changed on purpose.
+
+TEST_F(KeyTable, PressReadsHeldForItsTimeAfterItsLastMessage) {
     press(kKeyNumpad8);
-    sim::advance(4000);
+    sim::advance(kHeldFor - 1000);
     press(kKeyNumpad8); // auto-repeat renews the stamp
-    sim::advance(4999);
-    EXPECT_TRUE(keyHeld(kKeyNumpad8));
+    sim::advance(kHeldFor - 1);
+    EXPECT_TRUE(keyHeld(kKeyNumpad8)) << "the last millisecond of kHeldFor after the repeat";
     sim::advance(1);
-    EXPECT_FALSE(keyHeld(kKeyNumpad8)); // the key may still be down: its news is too old
+    // The key may still be down: its news is too old.
+    EXPECT_FALSE(keyHeld(kKeyNumpad8)) << "kHeldFor (" << kHeldFor << " ms) after the repeat";
     EXPECT_FALSE(keyTapped(kKeyNumpad8));
 }
 
-TEST_F(KeyTable, ReleaseReadsTappedOnceWithin100Ms) {
+TEST_F(KeyTable, ReleaseReadsTappedOnceWithinItsTime) {
     press(kKeyF9);
     sim::advance(30);
     release(kKeyF9);
     EXPECT_FALSE(keyHeld(kKeyF9));
-    sim::advance(99);
-    EXPECT_TRUE(keyTapped(kKeyF9));
-    EXPECT_FALSE(keyTapped(kKeyF9)); // the first test consumed it
+    sim::advance(kTappedFor - 1);
+    EXPECT_TRUE(keyTapped(kKeyF9)) << "the last millisecond of kTappedFor after the release";
+    EXPECT_FALSE(keyTapped(kKeyF9)) << "the first test consumed it";
 
     release(kKeyF9);
-    sim::advance(100);
-    EXPECT_FALSE(keyTapped(kKeyF9));
+    sim::advance(kTappedFor);
+    EXPECT_FALSE(keyTapped(kKeyF9)) << "kTappedFor (" << kTappedFor << " ms) after the release";
 }
 
 // A record nothing has stamped reads neither held nor tapped, whatever the
-// clock says: not at tick 0..4999, not after a wrap.
+// clock says: not within kHeldFor of tick 0, not after a wrap.
 TEST_F(KeyTable, EmptyRecordIsNeverHeldOrTapped) {
-    for (DWORD tick : {0u, 1u, 4999u, 0xFFFFFFFFu, 0xFFFFFF00u}) {
+    for (DWORD tick : {0u, 1u, kHeldFor - 1, 0xFFFFFFFFu, 0xFFFFFF00u}) {
         sim::setTick(tick);
-        EXPECT_FALSE(keyHeld(kKeyNumpad2)) << tick;
-        EXPECT_FALSE(keyTapped(kKeyNumpad2)) << tick;
+        EXPECT_FALSE(keyHeld(kKeyNumpad2)) << "an empty record read as held at tick " << tick;
+        EXPECT_FALSE(keyTapped(kKeyNumpad2)) << "an empty record read as tapped at tick " << tick;
     }
     press(kKeyNumpad2);
     release(kKeyNumpad2);
@@ -71,8 +78,8 @@ TEST_F(KeyTable, EmptyRecordIsNeverHeldOrTapped) {
     EXPECT_FALSE(keyHeld(kKeyNumpad2)) << "a consumed tap leaves an empty record";
 }
 
-// Held means pressed less than 5000 ms ago, tapped released less than 100 ms
-// ago, measured as elapsed time: near tick 0, across the 2^32 wrap, and with
+// Held means pressed less than kHeldFor ago, tapped released less than
+// kTappedFor ago, measured as elapsed time: near tick 0, across the 2^32 wrap, and with
 // a stamp from the "future" (an old stamp the counter has wrapped back to).
 TEST_F(KeyTable, HeldAndTappedByElapsedTimeAtAnyTick) {
     struct Case {
@@ -81,32 +88,40 @@ TEST_F(KeyTable, HeldAndTappedByElapsedTimeAtAnyTick) {
         DWORD tested;
         bool expected;
     };
+    constexpr DWORD kBeforeWrap = 0xFFFFFFFFu - 1000; // 1001 ms before the counter wraps
+    constexpr DWORD kJustBeforeWrap = 0xFFFFFFF5u;    // 11 ms before it
     const Case cases[] = {
         {10, false, 20, true},
-        {10, false, 5009, true},
-        {10, false, 5010, false},
-        {1, false, 5000, true},
-        {1, false, 5001, false},
-        {0xFFFFFFFFu - 1000, false, 3998, true},
-        {0xFFFFFFFFu - 1000, false, 3999, false},
+        {10, false, 10 + kHeldFor - 1, true},
+        {10, false, 10 + kHeldFor, false},
+        {1, false, kHeldFor, true},
+        {1, false, kHeldFor + 1, false},
+        {kBeforeWrap, false, kHeldFor - 1002, true},
+        {kBeforeWrap, false, kHeldFor - 1001, false},
         {0xFFFFF000u, false, 0xFFFFF000u, true},
         {200, false, 150, false},
         {50, true, 50, true},
-        {50, true, 149, true},
-        {50, true, 150, false},
-        {0xFFFFFFF5u, true, 45, true},
-        {0xFFFFFFF5u, true, 89, false},
+        {50, true, 50 + kTappedFor - 1, true},
+        {50, true, 50 + kTappedFor, false},
+        {kJustBeforeWrap, true, kTappedFor - 55, true},
+        {kJustBeforeWrap, true, kTappedFor - 11, false},
         {200, true, 150, false},
-        {4000, true, 4099, true},
+        {4000, true, 4000 + kTappedFor - 1, true},
     };
     for (const Case& c : cases) {
         const DWORD key = c.released ? kKeyF9 : kKeyNumpad0;
         sim::setTick(c.stamped);
         c.released ? release(key) : press(key);
         sim::setTick(c.tested);
+        const char* const test = c.released ? "tapped" : "held";
         EXPECT_EQ(c.released ? keyTapped(key) : keyHeld(key), c.expected)
-            << c.stamped << " then " << c.tested;
-        EXPECT_FALSE(c.released ? keyHeld(key) : keyTapped(key)) << c.stamped;
+            << "a " << (c.released ? "release" : "press") << " stamped at tick " << c.stamped
+            << ", tested at tick " << c.tested << ", should " << (c.expected ? "" : "not ")
+            << "read " << test << " (kHeldFor " << kHeldFor << " ms, kTappedFor " << kTappedFor
+            << " ms)";
+        EXPECT_FALSE(c.released ? keyHeld(key) : keyTapped(key))
+            << "a " << (c.released ? "release read held" : "press read tapped")
+            << ", stamped at tick " << c.stamped;
         clearKeyRecord(key);
     }
 }

@@ -46,7 +46,7 @@ TEST_F(KeyboardThreads, HandlerHammeredFromTwoThreadsWhileTheScriptRuns) {
     done = true;
     first.join();
     second.join();
-    EXPECT_GE(delivered.load(), 20000);
+    EXPECT_GE(delivered.load(), 20000) << "key messages the two threads delivered";
     EXPECT_GT(drawn, 0) << "the keys from the other threads opened the menu";
     EXPECT_TRUE(mainMenuIndex >= 0 && mainMenuIndex < kMainMenuRows);
     EXPECT_TRUE(clothingMenuIndex >= 0 && clothingMenuIndex < kClothingMenuRows);

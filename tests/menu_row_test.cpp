@@ -128,10 +128,10 @@ TEST_F(MenuRow, EveryFloatOfEveryRowKindIsBitExactAtCommonScreens) {
 TEST_F(MenuRow, AnyNonZeroFlagByteCountsAsSet) {
     sim::game().forcedLineCount = 1;
     const sim::Frame& frame = draw("Flagged", 250, 9, 60, 9, 2, 0x80);
-    ASSERT_EQ(frame.texts.size(), 1u);
+    ASSERT_EQ(frame.texts.size(), 1u) << "texts a row draws";
     EXPECT_EQ(frame.texts[0].colour, (sim::Rgba{0, 0, 0, 255}));
-    EXPECT_EQ(frame.texts[0].font, 1);
-    EXPECT_EQ(frame.texts[0].scale, 0.5f);
+    EXPECT_EQ(frame.texts[0].font, 1) << "the caption's font, a title's";
+    EXPECT_EQ(frame.texts[0].scale, 0.5f) << "the caption's scale, a title's";
     EXPECT_EQ(frame.rects[0].colour, (sim::Rgba{0, 0, 0, 255}));
 }
 
@@ -139,18 +139,18 @@ TEST_F(MenuRow, AnyNonZeroFlagByteCountsAsSet) {
 TEST_F(MenuRow, TitleAt1280By720LandsWhereTheLayoutSays) {
     sim::game().forcedLineCount = 1;
     const sim::Frame& frame = draw("Drapelle", 250, 15, 18, 5, 0, 1);
-    ASSERT_EQ(frame.texts.size(), 1u);
-    ASSERT_EQ(frame.rects.size(), 1u);
+    ASSERT_EQ(frame.texts.size(), 1u) << "texts a row draws";
+    ASSERT_EQ(frame.rects.size(), 1u) << "rectangles a row draws";
     const sim::TextItem& caption = frame.texts[0];
     const sim::RectItem& box = frame.rects[0];
     const float c = 0.5f * 0.07f;
 
-    EXPECT_EQ(caption.x, 0.00390625f);
-    EXPECT_NEAR(caption.y, 0.0436133f, 1e-6);
-    EXPECT_EQ(box.centreX, 0.09765625f);
-    EXPECT_EQ(box.width, 0.1953125f);
-    EXPECT_NEAR(box.centreY - box.height / 2, 0.02778f, 1e-6) << "top edge";
-    EXPECT_NEAR(box.height, c + 0.0466667f, 1e-6);
+    EXPECT_EQ(caption.x, 0.00390625f) << "the caption's left edge, 5 px of 1280";
+    EXPECT_NEAR(caption.y, 0.0436133f, 1e-6) << "the caption's top, as a fraction of 720";
+    EXPECT_EQ(box.centreX, 0.09765625f) << "the box's centre, 125 px of 1280";
+    EXPECT_EQ(box.width, 0.1953125f) << "the box's width, 250 px of 1280";
+    EXPECT_NEAR(box.centreY - box.height / 2, 0.02778f, 1e-6) << "the box's top edge";
+    EXPECT_NEAR(box.height, c + 0.0466667f, 1e-6) << "the box's height";
     EXPECT_EQ(box.colour, (sim::Rgba{0, 0, 0, 255}));
     EXPECT_EQ(caption.colour, (sim::Rgba{255, 255, 255, 255}));
     EXPECT_FALSE(caption.centred);
@@ -167,15 +167,15 @@ TEST_F(MenuRow, LargerScreenMakesSmallerRowsWithTheSameOffsets) {
     const sim::RectItem large = draw("Row", 250, 9, 60, 9, 0, 0).rects.at(0);
     const sim::TextItem largeText = sim::frameInProgress().texts.at(0);
 
-    EXPECT_EQ(large.width, small.width / 2);
-    EXPECT_EQ(largeText.x, smallText.x / 2);
+    EXPECT_EQ(large.width, small.width / 2) << "the box's width on a screen twice as large";
+    EXPECT_EQ(largeText.x, smallText.x / 2) << "the caption's left edge on it";
     const float smallTop = small.centreY - small.height / 2;
     const float largeTop = large.centreY - large.height / 2;
-    EXPECT_NEAR(smallTop - 60.0f / 720, 0.00278f, 1e-6);
-    EXPECT_NEAR(largeTop - 60.0f / 1440, 0.00278f, 1e-6);
+    EXPECT_NEAR(smallTop - 60.0f / 720, 0.00278f, 1e-6) << "the fixed top offset at 720";
+    EXPECT_NEAR(largeTop - 60.0f / 1440, 0.00278f, 1e-6) << "the fixed top offset at 1440";
     const float c = 0.35f * 0.07f;
-    EXPECT_NEAR(small.height - c - 18.0f / 720, 0.005f, 1e-6);
-    EXPECT_NEAR(large.height - c - 18.0f / 1440, 0.005f, 1e-6);
+    EXPECT_NEAR(small.height - c - 18.0f / 720, 0.005f, 1e-6) << "the fixed height offset at 720";
+    EXPECT_NEAR(large.height - c - 18.0f / 1440, 0.005f, 1e-6) << "the fixed height offset at 1440";
 }
 
 TEST_F(MenuRow, EachLineMakesTheBoxTallerByOneCharacterHeight) {
@@ -186,10 +186,13 @@ TEST_F(MenuRow, EachLineMakesTheBoxTallerByOneCharacterHeight) {
         sim::game().forcedLineCount = lines;
         const sim::Frame& frame = draw("Several lines", 250, 9, 60, 9, 0, 0);
         const sim::RectItem box = frame.rects.at(0);
-        EXPECT_NEAR(box.height, lines * c + 2 * p + 0.005f, 1e-6) << lines;
-        EXPECT_NEAR(box.centreY - box.height / 2, 60.0f / 720 + 0.00278f, 1e-6) << lines;
-        EXPECT_NEAR(frame.texts.at(0).y, 60.0f / 720 + 0.00278f + p - 0.005f, 1e-6) << lines;
-        EXPECT_GT(box.height, previousHeight);
+        EXPECT_NEAR(box.height, lines * c + 2 * p + 0.005f, 1e-6)
+            << "the box's height for " << lines << " line(s)";
+        EXPECT_NEAR(box.centreY - box.height / 2, 60.0f / 720 + 0.00278f, 1e-6)
+            << "the box's top for " << lines << " line(s)";
+        EXPECT_NEAR(frame.texts.at(0).y, 60.0f / 720 + 0.00278f + p - 0.005f, 1e-6)
+            << "the caption's top for " << lines << " line(s)";
+        EXPECT_GT(box.height, previousHeight) << "the box's height for " << lines << " line(s)";
         previousHeight = box.height;
     }
 }
@@ -203,7 +206,8 @@ TEST_F(MenuRow, ZeroOrNegativeScreenSizeDrawsNothing) {
         sim::game().screenWidth = width;
         sim::game().screenHeight = height;
         const sim::Frame& frame = draw("Row", 250, 9, 60, 9, 0, 0);
-        EXPECT_EQ(frame.calls.size(), calls) << width << "x" << height;
+        EXPECT_EQ(frame.calls.size(), calls)
+            << "natives a row calls on a " << width << " x " << height << " screen";
         EXPECT_EQ(sim::describeCall(frame.calls.at(0)), "screenResolution(&, &)");
     }
 }
@@ -212,8 +216,9 @@ TEST_F(MenuRow, ResolutionIsAskedAfreshForEveryRow) {
     sim::game().forcedLineCount = 1;
     const float before = draw("Row", 250, 9, 60, 9, 0, 0).rects.at(0).width;
     sim::game().screenWidth = 500;
-    EXPECT_EQ(draw("Row", 250, 9, 60, 9, 0, 0).rects.at(0).width, 0.5f);
-    EXPECT_NE(before, 0.5f);
+    EXPECT_EQ(draw("Row", 250, 9, 60, 9, 0, 0).rects.at(0).width, 0.5f)
+        << "a 250 px box on a screen 500 px wide";
+    EXPECT_NE(before, 0.5f) << "the same box at 1280 px";
 }
 
 } // namespace

@@ -6,6 +6,9 @@
 
 namespace {
 
+// A wait of the design's, as the stand-in's 16 ms frames end it.
+constexpr DWORD inWholeFrames(DWORD ms) { return (ms + 15) / 16 * 16; }
+
 // A menu as the screen reads, from its table, with row `row` highlighted.
 std::string menuAt(const char* title, const InlineString rows[], std::int32_t count, int row) {
     std::string text = std::string(title) + ":";
@@ -125,7 +128,7 @@ TEST_F(Menus, RoadOfOneUse) {
     sim::keyUp(kKeyBackspace);
     EXPECT_EQ(screen(), " | [Face]: 1,(46),0,(2)") << "menu closed, line still shown";
     sim::runFor(shownAt + kStatusTime - 1 - sim::now());
-    EXPECT_EQ(sim::lastFrame().texts.size(), 1u);
+    EXPECT_EQ(sim::lastFrame().texts.size(), 1u) << "texts drawn: the status line, until its time";
     sim::runFrames(2);
     EXPECT_TRUE(sim::lastFrame().texts.empty());
     EXPECT_EQ(sim::variationOf(0x2A01, 0), (sim::Variation{1, 0, 0}));
@@ -160,21 +163,27 @@ TEST_F(Menus, FrameDrawsTitleThenRowsThenTheHighlightedRow) {
     EXPECT_EQ(frame.calls.size(), (1u + kClothingMenuRows) * 21 + 4);
 }
 
-// Holding a move key moves a row every 150 ms (rounded up to whole frames);
-// holding select repeats the action every 200 ms.
+// Holding a move key moves a row every kMoveWait (rounded up to whole 16 ms
+// frames); holding select repeats the action every kSelectWait.
 TEST_F(Menus, HeldKeysRepeatAtTheMenuPace) {
     openClothingMenu();
     sim::keyDown(kKeyNumpad2);
     const std::vector<DWORD> moves =
         ticksOfChanges(screen, static_cast<std::size_t>(kClothingMenuRows) + 1);
     sim::keyUp(kKeyNumpad2);
-    for (std::size_t i = 1; i < moves.size(); ++i) EXPECT_EQ(moves[i] - moves[i - 1], 160u);
+    for (std::size_t i = 1; i < moves.size(); ++i)
+        EXPECT_EQ(moves[i] - moves[i - 1], inWholeFrames(kMoveWait))
+            << "ms between move " << i << " and the next, a held numpad 2 (kMoveWait " << kMoveWait
+            << " ms in 16 ms frames)";
     EXPECT_EQ(screen(), clothingAt(1)) << "one move more than there are rows wraps to row 1";
 
     sim::keyDown(kKeyNumpad5);
     const std::vector<DWORD> shows = ticksOfChanges([] { return statusUntil; }, 4);
     sim::keyUp(kKeyNumpad5);
-    for (std::size_t i = 1; i < shows.size(); ++i) EXPECT_EQ(shows[i] - shows[i - 1], 208u);
+    for (std::size_t i = 1; i < shows.size(); ++i)
+        EXPECT_EQ(shows[i] - shows[i - 1], inWholeFrames(kSelectWait))
+            << "ms between switch " << i << " and the next, a held numpad 5 (kSelectWait "
+            << kSelectWait << " ms in 16 ms frames)";
     EXPECT_EQ(currentSlotName, "Legs") << "four switches from Face";
 }
 
@@ -241,15 +250,15 @@ TEST_F(Menus, SelectWithAnF9TapActsAndConsumesTheTap) {
         sim::keyUp(kKeyNumpad5);
         EXPECT_EQ(screen(), inClothing ? clothingAt(0) + " | [Face]: 0,(46),0,(1)" : clothingAt(0));
         EXPECT_EQ(keyTable[kKeyF9].released, 0) << "the tap was consumed";
-        EXPECT_EQ(keyTable[kKeyF9].tick, 0u);
+        EXPECT_EQ(keyTable[kKeyF9].tick, 0u) << "F9's record's tick, cleared with the tap";
         sim::runFrames(30);
         EXPECT_EQ(screen().substr(0, 14), "Clothing Menu:") << "still open";
     }
 }
 
 // Windows repeats the press of a key held down. F9's repeats are presses, so
-// only its release is a tap; held keys stay held past 5000 ms while their
-// repeats come, and stop reading held 5000 ms after the last press without.
+// only its release is a tap; held keys stay held past kHeldFor while their
+// repeats come, and stop reading held kHeldFor after the last press without.
 TEST_F(Menus, AutoRepeatKeepsKeysHeldAndNeverTapsF9) {
     sim::keyDown(kKeyF9);
     EXPECT_TRUE(menuClosedFor(150)) << "2.4 s of F9 repeats open nothing";
@@ -260,7 +269,7 @@ TEST_F(Menus, AutoRepeatKeepsKeysHeldAndNeverTapsF9) {
     sim::runFrames(150);
     EXPECT_EQ(screen(), kMainRow0) << "nor close the menu";
     sim::keyUp(kKeyF9);
-    EXPECT_EQ(runUntilClosed(), 1);
+    EXPECT_EQ(runUntilClosed(), 1) << "frames until the menu closed after F9's release";
 
     for (bool repeats : {true, false}) {
         restart();
@@ -275,8 +284,13 @@ TEST_F(Menus, AutoRepeatKeepsKeysHeldAndNeverTapsF9) {
             shown = screen();
         }
         sim::keyUp(kKeyNumpad2);
-        // A move every 160 ms: for 8 s with repeats, for 5 s without.
-        EXPECT_EQ(moves, repeats ? 50 : 31) << (repeats ? "with repeats" : "without");
+        // A move every kMoveWait in whole frames: for the 8 s with repeats,
+        // for kHeldFor without.
+        const DWORD heldFor = repeats ? 8000 : kHeldFor;
+        EXPECT_EQ(moves, static_cast<int>(heldFor / inWholeFrames(kMoveWait)))
+            << "moves while numpad 2 was held for 8 s, " << (repeats ? "with" : "without")
+            << " Windows' repeats (kMoveWait " << kMoveWait << " ms, kHeldFor " << kHeldFor
+            << " ms)";
     }
 }
 
@@ -509,7 +523,7 @@ TEST_F(Menus, CloseMenuLeavesItsRowHighlightedForTheNextOpening) {
     runUntilClosed();
     sim::keyUp(kKeyNumpad5);
     EXPECT_TRUE(menuClosedFor(20));
-    EXPECT_EQ(mainMenuIndex, 1);
+    EXPECT_EQ(mainMenuIndex, 1) << "the top menu's row after \"Close Menu\" closed it";
     openMainMenu();
     EXPECT_EQ(screen(), kMainRow1);
     pressUntil(kKeyNumpad2, kMainRow0); // down from the last row wraps to the first
@@ -599,13 +613,13 @@ TEST_F(Menus, DeathHoldsTheMenuWhichTestsItsKeysAsSoonAsItEnds) {
     sim::game().dead = true;
     sim::keyDown(kKeyNumpad2);
     sim::runFrames(40);
-    EXPECT_EQ(sim::lastFrame().calls.size(), 2u);
-    EXPECT_EQ(mainMenuIndex, 0);
+    EXPECT_EQ(sim::lastFrame().calls.size(), 2u) << "natives a frame while dead: the two checks";
+    EXPECT_EQ(mainMenuIndex, 0) << "the top menu's row after numpad 2 held while dead";
     sim::game().dead = false;
     sim::runFrame(); // the held pass ends with its wait
     EXPECT_EQ(screen(), "");
     sim::runFrame();
-    EXPECT_EQ(screen(), kMainRow1) << "moved without another 150 ms";
+    EXPECT_EQ(screen(), kMainRow1) << "moved without another kMoveWait";
     sim::keyUp(kKeyNumpad2);
 }
 
@@ -619,7 +633,9 @@ TEST_F(Menus, WaitsLastTheirFullTimeAtAnyTick) {
         sim::keyDown(kKeyNumpad2);
         const int frames = runUntilScreen(kMainRow1);
         sim::keyUp(kKeyNumpad2);
-        EXPECT_EQ(frames, 10) << "150 ms in 16 ms frames from " << start;
+        EXPECT_EQ(frames, static_cast<int>(inWholeFrames(kMoveWait) / 16))
+            << "frames until a held numpad 2 moved, kMoveWait (" << kMoveWait
+            << " ms) in 16 ms frames from tick " << start;
     }
 }
 

@@ -68,8 +68,8 @@ TEST_F(Render, ClothingMenuFrameHasItsBoxesAndTexts) {
     showStatus(" [Face]: 3,(10),0,(2)");
     sim::runFrame();
     const sim::Image image = sim::renderFrame(sim::lastFrame());
-    ASSERT_EQ(image.width, 1280);
-    ASSERT_EQ(image.height, 720);
+    ASSERT_EQ(image.width, 1280) << "the picture's width, the stand-in's screen";
+    ASSERT_EQ(image.height, 720) << "the picture's height, the stand-in's screen";
 
     // Title: black, 250 wide, from y 20 (18 plus the 2-pixel offset).
     EXPECT_TRUE(near(image.at(245, 22), kBlack));
@@ -90,7 +90,8 @@ TEST_F(Render, ClothingMenuFrameHasItsBoxesAndTexts) {
     EXPECT_TRUE(near(image.at(250, highlightTop + 2), kPaleGreen));
     EXPECT_FALSE(near(image.at(251, highlightTop + 2), kPaleGreen));
     EXPECT_FALSE(near(image.at(250, highlightTop - 2), kPaleGreen));
-    EXPECT_GT(inkIn(image, 7, 240, highlightTop + 10, highlightTop + 30, kPaleGreen), 50);
+    EXPECT_GT(inkIn(image, 7, 240, highlightTop + 10, highlightTop + 30, kPaleGreen), 50)
+        << "pixels of the highlighted row's caption";
 
     // The status line: white strokes with a dark outline, centred at 0.9.
     int white = 0, left = 1280, right = 0;
@@ -103,13 +104,15 @@ TEST_F(Render, ClothingMenuFrameHasItsBoxesAndTexts) {
             }
         }
     }
-    EXPECT_GT(white, 100);
+    EXPECT_GT(white, 100) << "white pixels of the status line, at y 648 to 690";
     EXPECT_NEAR((left + right) / 2, 640, 12) << "centred";
 
     // Every caption in its own face, size, colour and outline: the picture is
     // the one painted from texts styled as each kind of row should be.
     sim::Frame styled = sim::lastFrame();
-    ASSERT_EQ(styled.texts.size(), 7u);
+    ASSERT_EQ(styled.texts.size(), 1u + kClothingMenuRows + 1)
+        << "texts drawn: the title, the clothing menu's rows (kClothingRows in ui/menus.cpp) "
+           "and the status line";
     for (sim::TextItem& text : styled.texts) {
         const bool title = text.text == "Clothing Menu", status = text.text[0] == ' ';
         const bool active = text.text == "Skin/Clothing Change";
@@ -171,10 +174,10 @@ TEST_F(RenderNatives, LineCountAgreesWithTheLinesDrawn) {
         bands += ink && !inBand;
         inBand = ink;
     }
-    EXPECT_GE(counted, 3);
-    EXPECT_EQ(bands, counted);
-    EXPECT_GE(left, static_cast<int>(0.3 * 1280) - 2) << "inside the wrap bounds";
-    EXPECT_LE(right, static_cast<int>(0.7 * 1280) + 2);
+    EXPECT_GE(counted, 3) << "lines the line-count native reported for the long text";
+    EXPECT_EQ(bands, counted) << "bands of text painted against the lines counted";
+    EXPECT_GE(left, static_cast<int>(0.3 * 1280) - 2) << "leftmost ink, inside the wrap bounds";
+    EXPECT_LE(right, static_cast<int>(0.7 * 1280) + 2) << "rightmost ink, inside the wrap bounds";
 }
 
 // The character height the game reports is the height of a drawn line, in

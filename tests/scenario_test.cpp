@@ -124,6 +124,7 @@ TEST_F(Demo, ExpectationsTakeNoBlanksBeforeTheirText) {
 
 // The built-in demo drives every row and ends with the menu closed, the
 // character back to its default look and the last line still shown.
+constexpr const char* kDemoFile = "tools/scenario.cpp";
 TEST_F(Demo, BuiltInScenarioVisitsEveryRowAndEndsClosed) {
     std::istringstream text(sim::builtInScenario());
     sim::Scenario scenario;
@@ -142,7 +143,10 @@ TEST_F(Demo, BuiltInScenarioVisitsEveryRowAndEndsClosed) {
           "character: Head drawable 1 texture 0 palette 0", "> Default Skin",
           "character: the default look", "+ Drapelle", "(no menu)"}) {
         const std::size_t found = out.find(seen, at);
-        ASSERT_NE(found, std::string::npos) << seen << "\n" << out.substr(at);
+        ASSERT_TRUE(found != std::string::npos)
+            << "the built-in demo (builtInScenario, in " << kDemoFile << ") never shows \"" << seen
+            << "\" after the milestones before it; its transcript from there:\n"
+            << out.substr(at);
         at = found;
     }
     EXPECT_EQ(sim::screenLine(sim::lastFrame()), "") << "menu closed, line expired";
@@ -164,11 +168,12 @@ TEST_F(Demo, BuiltInScenarioVisitsEveryRowAndEndsClosed) {
     }
     for (std::int32_t i = 0; i < kMainMenuRows; ++i)
         EXPECT_EQ(chosen.count("Drapelle: " + std::string(kMainRows[i])), 1u)
-            << "the demo never chooses \"" << kMainRows[i].c_str()
-            << "\" (a Backspace or F9 closes instead)";
+            << "the built-in demo (" << kDemoFile << ") never chooses \"" << kMainRows[i].c_str()
+            << "\" (a Backspace or F9 closes instead): add a numpad 5 on that row";
     for (std::int32_t i = 0; i < kClothingMenuRows; ++i)
         EXPECT_EQ(chosen.count("Clothing Menu: " + std::string(kClothingRows[i])), 1u)
-            << "the demo never chooses \"" << kClothingRows[i].c_str() << "\"";
+            << "the built-in demo (" << kDemoFile << ") never chooses \""
+            << kClothingRows[i].c_str() << "\": add a numpad 5 on that row";
 }
 
 } // namespace

@@ -31,12 +31,12 @@ const auto* const snapshot = ::testing::AddGlobalTestEnvironment(new SnapshotAtL
 TEST(Load, StartsWithTheInitialState) {
     EXPECT_TRUE(atLoad.keysZero);
     EXPECT_EQ(atLoad.statusMessage, "");
-    EXPECT_EQ(atLoad.statusUntil, 0u);
+    EXPECT_EQ(atLoad.statusUntil, 0u) << "statusUntil at load";
     EXPECT_FALSE(atLoad.statusShown);
     EXPECT_EQ(atLoad.currentSlotName, "Face");
-    EXPECT_EQ(atLoad.currentSlotId, 0);
-    EXPECT_EQ(atLoad.mainMenuIndex, 0);
-    EXPECT_EQ(atLoad.clothingMenuIndex, 0);
+    EXPECT_EQ(atLoad.currentSlotId, 0) << "currentSlotId at load";
+    EXPECT_EQ(atLoad.mainMenuIndex, 0) << "mainMenuIndex at load";
+    EXPECT_EQ(atLoad.clothingMenuIndex, 0) << "clothingMenuIndex at load";
     EXPECT_EQ(std::string(slotNames[0]) + std::string(slotNames[11]), "FaceTorso2");
 }
 
@@ -82,7 +82,7 @@ TEST_F(Script, DeadCharacterHoldsTheScriptWithoutTheArrestTest) {
     sim::keyUp(kKeyF9);
     sim::runFrame();
     EXPECT_TRUE(sim::lastFrame().texts.empty());
-    EXPECT_EQ(keyTable[kKeyF9].released, 1);
+    EXPECT_EQ(keyTable[kKeyF9].released, 1) << "F9's release, left for the key test";
 
     sim::game().dead = false;
     sim::runFrame(); // the hold ends inside frameTick: the checks, then the wait
@@ -107,8 +107,9 @@ TEST_F(Script, StatusLineIsDrawnOncePerFrameAndNotWhileHeld) {
     sim::runFrame();
     showStatus(" [Face]: 0,(46),0,(1)");
     sim::runFrame();
-    ASSERT_EQ(sim::lastFrame().texts.size(), 1u);
-    EXPECT_EQ(sim::lastFrame().calls.size(), 14u);
+    ASSERT_EQ(sim::lastFrame().texts.size(), 1u) << "texts drawn: the status line once";
+    EXPECT_EQ(sim::lastFrame().calls.size(), 14u)
+        << "natives of the frame: the status line's ten, then the four checks";
     EXPECT_EQ(sim::describeCall(sim::lastFrame().calls[10]), "playerPed()");
 
     sim::game().arrested = true;

@@ -63,8 +63,8 @@ TEST_F(Soak, RandomKeysForAMillionFramesKeepTheHeapFlat) {
         if (frame >= frames - window) lastPeak = std::max(lastPeak, heapInUse());
     }
     // Both menus and the status line were exercised, not just the idle loop.
-    EXPECT_GT(opened, frames / 10);
-    EXPECT_GT(shown, frames / 10);
+    EXPECT_GT(opened, frames / 10) << "frames with a menu open, of " << frames;
+    EXPECT_GT(shown, frames / 10) << "frames with the status line shown, of " << frames;
     // Strings keep the capacity of the longest text they have held (a status
     // line has at most 67 characters), so the peak may creep by a few hundred
     // bytes as longer texts first appear; a leak of even one allocation per
@@ -110,8 +110,8 @@ TEST_F(Soak, MenusInUseMakeNoHeapAllocations) {
         statusShows += statusUntil != shownUntil;
         slotSwitches += !(currentSlotName == slot);
     }
-    EXPECT_EQ(allocations, 0);
-    EXPECT_GT(statusShows, 200);
+    EXPECT_EQ(allocations, 0) << "heap allocations on the menus' frames";
+    EXPECT_GT(statusShows, 200) << "status lines shown";
     EXPECT_GT(slotSwitches, 24) << "the slot went round twice";
 }
 

@@ -26,57 +26,63 @@ std::vector<std::string> statusSequence(const std::string& text) {
             "drawPendingText(0.5, 0.9)"};
 }
 
+// The design's time, kStatusTime, from its constant: a test here restates no
+// time of its own, so that only the test pinning the design's times fails
+// when one is changed on purpose.
+constexpr DWORD kTime = kStatusTime;
+
 TEST_F(StatusLine, NothingIsDrawnBeforeTheFirstMessageAtAnyTick) {
-    for (DWORD tick : {0u, 4999u, 0xFFFFFFFFu - 100, 0xFFFFFFFFu}) {
+    for (DWORD tick : {0u, kTime - 1, 0xFFFFFFFFu - 100, 0xFFFFFFFFu}) {
         sim::setTick(tick);
-        EXPECT_EQ(drawn(), std::vector<std::string>{}) << tick;
+        EXPECT_EQ(drawn(), std::vector<std::string>{}) << "drawn at tick " << tick;
     }
 }
 
-TEST_F(StatusLine, MessageShowsWithTenCallsFor5000Ms) {
+TEST_F(StatusLine, MessageShowsWithTenCallsForItsTime) {
     sim::setTick(20000);
     showStatus(" [Face]: 3,(10),0,(2)");
-    EXPECT_EQ(statusUntil, 25000u);
+    EXPECT_EQ(statusUntil, 20000 + kTime) << "the message given at tick 20000 shows until";
     EXPECT_EQ(drawn(), statusSequence(" [Face]: 3,(10),0,(2)"));
-    sim::setTick(24999);
-    EXPECT_EQ(drawn(), statusSequence(" [Face]: 3,(10),0,(2)"));
-    sim::setTick(25000);
-    EXPECT_FALSE(isShown());
+    sim::setTick(20000 + kTime - 1);
+    EXPECT_EQ(drawn(), statusSequence(" [Face]: 3,(10),0,(2)")) << "its last millisecond";
+    sim::setTick(20000 + kTime);
+    EXPECT_FALSE(isShown()) << "drawn once its kStatusTime (" << kTime << " ms) had passed";
     EXPECT_EQ(statusMessage, " [Face]: 3,(10),0,(2)") << "kept, only no longer drawn";
 }
 
 TEST_F(StatusLine, NewMessageReplacesTheTextAndRestartsTheTime) {
     sim::setTick(1000);
     showStatus("first");
-    sim::setTick(4000);
+    sim::setTick(1000 + kTime / 2);
     showStatus("first");
-    sim::setTick(8999);
-    EXPECT_EQ(drawn(), statusSequence("first"));
+    sim::setTick(1000 + kTime / 2 + kTime - 1);
+    EXPECT_EQ(drawn(), statusSequence("first")) << "the same text given again restarts its time";
     showStatus("second");
-    sim::setTick(13998);
+    sim::setTick(1000 + kTime / 2 + 2 * kTime - 2);
     EXPECT_EQ(drawn(), statusSequence("second"));
-    sim::setTick(13999);
-    EXPECT_FALSE(isShown());
+    sim::setTick(1000 + kTime / 2 + 2 * kTime - 1);
+    EXPECT_FALSE(isShown()) << "drawn once the second message's time had passed";
 }
 
 TEST_F(StatusLine, EmptyTextIsStillDrawnForItsTime) {
     showStatus("");
     EXPECT_EQ(drawn(), statusSequence(""));
-    sim::advance(4999);
-    EXPECT_TRUE(isShown());
+    sim::advance(kTime - 1);
+    EXPECT_TRUE(isShown()) << "the empty text's last millisecond";
 }
 
-// Shown while less than 5000 ms have passed since the message was given:
+// Shown while less than kStatusTime has passed since the message was given:
 // near tick 0, across the 2^32 wrap, and never again once the counter wraps
 // round to an old message's neighbourhood.
-TEST_F(StatusLine, ShownFor5000MsByElapsedTimeAtAnyTick) {
+TEST_F(StatusLine, ShownForItsTimeByElapsedTimeAtAnyTick) {
+    constexpr DWORD kBeforeWrap = 0xFFFFFFFFu - 999; // 1000 ms before the counter wraps
     const std::tuple<DWORD, DWORD, bool> cases[] = {{0, 0, true},
-                                                    {0, 4999, true},
+                                                    {0, kTime - 1, true},
                                                     {100, 200, true},
-                                                    {100, 5099, true},
-                                                    {100, 5100, false},
-                                                    {0xFFFFFFFFu - 999, 3999, true},
-                                                    {0xFFFFFFFFu - 999, 4000, false},
+                                                    {100, 100 + kTime - 1, true},
+                                                    {100, 100 + kTime, false},
+                                                    {kBeforeWrap, kTime - 1001, true},
+                                                    {kBeforeWrap, kTime - 1000, false},
                                                     {100, 0x80000000u, false},
                                                     {100, 50, false},
                                                     {0xFFFFF000u, 0xFFFFF000u, true}};
@@ -84,7 +90,9 @@ TEST_F(StatusLine, ShownFor5000MsByElapsedTimeAtAnyTick) {
         sim::setTick(given);
         showStatus("message");
         sim::setTick(tested);
-        EXPECT_EQ(isShown(), shown) << given << " then " << tested;
+        EXPECT_EQ(isShown(), shown)
+            << "a message given at tick " << given << " and drawn at tick " << tested
+            << " should be " << (shown ? "shown" : "gone") << " (kStatusTime " << kTime << " ms)";
     }
 }
 
