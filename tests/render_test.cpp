@@ -3,6 +3,7 @@
 #include "host/natives.h"
 #include "plugin_fixture.h"
 #include "simhost/picture/render.h"
+#include "ui/menu_row.h"
 
 namespace {
 
@@ -131,6 +132,35 @@ TEST_F(Render, ClothingMenuFrameHasItsBoxesAndTexts) {
     }
     EXPECT_TRUE(sim::renderFrame(styled).rgba == image.rgba)
         << "a caption is painted in another style than its row's";
+}
+
+// The contact sheet's inset holds the whole menu drawn, however many rows it
+// has: the top and bottom of a seven-row menu's last box show in it, which a
+// fixed corner for five rows would cut off.
+TEST_F(RenderNatives, ContactSheetInsetHoldsALongerMenu) {
+    sim::beginFrame();
+    onFiber([] {
+        drawMenuRow("Clothing Menu", 250.0f, 15.0f, 18.0f, 5.0f, false, true);
+        for (int row = 0; row < 6; ++row)
+            drawMenuRow("Row", 250.0f, 9.0f, 60.0f + 36.0f * static_cast<float>(row), 9.0f, false,
+                        false);
+        drawMenuRow("Seventh Row", 251.0f, 11.0f, 56.0f + 36.0f * 6, 7.0f, true, false);
+    });
+    const sim::Frame& frame = sim::frameInProgress();
+    const int corner = sim::menuCorner(frame);
+    const sim::Image sheet =
+        sim::contactSheet({sim::renderFrame(frame)}, {"seven rows"}, {corner}, 1, 560);
+    // The inset: 216 pixels square at the tile's corner, 8 in from the sheet's.
+    const auto inset = [&](float fraction, int screen) {
+        return 8 + static_cast<int>(fraction * static_cast<float>(screen) * 216 / corner);
+    };
+    const sim::RectItem& last = frame.rects.back();
+    for (const float edge : {last.centreY - last.height / 2, last.centreY + last.height / 2}) {
+        const float inside = edge < last.centreY ? edge + 0.004f : edge - 0.004f;
+        EXPECT_TRUE(near(sheet.at(inset(last.centreX, 1280), inset(inside, 720)), kPaleGreen))
+            << "the seventh row's box near its " << (edge < last.centreY ? "top" : "bottom")
+            << " edge, in an inset of " << corner << " screen pixels square";
+    }
 }
 
 // The line-count native reports the lines the renderer draws: a long text in

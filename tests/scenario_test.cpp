@@ -100,6 +100,25 @@ TEST_F(Demo, FailedExpectationShowsBothLinesAligned) {
     EXPECT_NE(out.find("2 expectations passed, 1 failed"), std::string::npos) << out;
 }
 
+// A key moment's caption names what made it: the status line's end, not a key
+// released meanwhile that changed nothing; a key when it changed the screen.
+TEST_F(Demo, CaptionsNameTheEventThatMadeEachMoment) {
+    std::istringstream in("0 tap F9\n100 hold Num5 100\n400 hold Num5 100\n"
+                          "2000 release Num5\n7000 note the end\n");
+    sim::Scenario scenario;
+    std::string error;
+    ASSERT_TRUE(sim::parseScenario(in, "captions.txt", scenario, error)) << error;
+    std::vector<std::string> captions;
+    std::ostringstream transcript;
+    sim::playScenario(scenario, transcript, [&](const sim::Frame&, const std::string& caption) {
+        captions.push_back(caption.substr(caption.find('s') + 2));
+    });
+    EXPECT_EQ(captions, (std::vector<std::string>{"tap F9", "hold Num5 100", "hold Num5 100",
+                                                  "the status line's " +
+                                                      std::to_string(kStatusTime) + " ms ran out"}))
+        << transcript.str();
+}
+
 // An expectation's text starts at its first character that is not a blank,
 // however many blanks or tabs come before it; the screen it is compared with
 // likewise (a screen without a menu starts " |").

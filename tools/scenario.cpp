@@ -376,13 +376,18 @@ bool checkExpectation(const std::string& scenario, const ScenarioEvent& event, s
     return false;
 }
 
-// What changed the screen at a key moment: the last event since the moment
-// before, else the status line's time running out, else a key still held.
-std::string explainChange(const std::string& eventSince, const Frame& before, const Frame& after,
-                          const std::vector<std::string>& held) {
-    if (!eventSince.empty()) return eventSince;
-    if (readScreen(before).hasStatus && !readScreen(after).hasStatus)
+// What changed the screen at a key moment: the status line's time running
+// out, when the line went with the menu as it was and nothing since hid the
+// plug-in (a key released meanwhile changes nothing there); else the last
+// event since the moment before; else a key still held.
+std::string explainChange(const std::string& eventSince, bool hiddenSince, const Frame& before,
+                          const Frame& after, const std::vector<std::string>& held) {
+    const Screen was = readScreen(before), is = readScreen(after);
+    const bool statusWent = was.hasStatus && !is.hasStatus && was.title == is.title &&
+                            was.rows == is.rows && was.highlighted == is.highlighted;
+    if (statusWent && !hiddenSince)
         return "the status line's " + std::to_string(kStatusTime) + " ms ran out";
+    if (!eventSince.empty()) return eventSince;
     if (!held.empty()) return held.back() + " still held";
     return "the menu's wait ended";
 }
@@ -402,6 +407,7 @@ int playScenario(const Scenario& scenario, std::ostream& out, const KeyMoment& o
     const DWORD start = now();
     const DWORD last = scenarioLength(scenario);
     const DWORD stop = last + 500;
+    bool hiddenSince = false; // a death or an arrest since the last key moment
     std::string shownScreen = screenLine(lastFrame());
     std::string shownCharacter = describeCharacter();
     out << formatTime(0) << "  character: " << shownCharacter << '\n';
@@ -423,6 +429,7 @@ int playScenario(const Scenario& scenario, std::ostream& out, const KeyMoment& o
                 out << formatTime(elapsed) << "  " << event.text << '\n';
             if (event.kind != EventKind::Note && !expectation && event.kind != EventKind::End)
                 eventSince = event.text;
+            hiddenSince |= event.kind == EventKind::Dead || event.kind == EventKind::Arrested;
             const std::string key = event.text.substr(event.text.find(' ') + 1);
             const std::string keyName = key.substr(0, key.find(' '));
             if (event.kind == EventKind::Press) held.push_back(keyName);
@@ -446,9 +453,11 @@ int playScenario(const Scenario& scenario, std::ostream& out, const KeyMoment& o
         // A key moment: the screen or the character changed.
         if (screen != shownScreen || character != shownCharacter) {
             if (onKeyMoment) {
-                onKeyMoment(lastFrame(), formatTime(lastFrame().tick - start) + " " +
-                                             explainChange(eventSince, before, lastFrame(), held));
+                onKeyMoment(lastFrame(),
+                            formatTime(lastFrame().tick - start) + " " +
+                                explainChange(eventSince, hiddenSince, before, lastFrame(), held));
             }
+            hiddenSince = false;
             eventSince.clear();
             before = lastFrame();
         }

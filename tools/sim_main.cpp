@@ -1,5 +1,6 @@
 // drapelle-sim: plays a scenario against Drapelle in the stand-in host and
 // prints what the player would see.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -7,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <optional>
 #include <sstream>
 #include <vector>
 
@@ -15,6 +17,7 @@
 #include "host/script.h"
 #include "simhost/picture/gif.h"
 #include "simhost/picture/render.h"
+#include "simhost/screen.h"
 #include "simhost/simhost.h"
 #include "tools/command_line.h"
 #include "tools/scenario.h"
@@ -114,7 +117,7 @@ void removeEarlierPictures(const std::string& folder) {
 
 // The key moments as numbered PNGs and a contact sheet of them all.
 bool writePictures(const std::string& folder, const std::vector<sim::Image>& moments,
-                   const std::vector<std::string>& captions) {
+                   const std::vector<std::string>& captions, const std::vector<int>& menuCorners) {
     if (moments.empty()) {
         std::cout << "\npictures: none, the screen never changed\n";
         return true;
@@ -130,7 +133,7 @@ bool writePictures(const std::string& folder, const std::vector<sim::Image>& mom
         }
     }
     const std::string sheet = folder + "/contact-sheet.png";
-    if (!sim::writePng(sim::contactSheet(moments, captions, 3, 560), sheet, error)) {
+    if (!sim::writePng(sim::contactSheet(moments, captions, menuCorners, 3, 560), sheet, error)) {
         std::cerr << "drapelle-sim: " << error << '\n';
         return false;
     }
@@ -160,6 +163,22 @@ bool writeAnimation(const std::string& path, std::vector<sim::Image> moments,
     return true;
 }
 
+// The moment --still asked for, exactly as painted.
+bool writeStill(const std::string& path, const std::optional<sim::Image>& moment,
+                const std::vector<std::string>& shows) {
+    std::string error;
+    if (!moment) {
+        error = "no key moment's screen line shows";
+        for (const std::string& text : shows) error += " \"" + text + "\"";
+        error += ", so " + path + " was not written";
+    } else if (sim::writePng(*moment, path, error)) {
+        std::cout << "still: the first key moment that shows it, in " << path << '\n';
+        return true;
+    }
+    std::cerr << "drapelle-sim: " << error << '\n';
+    return false;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -185,6 +204,19 @@ int main(int argc, char** argv) {
     app.add_option("--gif", gif, "Also write the key moments as an animated GIF")
         ->type_name("FILE")
         ->check(sim::outputFile());
+    std::string still;
+    std::vector<std::string> shows;
+    CLI::Option* stillOption =
+        app.add_option("--still", still,
+                       "Also paint, as FILE, the first key moment whose screen\n"
+                       "line shows every --when text (as the transcript's\n"
+                       "expect screen reads it); fails if none does")
+            ->type_name("FILE")
+            ->check(sim::outputFile());
+    app.add_option("--when", shows, "A text the --still moment's screen line holds")
+        ->type_name("TEXT")
+        ->needs(stillOption);
+    stillOption->needs("--when");
     app.add_option("--frame-ms", frameMs, "Simulated length of a game frame (default 16)")
         ->type_name("MS")
         ->check(sim::frameMsRange());
@@ -215,7 +247,7 @@ int main(int argc, char** argv) {
     sim::reset();
     sim::setFrameTime(frameMs);
     sim::attach(DllMain);
-    const bool painting = !pictures.empty() || !gif.empty();
+    const bool painting = !pictures.empty() || !gif.empty() || !still.empty();
     std::string fontError;
     if (painting && !sim::loadFonts(fontError)) {
         std::cerr << "drapelle-sim: " << fontError << '\n';
@@ -223,11 +255,20 @@ int main(int argc, char** argv) {
     }
     std::vector<sim::Image> moments;
     std::vector<std::string> captions;
+    std::vector<int> menuCorners;
+    std::optional<sim::Image> stillMoment;
+    const auto showsEvery = [&shows](const std::string& line) {
+        return std::all_of(shows.begin(), shows.end(),
+                           [&](const std::string& text) { return line.find(text) != line.npos; });
+    };
     sim::KeyMoment keep;
     if (painting) {
         keep = [&](const sim::Frame& frame, const std::string& caption) {
             moments.push_back(sim::renderFrame(frame));
             captions.push_back(caption);
+            menuCorners.push_back(sim::menuCorner(frame));
+            if (!still.empty() && !stillMoment && showsEvery(sim::screenLine(frame)))
+                stillMoment = moments.back();
         };
     }
     const int failures = sim::playScenario(scenario, std::cout, keep,
@@ -235,8 +276,9 @@ int main(int argc, char** argv) {
     std::cout.flush(); // the transcript ends before any message on stderr, in a log of both
     if (isatty(STDERR_FILENO)) std::cerr << "\r\033[K" << std::flush;
     sim::detach();
-    if (!pictures.empty() && !writePictures(pictures, moments, captions)) return 2;
+    if (!pictures.empty() && !writePictures(pictures, moments, captions, menuCorners)) return 2;
     if (!gif.empty() && !writeAnimation(gif, moments, captions)) return 2;
+    if (!still.empty() && !writeStill(still, stillMoment, shows)) return 1;
     if (failures > 0) {
         std::cerr << "drapelle-sim: " << failures << " expectation(s) failed\n";
         return 1;

@@ -114,12 +114,13 @@ void drawOverlayText(Image& image, const std::string& text, int x, int y, int pi
 namespace {
 // The menu's corner of a frame (its boxes are laid out in pixels from the
 // top left), copied over a thumbnail's corner at a size its captions can be
-// read at, in a thin frame.
+// read at, in a thin frame: at least this much, more for a longer menu.
 constexpr int kMenuCorner = 264; // source pixels, square
 constexpr int kInsetSize = 216;  // sheet pixels, square
+constexpr int kCornerMargin = 8; // source pixels beyond the menu's last box
 
-void drawMenuInset(Image& sheet, const Image& source, int left, int top) {
-    const int corner = std::min({kMenuCorner, source.width, source.height});
+void drawMenuInset(Image& sheet, const Image& source, int menuCorner, int left, int top) {
+    const int corner = std::min({std::max(kMenuCorner, menuCorner), source.width, source.height});
     for (int y = 0; y < kInsetSize; ++y) {
         for (int x = 0; x < kInsetSize; ++x) {
             const std::uint8_t* from = source.at(x * corner / kInsetSize, y * corner / kInsetSize);
@@ -131,8 +132,19 @@ void drawMenuInset(Image& sheet, const Image& source, int left, int top) {
 }
 } // namespace
 
+int menuCorner(const Frame& frame) {
+    int corner = 0;
+    for (const RectItem& box : frame.rects) {
+        const int right = static_cast<int>(std::ceil((box.centreX + box.width / 2) * frame.width));
+        const int bottom =
+            static_cast<int>(std::ceil((box.centreY + box.height / 2) * frame.height));
+        corner = std::max({corner, right + kCornerMargin, bottom + kCornerMargin});
+    }
+    return corner;
+}
+
 Image contactSheet(const std::vector<Image>& images, const std::vector<std::string>& captions,
-                   int columns, int tileWidth) {
+                   const std::vector<int>& menuCorners, int columns, int tileWidth) {
     if (images.empty()) return Image{};
     const int tileHeight = tileWidth * images[0].height / std::max(images[0].width, 1);
     const int captionHeight = 26, gap = 8;
@@ -166,7 +178,7 @@ Image contactSheet(const std::vector<Image>& images, const std::vector<std::stri
                     pixel[c] = static_cast<std::uint8_t>(sum[c] / std::max(count, 1));
             }
         }
-        drawMenuInset(sheet, source, left, top);
+        drawMenuInset(sheet, source, n < menuCorners.size() ? menuCorners[n] : 0, left, top);
         if (n < captions.size())
             drawOverlayText(sheet, captions[n], left + 8, top + tileHeight + 5, 16);
     }
