@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Shared by the scripts (sourced, not run): --help and --version the same way
 # everywhere, and builds that say nothing when there is nothing to build.
 

@@ -9,13 +9,17 @@
 set -euo pipefail
 cd "$1"
 status=0
-refuse() { # folders, folders they may not include, the rule
-    local hits
-    hits=$(grep -rnE "^[[:space:]]*#[[:space:]]*include[[:space:]]*[\"<]($2)/" $1 \
+refuse() { # folders (a list), folders they may not include, the rule
+    local hits folders
+    read -ra folders <<<"$1"
+    # The folders' globs are meant.
+    # shellcheck disable=SC2206
+    folders=(${folders[@]})
+    hits=$(grep -rnE "^[[:space:]]*#[[:space:]]*include[[:space:]]*[\"<]($2)/" "${folders[@]}" \
                --include='*.cpp' --include='*.h' || true)
     [ -z "$hits" ] && return
     echo "check_includes: $3:"
-    sed 's/^/  /' <<<"$hits"
+    while IFS= read -r hit; do echo "  $hit"; done <<<"$hits"
     status=1
 }
 refuse "host input ui clothing" "simhost|tools|tests|bench" \

@@ -1,8 +1,10 @@
+# shellcheck shell=bash
 # Shared by the preview tests (sourced): a virtual X display, and waiting for
 # what the preview logs rather than for a fixed time. Every wait has a bound
 # long enough for a loaded machine (PREVIEW_WAIT seconds, 60 unless set), and
 # every failure says what it waited for and prints what the preview logged.
 # Needs: work (a folder of the test's own), log (the preview's log file).
+work=${work:?a folder for the test} log=${log:?the log file of the preview}
 wait_seconds=${PREVIEW_WAIT:-60}
 
 # Any command that fails, in a function too, stops the test with its line
@@ -10,14 +12,21 @@ wait_seconds=${PREVIEW_WAIT:-60}
 set -o errtrace
 trap 'fail "line $LINENO: \"$BASH_COMMAND\" failed"' ERR
 
-# Starts Xvfb on a free display and exports DISPLAY; it stops with the test.
+# Starts Xvfb on a free display and exports DISPLAY; stop_display ends it.
+xvfb="" # Xvfb's process, once started
 start_display() {
+    local display
     exec 3>"$work/display"
     Xvfb -displayfd 3 -screen 0 2000x1200x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
     xvfb=$!
     for _ in $(seq $((wait_seconds * 10))); do [ -s "$work/display" ] && break; sleep 0.1; done
     [ -s "$work/display" ] || fail "Xvfb gave no display in ${wait_seconds} s: $(cat "$work/xvfb.log")"
-    export DISPLAY=":$(head -1 "$work/display")"
+    display=$(head -1 "$work/display")
+    export DISPLAY=":$display"
+}
+
+stop_display() {
+    if [ -n "$xvfb" ]; then kill "$xvfb" 2>/dev/null || true; fi
 }
 
 fail() {

@@ -8,10 +8,11 @@ set -euo pipefail
 play=$1 check=$2 work=$3
 rm -rf "$work" && mkdir -p "$work"
 log=$work/play.log
+# shellcheck source=preview_common.sh
 source "$(dirname "$0")/preview_common.sh"
 start_display
 play_pid=""
-trap 'kill $play_pid $xvfb 2>/dev/null || true' EXIT
+trap 'kill $play_pid 2>/dev/null; stop_display' EXIT
 
 SDL_RENDER_DRIVER=software "$play" --shots "$work" >"$log" 2>&1 &
 play_pid=$!

@@ -13,7 +13,8 @@ fail() { echo "check_dll: $*" >&2; exit 1; }
 
 imports=$("$objdump" -p "$dll")
 libraries=$(awk '/DLL Name:/ { print $3 }' <<<"$imports" | sort -u)
-echo "imported libraries:"; sed 's/^/  /' <<<"$libraries"
+indent() { sed 's/^/  /'; }
+echo "imported libraries:"; indent <<<"$libraries"
 while read -r library; do
     case "${library,,}" in
         "${host,,}" | kernel32.dll | msvcrt.dll | user32.dll | advapi32.dll | ntdll.dll) ;;

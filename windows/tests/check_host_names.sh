@@ -9,7 +9,8 @@ set -euo pipefail
 nm=$1 object=$2 imports=$3 exports=$4
 
 compiler=$("$nm" --defined-only --extern-only --format=just-symbols "$object" | grep '^?' | sort)
-echo "the compiler's names:"; sed 's/^/  /' <<<"$compiler"
+indent() { sed 's/^/  /'; }
+echo "the compiler's names:"; indent <<<"$compiler"
 
 status=0
 compare() {

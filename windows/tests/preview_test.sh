@@ -9,10 +9,11 @@ set -euo pipefail
 play=$1 dll=$2 check=$3 work=$4
 rm -rf "$work" && mkdir -p "$work"
 log=$work/play.log
+# shellcheck source=../../tests/preview/preview_common.sh
 source "$(dirname "$0")/../../tests/preview/preview_common.sh"
 start_display
 play_pid=""
-trap 'kill $play_pid $xvfb 2>/dev/null || true' EXIT
+trap 'kill $play_pid 2>/dev/null; stop_display' EXIT
 
 # Started from the work folder, where its screenshots go.
 (cd "$work" && exec wine "$play" "$dll") >"$log" 2>&1 &

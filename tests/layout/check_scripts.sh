@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Every shell script of the tree through shellcheck, with the settings of
+# .shellcheckrc: a script is a file ending in .sh or starting with a #! line
+# for bash or sh. Each finding is named file:line:column.
+# Usage: check_scripts.sh SHELLCHECK SOURCE_DIR
+set -euo pipefail
+shellcheck=$1
+cd "$2"
+if git rev-parse --git-dir >/dev/null 2>&1; then
+    mapfile -t files < <(git ls-files -co --exclude-standard)
+else
+    mapfile -t files < <(find . -path ./build -prune -o -type f -print | sed 's|^\./||')
+fi
+scripts=()
+for file in "${files[@]}"; do
+    [ -f "$file" ] || continue
+    case "$file" in
+        *.sh) scripts+=("$file") ;;
+        *) if head -n 1 "$file" | grep -qE '^#!.*[/ ](ba)?sh$'; then scripts+=("$file"); fi ;;
+    esac
+done
+"$shellcheck" -f gcc "${scripts[@]}"
+echo "shellcheck: no finding in ${#scripts[@]} scripts"
