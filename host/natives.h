@@ -41,7 +41,8 @@ void setPedDefaultVariation(std::int32_t ped);
 
 // Set a ped's component variation: ped, component, drawable, texture, palette.
 constexpr UINT64 kSetPedVariationNative = 0x262B14F48D29DE80;
-// A native of four int arguments and a fifth of 0: the clothing steps set a
-// variation through it with palette 0. Returns the result's low 32 bits.
+// The one wrapper not named for its native's role, as the design names it:
+// the clothing steps call it with kSetPedVariationNative, its four int
+// arguments and a fifth of 0, the palette. Returns the result's low 32 bits.
 std::int32_t callNative5(UINT64 hash, std::int32_t a, std::int32_t b, std::int32_t c,
                          std::int32_t d);

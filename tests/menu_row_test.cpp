@@ -108,7 +108,7 @@ TEST_F(MenuRow, EveryFloatOfEveryRowKindIsBitExactAtCommonScreens) {
             for (const Kind& k : kinds) {
                 const Layout layout{k.width,     k.inset,      k.top, k.left,
                                     screenWidth, screenHeight, lines, k.scale};
-                const auto expected = layoutFloats(layout, kAsSpecified);
+                const auto expected = layoutFloats(layout, kAsWritten);
                 EXPECT_EQ(handedFloats(
                               draw("Row", k.width, k.inset, k.top, k.left, k.isActive, k.isTitle)),
                           expected)

@@ -156,7 +156,7 @@ TEST_F(Menus, FrameDrawsTitleThenRowsThenTheHighlightedRow) {
     rows.push_back(Layout{251, 11, 92, 7, 1280, 720, 1, 0.4f});
     std::vector<std::uint32_t> expected;
     for (const Layout& row : rows) {
-        const std::vector<std::uint32_t> floats = layoutFloats(row, kAsSpecified);
+        const std::vector<std::uint32_t> floats = layoutFloats(row, kAsWritten);
         expected.insert(expected.end(), floats.begin(), floats.end());
     }
     EXPECT_EQ(handedFloats(frame), expected);

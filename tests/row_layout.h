@@ -38,7 +38,7 @@ struct Layout {
     float scale;
 };
 enum Grouping {
-    kAsSpecified,
+    kAsWritten,
     kDivided,
     kCaptionYa,
     kCaptionYb,
