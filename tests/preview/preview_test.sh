@@ -12,7 +12,7 @@ log=$work/play.log
 source "$(dirname "$0")/preview_common.sh"
 start_display
 play_pid=""
-trap 'kill $play_pid 2>/dev/null; stop_display' EXIT
+trap 'kill $play_pid 2>/dev/null || true; stop_display' EXIT
 
 SDL_RENDER_DRIVER=software "$play" --shots "$work" >"$log" 2>&1 &
 play_pid=$!

@@ -13,7 +13,7 @@ log=$work/play.log
 source "$(dirname "$0")/../../tests/preview/preview_common.sh"
 start_display
 play_pid=""
-trap 'kill $play_pid 2>/dev/null; stop_display' EXIT
+trap 'kill $play_pid 2>/dev/null || true; stop_display' EXIT
 
 # Started from the work folder, where its screenshots go.
 (cd "$work" && exec wine "$play" "$dll") >"$log" 2>&1 &
