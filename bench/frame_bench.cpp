@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "bench/frame_states.h"
+#include "harness/frame_states.h"
 #include "simhost/simhost.h"
 
 namespace {

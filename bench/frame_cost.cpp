@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "bench/frame_states.h"
+#include "harness/frame_states.h"
 
 #if __has_include(<valgrind/callgrind.h>)
 #include <valgrind/callgrind.h>

@@ -1,4 +1,4 @@
-#include "bench/frame_states.h"
+#include "harness/frame_states.h"
 #include "host/script.h"
 #include "input/key_table.h"
 

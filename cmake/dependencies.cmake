@@ -43,23 +43,16 @@ endfunction()
 # system comes from a package scripts/setup installs. A fix goes on the line of
 # scripts/packages.txt for the job that builds this tree.
 function(drapelle_add_setup_test)
-    if(WIN32 AND MSVC)
+    if(DRAPELLE_TREE STREQUAL "windows-dll")
         set(job windows-msvc)
-    elseif(WIN32)
+    elseif(DRAPELLE_TREE MATCHES "^windows")
         set(job windows)
     elseif(DRAPELLE_BENCH)
         set(job bench)
-    elseif(DRAPELLE_TESTS)
-        set(job linux-tests)
     else()
-        set(job demo)
+        set(job linux-tests)
     endif()
     add_test(NAME Setup.Packages
              COMMAND ${PROJECT_SOURCE_DIR}/tests/setup/check_packages.py
                      ${PROJECT_SOURCE_DIR} ${CMAKE_BINARY_DIR} ${job})
-    set_tests_properties(Setup.Packages PROPERTIES TIMEOUT ${DRAPELLE_TEST_TIME_LIMIT})
-    # Every test of the tree states its time limit: checked where they are all known.
-    add_test(NAME Tests.EveryTestHasATimeLimit
-             COMMAND ${PROJECT_SOURCE_DIR}/tests/check_time_limits.py ${CMAKE_BINARY_DIR})
-    set_tests_properties(Tests.EveryTestHasATimeLimit PROPERTIES TIMEOUT ${DRAPELLE_TEST_TIME_LIMIT})
 endfunction()

@@ -1,5 +1,5 @@
-# The Microsoft-ABI DLL is checked under Wine by the runner and stand-in host
-# of a mingw-w64 build (DRAPELLE_HOST_BUILD). That build must make its
+# The players' DLL is checked under Wine by the runner and stand-in host of a
+# windows-host tree (DRAPELLE_HOST_BUILD). That build must make its
 # stand-in host under the host library name this DLL imports, or every check
 # would fail to load the DLL: configure stops here, with the commands that
 # make such a build, rather than the checks failing later.
@@ -25,7 +25,7 @@ function(drapelle_check_host_build)
         "Make one and point this build at it:\n"
         "  cmake --preset windows-release -B build/host-${stem} "
         "-DDRAPELLE_HOST_LIBRARY=${DRAPELLE_HOST_LIBRARY}\n"
-        "  cmake --build build/host-${stem} --target drapelle-runner\n"
+        "  cmake --build build/host-${stem}\n"
         "  cmake --preset windows-msvc -B ${here} -DDRAPELLE_HOST_LIBRARY=${DRAPELLE_HOST_LIBRARY} "
         "-DDRAPELLE_HOST_BUILD=${PROJECT_SOURCE_DIR}/build/host-${stem}\n"
         "or make a whole release for that host in one command:\n"

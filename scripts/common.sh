@@ -12,7 +12,7 @@ print_usage() {
     sed -n '2,/^[^#]/{/^#/s/^# \{0,1\}//p}' "$1"
 }
 
-# The script's name as the README gives it: scripts/test, windows/dll_makeup.sh.
+# The script's name as the README gives it: scripts/test, scripts/release.
 script_name() { realpath --relative-to="$root" "$1"; }
 
 # Answers -h/--help with the script's usage and --version with its version,

@@ -12,12 +12,12 @@
 #include <string>
 #include <vector>
 
+#include "harness/keys.h"
+#include "harness/scenario.h"
 #include "host/script.h"
 #include "input/key_table.h"
 #include "plugin_state.h"
 #include "simhost/simhost.h"
-#include "tools/keys.h"
-#include "tools/scenario.h"
 #include "ui/menus.h"
 #include "ui/status_line.h"
 

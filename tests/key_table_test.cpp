@@ -66,7 +66,8 @@ TEST_F(KeyTable, ReleaseReadsTappedOnceWithinItsTime) {
 // A record nothing has stamped reads neither held nor tapped, whatever the
 // clock says: not within kHeldFor of tick 0, not after a wrap.
 TEST_F(KeyTable, EmptyRecordIsNeverHeldOrTapped) {
-    for (DWORD tick : {0u, 1u, kHeldFor - 1, 0xFFFFFFFFu, 0xFFFFFF00u}) {
+    for (const DWORD tick :
+         std::initializer_list<DWORD>{0, 1, kHeldFor - 1, 0xFFFFFFFF, 0xFFFFFF00}) {
         sim::setTick(tick);
         EXPECT_FALSE(keyHeld(kKeyNumpad2)) << "an empty record read as held at tick " << tick;
         EXPECT_FALSE(keyTapped(kKeyNumpad2)) << "an empty record read as tapped at tick " << tick;

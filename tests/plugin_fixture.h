@@ -9,13 +9,13 @@
 #include <vector>
 
 #include "clothing/slots.h"
+#include "harness/keys.h"
 #include "host/script.h"
 #include "input/key_table.h"
 #include "plugin_state.h"
 #include "simhost/game.h"
 #include "simhost/screen.h"
 #include "simhost/simhost.h"
-#include "tools/keys.h"
 #include "ui/menus.h"
 #include "ui/status_line.h"
 

@@ -2,8 +2,8 @@
 #include <set>
 #include <sstream>
 
+#include "harness/scenario.h"
 #include "plugin_fixture.h"
-#include "tools/scenario.h"
 
 namespace {
 
@@ -143,7 +143,7 @@ TEST_F(Demo, ExpectationsTakeNoBlanksBeforeTheirText) {
 
 // The built-in demo drives every row and ends with the menu closed, the
 // character back to its default look and the last line still shown.
-constexpr const char* kDemoFile = "tools/scenario.cpp";
+constexpr const char* kDemoFile = "harness/scenario.cpp";
 TEST_F(Demo, BuiltInScenarioVisitsEveryRowAndEndsClosed) {
     std::istringstream text(sim::builtInScenario());
     sim::Scenario scenario;

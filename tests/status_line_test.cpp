@@ -32,7 +32,8 @@ std::vector<std::string> statusSequence(const std::string& text) {
 constexpr DWORD kTime = kStatusTime;
 
 TEST_F(StatusLine, NothingIsDrawnBeforeTheFirstMessageAtAnyTick) {
-    for (DWORD tick : {0u, kTime - 1, 0xFFFFFFFFu - 100, 0xFFFFFFFFu}) {
+    for (const DWORD tick :
+         std::initializer_list<DWORD>{0, kTime - 1, 0xFFFFFFFF - 100, 0xFFFFFFFF}) {
         sim::setTick(tick);
         EXPECT_EQ(drawn(), std::vector<std::string>{}) << "drawn at tick " << tick;
     }

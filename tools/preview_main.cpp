@@ -8,13 +8,13 @@
 #include <iostream>
 #include <string>
 
+#include "harness/command_line.h"
+#include "harness/keys.h"
 #include "host/script.h"
 #include "simhost/game.h"
 #include "simhost/picture/render.h"
 #include "simhost/screen.h"
 #include "simhost/simhost.h"
-#include "tools/command_line.h"
-#include "tools/keys.h"
 
 namespace {
 

@@ -14,13 +14,13 @@
 #include <string>
 #include <utility>
 
+#include "harness/command_line.h"
+#include "harness/keys.h"
+#include "harness/windows_plugin.h"
 #include "simhost/game.h"
 #include "simhost/picture/scene.h"
 #include "simhost/screen.h"
 #include "simhost/simhost.h"
-#include "tools/command_line.h"
-#include "tools/keys.h"
-#include "tools/windows_plugin.h"
 
 namespace {
 

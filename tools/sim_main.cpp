@@ -14,13 +14,13 @@
 
 #include <unistd.h>
 
+#include "harness/command_line.h"
+#include "harness/scenario.h"
 #include "host/script.h"
 #include "simhost/picture/gif.h"
 #include "simhost/picture/render.h"
 #include "simhost/screen.h"
 #include "simhost/simhost.h"
-#include "tools/command_line.h"
-#include "tools/scenario.h"
 #include "ui/menus.h"
 
 namespace {

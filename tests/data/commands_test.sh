@@ -8,8 +8,8 @@ source=$1 sim=$2 work=$3
 rm -rf "$work" && mkdir -p "$work"
 version=$(sed -n 's/^project(Drapelle VERSION \([0-9.]*\).*/\1/p' "$source/CMakeLists.txt")
 
-# Every program in scripts/, and the DLL's makeup.
-scripts=$(cd "$source" && for file in scripts/* windows/dll_makeup.sh; do
+# Every program in scripts/.
+scripts=$(cd "$source" && for file in scripts/*; do
     [ -f "$file" ] && [ -x "$file" ] && echo "$file"; done)
 [ "$(wc -l <<<"$scripts")" -ge 9 ] || { echo "only these scripts: $scripts" >&2; exit 1; }
 for script in $scripts; do

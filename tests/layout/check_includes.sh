@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # The folders' includes follow the house's parts: the plug-in (host, input,
-# ui, clothing) includes nothing of the stand-in host, the programs, the tests
-# or the benchmarks, the stand-in host nothing of the programs, the tests or
-# the benchmarks, and nothing of its painter either (simhost/picture/: the
-# stand-in measures text itself and stands without pictures). Names each
+# ui, clothing) includes nothing of the stand-in host, its harness, the
+# programs, the tests or the benchmarks; the stand-in host nothing of its
+# harness, the programs, the tests or the benchmarks, nor of its painter
+# (simhost/picture/: the stand-in measures text itself and stands without
+# pictures); the harness nothing of the programs, the tests or the
+# benchmarks; the programs nothing of the tests or the benchmarks. Names each
 # include that breaks the rule.
 # Usage: check_includes.sh SOURCE_DIR
 set -euo pipefail
@@ -22,11 +24,15 @@ refuse() { # folders (a list), folders they may not include, the rule
     while IFS= read -r hit; do echo "  $hit"; done <<<"$hits"
     status=1
 }
-refuse "host input ui clothing" "simhost|tools|tests|bench" \
-    "the plug-in includes nothing of the stand-in host, the programs, the tests or the benchmarks"
-refuse "simhost" "tools|tests|bench" \
-    "the stand-in host includes nothing of the programs, the tests or the benchmarks"
+refuse "host input ui clothing" "simhost|harness|tools|tests|bench" \
+    "the plug-in includes nothing of the stand-in host, its harness, the programs, the tests or the benchmarks"
+refuse "simhost" "harness|tools|tests|bench" \
+    "the stand-in host includes nothing of its harness, the programs, the tests or the benchmarks"
 refuse "simhost/*.cpp simhost/*.h" "simhost/picture" \
     "the stand-in host includes nothing of its painter"
-[ $status -eq 0 ] && echo "includes follow the folders: plug-in, stand-in host, its painter, programs"
+refuse "harness" "tools|tests|bench" \
+    "the harness includes nothing of the programs, the tests or the benchmarks"
+refuse "tools" "tests|bench" \
+    "the programs include nothing of the tests or the benchmarks"
+[ $status -eq 0 ] && echo "includes follow the folders: plug-in, stand-in host, its painter, harness, programs"
 exit $status

@@ -3,11 +3,11 @@
 # names, imports exactly the host's eight functions by their decorated names
 # and otherwise only the checked-in list of Windows functions, and it carries
 # a version resource. Library names are compared as Windows compares them,
-# without regard to case; the host's names are the right-hand names of
-# host_imports.def.in.
-# Usage: check_dll.sh DLL OBJDUMP HOST_LIBRARY ALLOWED_IMPORTS HOST_IMPORTS_DEF
+# without regard to case; the host's names are those the stand-in host
+# exports (windows/simhost_exports.def).
+# Usage: check_dll.sh DLL OBJDUMP HOST_LIBRARY ALLOWED_IMPORTS SIMHOST_EXPORTS_DEF
 set -euo pipefail
-dll=$1 objdump=$2 host=$3 allowed=$4 host_def=$5
+dll=$1 objdump=$2 host=$3 allowed=$4 host_exports=$5
 
 fail() { echo "check_dll: $*" >&2; exit 1; }
 
@@ -42,7 +42,7 @@ host_functions=$(awk -v host="$host" '
     /DLL Name:/ { inside = (tolower($3) == tolower(host)); next }
     inside && NF == 0 { inside = 0 }
     inside && $1 ~ /^[0-9a-f]+$/ && NF >= 3 { print $3 }' <<<"$imports" | sort)
-expected=$(sed -n 's/.*== "\(.*\)"$/\1/p' "$host_def" | sort)
+expected=$(sed -n 's/^"\(.*\)" = .*/\1/p' "$host_exports" | sort)
 [ "$host_functions" = "$expected" ] ||
     fail "imports from $host differ:"$'\n'"$(diff <(echo "$expected") <(echo "$host_functions") || true)"
 echo "imports from $host: exactly the eight host functions"

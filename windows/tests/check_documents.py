@@ -2,8 +2,7 @@
 """The documents give the DLL's size and its imports of Windows' own as the
 built DLL has them. Names the file, the line and the value the DLL has.
 
-Usage: check_documents.py DLL OBJDUMP HOST_LIBRARY SOURCE_DIR msvc SIZE_BUDGET
-       check_documents.py DLL OBJDUMP HOST_LIBRARY SOURCE_DIR mingw
+Usage: check_documents.py DLL OBJDUMP HOST_LIBRARY SOURCE_DIR SIZE_BUDGET
 """
 import os
 import re
@@ -32,31 +31,24 @@ def windows_imports(dll, objdump, host):
 
 
 def main():
-    kind = sys.argv[5] if len(sys.argv) > 5 else None
-    if len(sys.argv) != {"msvc": 7, "mingw": 6}.get(kind):
+    if len(sys.argv) != 6:
         sys.exit(__doc__)
     dll, objdump, host, source = sys.argv[1:5]
     size = "{:,}".format(os.path.getsize(dll))
+    budget = "{:,}".format(int(sys.argv[5]))
     imports = windows_imports(dll, objdump, host)
     names = sorted(entry.split(" ")[1] for entry in imports)
-    column = 1 if kind == "msvc" else 2
     # (file, phrase whose group is the fact, what the DLL has, what it is)
-    facts = [("docs/windows-dll.md", r"^\| size \| ([0-9,]+) bytes \| ([0-9,]+) bytes \|", size,
-              "its size in bytes"),
-             ("docs/windows-dll.md", r"^\| imports besides the host's eight \| (\d+)[:,] .*\| (\d+) of",
-              str(len(imports)), "how many functions of Windows' own it imports")]
-    if kind == "msvc":
-        facts += [("README.md", r"the host's own: ([0-9,]+) bytes", size, "its size in bytes"),
-                  ("README.md", r"and (\w+) functions of Windows' own", NUMBERS[len(imports)],
-                   "how many functions of Windows' own it imports"),
-                  ("docs/windows-dll.md", r"^\| imports besides the host's eight \| \d+: (.*?) \|",
-                   ", ".join(names), "the functions of Windows' own it imports")]
-        budget = "{:,}".format(int(sys.argv[6]))
-        facts += [(document, r"size budget, `DRAPELLE_DLL_SIZE_BUDGET`, is ([0-9,]+) bytes", budget,
-                   "the DLL's size budget") for document in ("README.md", "docs/windows-dll.md")]
-    else:
-        facts += [("README.md", r"also build with mingw-w64 \(([0-9,]+) bytes\)", size,
-                   "its size in bytes")]
+    facts = [("docs/windows-dll.md", r"^\| size \| ([0-9,]+) bytes \|", size, "its size in bytes"),
+             ("docs/windows-dll.md", r"^\| imports besides the host's eight \| (\d+):",
+              str(len(imports)), "how many functions of Windows' own it imports"),
+             ("docs/windows-dll.md", r"^\| imports besides the host's eight \| \d+: (.*?) \|",
+              ", ".join(names), "the functions of Windows' own it imports"),
+             ("README.md", r"the host's own: ([0-9,]+) bytes", size, "its size in bytes"),
+             ("README.md", r"and (\w+) functions of Windows' own", NUMBERS[len(imports)],
+              "how many functions of Windows' own it imports")]
+    facts += [(document, r"size budget, `DRAPELLE_DLL_SIZE_BUDGET`, is ([0-9,]+) bytes", budget,
+               "the DLL's size budget") for document in ("README.md", "docs/windows-dll.md")]
     failures = 0
     for document, phrase, has, what in facts:
         said = 0
@@ -66,7 +58,7 @@ def main():
                 if not found:
                     continue
                 said += 1
-                stated = found.group(column if found.re.groups > 1 else 1)
+                stated = found.group(1)
                 stated = re.sub(r"[`]|( of |; )\S+\.dll", "", stated).replace(";", ",")
                 if stated != has:
                     print("%s:%d: says %s for %s; %s has %s"

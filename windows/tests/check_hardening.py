@@ -4,12 +4,10 @@ headers, load configuration, sections, debug directory and imports with
 pefile: the nine of its BinSkim checker's rules that those answer, named as
 BinSkim names them, and the project's own (a matching PDB, the Universal C
 Runtime, the size). BinSkim's rules that need the PDB's contents or the
-compilers' command lines are not read here. For the players' DLL (msvc)
-every rule must hold; for the mingw-w64 DLL the rules its toolchain can give
-must hold and the others are listed with the reason, which fails once the DLL
-meets the rule after all. Each failure names its rule and what the DLL has.
+compilers' command lines are not read here. Every rule must hold; each
+failure names its rule and what the DLL has.
 
-Usage: check_hardening.py DLL msvc|mingw [PDB SIZE_BUDGET]
+Usage: check_hardening.py DLL PDB SIZE_BUDGET
 """
 import os
 import sys
@@ -25,22 +23,6 @@ GUARD_CF_INSTRUMENTED, GUARD_CF_FUNCTION_TABLE_PRESENT = 0x100, 0x400
 DEBUG_TYPE_CODEVIEW, DEBUG_TYPE_EX_DLLCHARACTERISTICS = 2, 20
 EX_CET_COMPAT = 0x1
 SECTION_SHARED, SECTION_EXECUTE, SECTION_WRITE = 0x10000000, 0x20000000, 0x80000000
-
-# What the mingw-w64 toolchain (GCC 12, GNU ld 2.40, its C runtime) cannot
-# give, and why.
-MINGW_CANNOT = {
-    "BA2008": "GCC emits no Control Flow Guard checks or tables, and mingw-w64's start-up "
-              "brings no load configuration",
-    "BA2011": "GCC's stack protector checks a canary of libssp's, not the /GS cookie the "
-              "loader sets through a load configuration",
-    "BA2025": "GNU ld cannot mark an image compatible with CET shadow stacks",
-    "PDB": "GCC writes DWARF, not the CodeView a PDB holds, so GNU ld's PDB would have no types "
-           "or lines; the players get the clang-cl DLL, whose PDB is kept, and this one is "
-           "stripped",
-    "UCRT": "Debian's mingw-w64 runtime is built for msvcrt.dll, and its start-up code and glue "
-            "need it",
-}
-
 
 def characteristics(pe):
     return pe.OPTIONAL_HEADER.DllCharacteristics
@@ -136,9 +118,9 @@ def rule_pdb(pe, pdb):
     if not entries or not hasattr(entries[0].entry, "PdbFileName"):
         return False, "no CodeView debug entry"
     named = entries[0].entry.PdbFileName.rstrip(b"\0").decode(errors="replace")
-    if named != os.path.basename(pdb or "Drapelle.pdb"):
+    if named != os.path.basename(pdb):
         return False, "the DLL names its PDB '%s', a path of the build machine" % named
-    if not pdb or not os.path.exists(pdb):
+    if not os.path.exists(pdb):
         return False, "the DLL names %s, which was not written beside it" % named
     start = entries[0].struct.PointerToRawData
     guid = pe.__data__[start + 4:start + 20]  # after "RSDS", as the PDB's info stream holds it
@@ -182,24 +164,13 @@ RULES = [
 
 def main():
     global size_budget
-    if len(sys.argv) not in (3, 5) or sys.argv[2] not in ("msvc", "mingw"):
+    if len(sys.argv) != 4:
         sys.exit(__doc__.strip().splitlines()[-1])
-    dll, kind = sys.argv[1], sys.argv[2]
-    pdb = sys.argv[3] if len(sys.argv) == 5 else None
-    size_budget = int(sys.argv[4]) if len(sys.argv) == 5 else None
+    dll, pdb, size_budget = sys.argv[1], sys.argv[2], int(sys.argv[3])
     pe = pefile.PE(dll)
     failures = 0
     for rule, asks, check in RULES:
-        if kind == "mingw" and rule == "SIZE":
-            continue
         held, has = check(pe, pdb)
-        if kind == "mingw" and rule in MINGW_CANNOT:
-            # The reason must still stand: a rule the DLL now meets is checked instead.
-            stands = not held
-            late = "" if stands else " (FAILS: yet it holds, %s)" % has
-            print("%-7s %s: not for this toolchain: %s%s" % (rule, asks, MINGW_CANNOT[rule], late))
-            failures += not stands
-            continue
         print("%-7s %s: %s (%s)" % (rule, asks, "holds" if held else "FAILS", has))
         failures += not held
     print("%s: %d rule(s) failed" % (os.path.basename(dll), failures))

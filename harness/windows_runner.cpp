@@ -10,12 +10,12 @@
 #include <set>
 #include <sstream>
 
+#include "harness/command_line.h"
+#include "harness/plugin_image.h"
+#include "harness/scenario.h"
+#include "harness/windows_plugin.h"
 #include "simhost/import_patch.h"
 #include "simhost/simhost.h"
-#include "tools/command_line.h"
-#include "tools/plugin_image.h"
-#include "tools/scenario.h"
-#include "tools/windows_plugin.h"
 
 extern "C" DWORD WINAPI simulatedTickCount(void);
 

@@ -10,9 +10,9 @@
 #include <cstdlib>
 #include <vector>
 
-#include "bench/frame_states.h"
+#include "harness/frame_states.h"
+#include "harness/windows_plugin.h"
 #include "simhost/import_patch.h"
-#include "tools/windows_plugin.h"
 
 namespace sim {
 namespace {

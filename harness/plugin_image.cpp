@@ -1,4 +1,4 @@
-#include "tools/plugin_image.h"
+#include "harness/plugin_image.h"
 
 #include <cstring>
 #include <fstream>

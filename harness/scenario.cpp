@@ -1,4 +1,4 @@
-#include "tools/scenario.h"
+#include "harness/scenario.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -11,10 +11,10 @@
 #include <ostream>
 #include <sstream>
 
+#include "harness/keys.h"
 #include "simhost/game.h"
 #include "simhost/screen.h"
 #include "simhost/simhost.h"
-#include "tools/keys.h"
 #include "ui/status_line.h"
 
 namespace sim {

@@ -1,4 +1,4 @@
-#include "tools/keys.h"
+#include "harness/keys.h"
 
 #include <algorithm>
 #include <cstdio>
