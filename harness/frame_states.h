@@ -7,7 +7,7 @@
 
 #include "simhost/simhost.h"
 
-namespace bench {
+namespace timing {
 
 enum class State { Closed, TopMenu, ClothingMenu };
 
@@ -30,4 +30,4 @@ void enterState(State state);
 void enterFloor(State state);
 void leave();
 
-} // namespace bench
+} // namespace timing

@@ -56,14 +56,14 @@ void unloadBenchPlugin() {
 // Nanoseconds per frame over `frames` frames, after the state is entered;
 // the plug-in's allocations in those frames are added to `allocations` (the
 // floor runs with the plug-in unloaded, so it adds none).
-double timeFrames(bench::State state, bool floor, int frames, long long& allocations) {
-    floor ? bench::enterFloor(state) : bench::enterState(state);
+double timeFrames(timing::State state, bool floor, int frames, long long& allocations) {
+    floor ? timing::enterFloor(state) : timing::enterState(state);
     const long long before = pluginAllocations.load();
     const auto start = std::chrono::steady_clock::now();
     for (int i = 0; i < frames; ++i) runFrame();
     const auto spent = std::chrono::steady_clock::now() - start;
     allocations += pluginAllocations.load() - before;
-    bench::leave();
+    timing::leave();
     return std::chrono::duration<double, std::nano>(spent).count() / frames;
 }
 
@@ -77,12 +77,12 @@ double median(std::vector<double> values) {
 
 int benchPlugin(const std::string& path, int repetitions, int frames) {
     benchPluginPath = path;
-    bench::setLoader({loadBenchPlugin, unloadBenchPlugin});
-    const bench::State states[] = {bench::State::Closed, bench::State::TopMenu,
-                                   bench::State::ClothingMenu};
+    timing::setLoader({loadBenchPlugin, unloadBenchPlugin});
+    const timing::State states[] = {timing::State::Closed, timing::State::TopMenu,
+                                    timing::State::ClothingMenu};
     std::printf("%-28s %12s %12s %8s %14s   (median of %d interleaved runs of %d frames)\n",
                 "state", "frame (ns)", "floor (ns)", "ratio", "allocs/frame", repetitions, frames);
-    for (bench::State state : states) {
+    for (timing::State state : states) {
         std::vector<double> frameTimes, floorTimes;
         long long allocations = 0;
         for (int run = 0; run < repetitions; ++run) {
@@ -93,7 +93,7 @@ int benchPlugin(const std::string& path, int repetitions, int frames) {
             if (!floorFirst) floorTimes.push_back(timeFrames(state, true, frames, allocations));
         }
         const double frame = median(frameTimes), floor = median(floorTimes);
-        std::printf("%-28s %12.1f %12.1f %8.3f %14g\n", bench::stateName(state), frame, floor,
+        std::printf("%-28s %12.1f %12.1f %8.3f %14g\n", timing::stateName(state), frame, floor,
                     frame / floor,
                     static_cast<double>(allocations) / (static_cast<double>(repetitions) * frames));
     }
