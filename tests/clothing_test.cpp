@@ -143,7 +143,7 @@ TEST_F(Clothing, EachSlotSwitchShowsThatSlotsComponentUnderItsName) {
                                      std::to_string(20 + id) + ")," + std::to_string(id % 3) +
                                      ",(" + std::to_string(40 + id) + ")");
         EXPECT_EQ(currentSlotName, name);
-        EXPECT_EQ(currentSlotId, id);
+        EXPECT_EQ(currentSlotId, id) << "the component id of " << name;
     }
 }
 
@@ -173,7 +173,8 @@ TEST_F(Clothing, DefaultLookRestoresTheCatalogueAndLeavesTheStatusLine) {
 TEST_F(Clothing, CallNative5PushesAZeroFifthArgumentZeroExtended) {
     onFiber([] { callNative5(0x262B14F48D29DE80, -1, 2, 3, 4); });
     EXPECT_EQ(calls(), std::vector<std::string>{"setPedVariation(-1, 2, 3, 4, 0)"});
-    EXPECT_EQ(sim::frameInProgress().calls[0].args[0], 0xFFFFFFFFu);
+    EXPECT_EQ(sim::frameInProgress().calls[0].args[0], 0xFFFFFFFFu)
+        << "the slot of ped -1, zero-extended";
     EXPECT_EQ(sim::variationOf(-1, 2), (sim::Variation{3, 4, 0}));
 }
 

@@ -79,7 +79,7 @@ TEST_F(MenuRow, EachStyleMakesTheWholeSequenceOf21Calls) {
         EXPECT_EQ(sim::describeCalls(draw("Both", 250, 9, 96, 9, 1, 1)),
                   rowSequence("Both", both, width, height));
     }
-    EXPECT_EQ(sim::frameInProgress().calls.size(), 21u);
+    EXPECT_EQ(sim::frameInProgress().calls.size(), 21u) << "natives a row calls";
 }
 
 // Every kind of row of both menus at the common screens, every float compared
