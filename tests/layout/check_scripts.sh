@@ -6,10 +6,13 @@
 set -euo pipefail
 shellcheck=$1
 cd "$2"
-if git rev-parse --git-dir >/dev/null 2>&1; then
+# The files git has here, when this is a checkout's top; else every file but
+# the build trees' (a copy of the tree inside another checkout's build/).
+if [ "$(git rev-parse --show-toplevel 2>/dev/null)" = "$(pwd -P)" ]; then
     mapfile -t files < <(git ls-files -co --exclude-standard)
 else
-    mapfile -t files < <(find . -path ./build -prune -o -type f -print | sed 's|^\./||')
+    mapfile -t files < <(find . -path ./build -prune -o -path ./.git -prune -o -type f -print |
+                             sed 's|^\./||')
 fi
 scripts=()
 for file in "${files[@]}"; do
@@ -19,5 +22,6 @@ for file in "${files[@]}"; do
         *) if head -n 1 "$file" | grep -qE '^#!.*[/ ](ba)?sh$'; then scripts+=("$file"); fi ;;
     esac
 done
+[ ${#scripts[@]} -gt 0 ] || { echo "check_scripts: no shell script found in $(pwd)" >&2; exit 1; }
 "$shellcheck" -f gcc "${scripts[@]}"
 echo "shellcheck: no finding in ${#scripts[@]} scripts"
