@@ -280,6 +280,21 @@ void runPreview() {
     }
 }
 
+// The plug-in when none is given: Drapelle.dll beside this program, as in a
+// game's folder, or else the players' DLL of the windows-msvc build tree
+// beside this program's windows-release one.
+std::string defaultPlugin() {
+    char path[MAX_PATH] = "";
+    GetModuleFileNameA(nullptr, path, sizeof path);
+    std::string folder = path;
+    folder.erase(folder.find_last_of("\\/") + 1);
+    for (const std::string& candidate :
+         {folder + "Drapelle.dll", folder + "..\\..\\windows-msvc\\bin\\Drapelle.dll"}) {
+        if (GetFileAttributesA(candidate.c_str()) != INVALID_FILE_ATTRIBUTES) return candidate;
+    }
+    return "Drapelle.dll";
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -296,8 +311,11 @@ int main(int argc, char** argv) {
     sim::setUpCommandLine(app, "0 when the window closed cleanly, 1 when the plug-in misused the\n"
                                "host's native-call protocol or no window could be opened, 2 on a\n"
                                "usage error (a plug-in that cannot be loaded among them).");
-    std::string plugin = "Drapelle.dll";
-    app.add_option("PLUGIN", plugin, "The plug-in DLL (default: Drapelle.dll)")->type_name("DLL");
+    std::string plugin = defaultPlugin();
+    app.add_option("PLUGIN", plugin,
+                   "The plug-in DLL (default: Drapelle.dll beside this program,\n"
+                   "else the players' DLL of the windows-msvc build tree)")
+        ->type_name("DLL");
     app.add_option("--shots", shotFolder,
                    "Where F12 saves its screenshots, made when missing\n"
                    "(default: the current folder)")
