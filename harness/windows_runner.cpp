@@ -78,15 +78,19 @@ bool nextFreeRange(std::uint64_t size, MEMORY_BASIC_INFORMATION& range) {
     return VirtualQuery(probe, &range, sizeof range) != 0 && range.State == MEM_FREE;
 }
 
+// Whether something else (another module, the runner itself) holds the address.
+bool isTaken(std::uint64_t address) {
+    MEMORY_BASIC_INFORMATION range = {};
+    return VirtualQuery(reinterpret_cast<void*>(address), &range, sizeof range) != 0 &&
+           range.State != MEM_FREE;
+}
+
 bool reserveElsewhere(const std::string& plugin, std::mt19937_64& random, Placement& placement,
                       std::string& error) {
     std::uint64_t size = 0;
     if (!readPreferredRange(plugin, placement.preferredBase, size, error)) return false;
-    MEMORY_BASIC_INFORMATION taken = {};
     if (!reserveRange(placement.preferredBase, size, placement) &&
-        (VirtualQuery(reinterpret_cast<void*>(placement.preferredBase), &taken, sizeof taken) ==
-             0 ||
-         taken.State == MEM_FREE)) {
+        !isTaken(placement.preferredBase)) {
         error = "cannot reserve " + plugin + "'s preferred range at " +
                 hex(placement.preferredBase) + " (error " + std::to_string(GetLastError()) + ")";
         return false;
