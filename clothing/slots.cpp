@@ -1,9 +1,9 @@
 #include "clothing/slots.h"
 
-// The slot the clothing menu works on; always one of slotNames. Like the
-// tables, it is filled in when the library is mapped: InlineString has no
-// constructor to run at load and nothing to destroy at unload.
-InlineString currentSlotName = "Face";
+// The slot the clothing menu works on; always one of slotNames. Like every
+// global of the plug-in, constinit: filled in when the library is mapped,
+// with no code run at load, which the DLL's start (DllMain itself) needs.
+constinit InlineString currentSlotName = "Face";
 // The slots' names in menu order; entry i is the slot of component slotIds[i].
 const InlineString slotNames[kSlotCount] = {"Face",        "Head",  "Hair",     "Torso",
                                             "Legs",        "Hands", "Feet",     "Eyes",
@@ -11,7 +11,7 @@ const InlineString slotNames[kSlotCount] = {"Face",        "Head",  "Hair",     
 // Component id of each slot, parallel to slotNames.
 const std::int32_t slotIds[kSlotCount] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11};
 // Component id of the slot last resolved; brought up to date by resolveSlotId.
-std::int32_t currentSlotId = 0;
+constinit std::int32_t currentSlotId = 0;
 
 // Every entry is visited: the scan does not stop at a match.
 int findSlot(const InlineString& name) {

@@ -8,10 +8,10 @@
 
 constexpr int kSlotCount = 12;
 
-extern InlineString currentSlotName;
+extern constinit InlineString currentSlotName;
 extern const InlineString slotNames[kSlotCount];
 extern const std::int32_t slotIds[kSlotCount];
-extern std::int32_t currentSlotId;
+extern constinit std::int32_t currentSlotId;
 
 // Index of the slot whose name is exactly `name`, or -1.
 int findSlot(const InlineString& name);

@@ -3,7 +3,7 @@
 #include "host/ticks.h"
 
 // One record per virtual-key code 0..254; all zero until the key's first message.
-std::array<KeyRecord, kKeyCount> keyTable;
+constinit std::array<KeyRecord, kKeyCount> keyTable;
 
 // A record no message has stamped since load or since it was cleared: it must
 // not read as held, whatever the clock says.

@@ -25,7 +25,7 @@ constexpr DWORD kTappedFor = 100; // a release counts as a tap this long
 
 constexpr DWORD kKeyCount = 255;
 // A std::array so that debug builds check every index against its size.
-extern std::array<KeyRecord, kKeyCount> keyTable;
+extern constinit std::array<KeyRecord, kKeyCount> keyTable;
 
 // Virtual-key codes Drapelle reacts to.
 constexpr DWORD kKeyBackspace = 0x08;

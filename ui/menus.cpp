@@ -12,9 +12,9 @@
 #include "ui/menu_row.h"
 
 // Highlighted row of the top-level menu, 0 or 1; kept across openings.
-std::int32_t mainMenuIndex = 0;
+constinit std::int32_t mainMenuIndex = 0;
 // Highlighted row of the clothing menu, 0 to 4; kept across openings.
-std::int32_t clothingMenuIndex = 0;
+constinit std::int32_t clothingMenuIndex = 0;
 
 constexpr InlineString kMainRows[] = {"Skin/Clothing Change", "Close Menu"};
 // A new row: its caption here and its case in selectClothingRow.
@@ -117,8 +117,8 @@ bool selectClothingRow(std::int32_t row) {
 
 } // namespace
 
-const std::int32_t kMainMenuRows = std::size(kMainRows);
-const std::int32_t kClothingMenuRows = std::size(kClothingRows);
+constinit const std::int32_t kMainMenuRows = std::size(kMainRows);
+constinit const std::int32_t kClothingMenuRows = std::size(kClothingRows);
 
 void runMainMenu() { runMenu("Drapelle", kMainRows, kMainMenuRows, mainMenuIndex, selectMainRow); }
 

@@ -9,8 +9,8 @@
 constexpr DWORD kMoveWait = 150;   // ms of drawing after opening or a move
 constexpr DWORD kSelectWait = 200; // ms of drawing after a select
 
-extern std::int32_t mainMenuIndex;
-extern std::int32_t clothingMenuIndex;
+extern constinit std::int32_t mainMenuIndex;
+extern constinit std::int32_t clothingMenuIndex;
 
 // Each menu's rows, top to bottom, and how many: a menu has as many rows as
 // its table.

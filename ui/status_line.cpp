@@ -4,12 +4,12 @@
 #include "host/ticks.h"
 
 // The text last given to showStatus; replaced, never cleared.
-InlineString statusMessage;
+constinit InlineString statusMessage;
 // The tick at which the current message stops being drawn.
-DWORD statusUntil = 0;
+constinit DWORD statusUntil = 0;
 // Whether showStatus has run since load; before it, nothing is drawn at any tick.
 // Not in the header: only this file uses it (and the tests, which declare it).
-bool statusShown = false;
+constinit bool statusShown = false;
 
 void showStatus(InlineString text) {
     statusMessage = text;

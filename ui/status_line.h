@@ -6,8 +6,8 @@
 
 constexpr DWORD kStatusTime = 5000; // how long a message stays on screen, ms
 
-extern InlineString statusMessage;
-extern DWORD statusUntil;
+extern constinit InlineString statusMessage;
+extern constinit DWORD statusUntil;
 
 void showStatus(InlineString text);
 void drawStatusLine();

@@ -2,7 +2,10 @@
 # Drapelle.dll starts at DllMain itself, without the C runtime's start-up code,
 # which is right only while nothing needs that code: no global built by a
 # constructor or taken down by a destructor, no atexit, no thread-local
-# storage. Fails before the link, naming the object and the reason, when
+# storage. The plug-in's globals are constinit, so the compiler refuses a
+# dynamic initialiser of theirs at the declaration; this check catches what
+# that does not: destructors, thread-local storage, and a global added
+# without constinit. Fails before the link, naming the object and the reason, when
 # something needs it. Objects may be machine code or, optimised across files,
 # LLVM bitcode (whose thread-local variables llvm-lto2 shows with a T flag).
 # Usage: check_no_crt_startup.sh LLVM_NM LLVM_OBJDUMP LLVM_LTO2 OBJECT...
