@@ -11,7 +11,7 @@
 
 struct KeyRecord {
     std::atomic<std::uint32_t> tick;    // GetTickCount when the key's last message arrived
-    std::atomic<std::int32_t> alt;      // that message's Alt flag; read only by isRecordEmpty
+    std::atomic<std::int32_t> alt;      // that message's Alt flag; stored, never read
     std::atomic<std::int32_t> wasDown;  // that message's previous-state flag; likewise
     std::atomic<std::int32_t> released; // nonzero when that message was a release
 };

@@ -1,6 +1,6 @@
 #include <atomic>
 
-#include "simhost/simhost.h"
+#include "simhost/host_parts.h"
 
 #ifdef _WIN32
 #include <cstdio>
@@ -17,7 +17,10 @@ std::atomic<DWORD> simTick{1000000};
 
 #ifdef _WIN32
 // The runner points the plug-in's GetTickCount import here.
-extern "C" DWORD WINAPI simulatedTickCount(void) { return simTick.load(std::memory_order_relaxed); }
+extern "C" DWORD WINAPI simulatedTickCount(void) {
+    sim::noteClockRead();
+    return simTick.load(std::memory_order_relaxed);
+}
 #ifdef DRAPELLE_LINKED_PLUGIN
 // The plug-in is linked into this program, so its GetTickCount import is the
 // program's own: pointed at the simulated clock before main runs.
@@ -30,7 +33,10 @@ static const bool clockPatched = [] {
 }();
 #endif
 #else
-extern "C" DWORD GetTickCount(void) { return simTick.load(std::memory_order_relaxed); }
+extern "C" DWORD GetTickCount(void) {
+    sim::noteClockRead();
+    return simTick.load(std::memory_order_relaxed);
+}
 #endif
 
 namespace sim {

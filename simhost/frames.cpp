@@ -1,6 +1,7 @@
 // The plug-in's life as the host drives it, the frame loop, the simulated
 // keyboard and the clock as it moves within a frame.
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <functional>
 
@@ -42,6 +43,10 @@ struct DueKey {
 std::vector<DueKey> dueKeys;    // in the order they were sent
 bool keysMidFrame = false;      // whether messages wait for a frame's native calls
 std::uint32_t midFrameSeed = 1; // picks after which call each of them arrives
+// A message that arrives when the plug-in next reads the clock; atomic, as
+// the keyboard handler reads the clock on whatever thread delivers a key.
+std::atomic<bool> keyOnClockRead{false};
+KeyMessage clockReadKey; // that message, set before the flag
 const std::function<void()>* fiberWork = nullptr; // what runOnFiber's fiber runs next
 bool workFiber = false; // whether the fiber is runOnFiber's, not a script's
 Frame finishedFrame;    // the last complete frame
@@ -242,6 +247,17 @@ void deliverKeyMessage(const KeyMessage& message) {
     dueKeys.push_back({message, 1 + static_cast<int>(midFrameSeed >> 16) % 48});
 }
 
+void deliverKeyMessageOnClockRead(const KeyMessage& message) {
+    clockReadKey = message;
+    keyOnClockRead = true;
+}
+
+// Taken before the handler runs, which reads the clock itself.
+void noteClockRead() {
+    if (keyOnClockRead.load(std::memory_order_relaxed) && keyOnClockRead.exchange(false))
+        callHandler(clockReadKey);
+}
+
 void setKeysMidFrame(bool on, std::uint32_t seed) {
     keysMidFrame = on;
     midFrameSeed = seed;
@@ -290,6 +306,7 @@ void reset() {
     repeatEvery = 33;
     dueKeys.clear();
     dueKeys.reserve(64);
+    keyOnClockRead = false;
     keysMidFrame = false;
     frameTimes.clear();
     nextFrameTime = 0;

@@ -29,6 +29,8 @@ bool isInKeyHandler();
 // A native call has just run: within a frame the clock moves on with the
 // calls, and a key message due at this point of the frame arrives.
 void noteNativeCall();
+// The plug-in reads the clock: a message set to arrive then arrives first.
+void noteClockRead();
 // The script's last wait: it sleeps until `milliseconds` have passed since `stamp`.
 void parkScript(DWORD stamp, DWORD milliseconds);
 

@@ -150,6 +150,10 @@ void deliverKeyMessage(const KeyMessage& message);
 // the frame's end if it makes fewer), as the game window's thread delivers
 // it while the script runs. Off (the default, and at reset): at once.
 void setKeysMidFrame(bool on, std::uint32_t seed = 1);
+// The message arrives the next time the plug-in reads the clock, just before
+// the clock answers: between a key test's reading of a record and what it
+// does with what it read, as a message from another thread can.
+void deliverKeyMessageOnClockRead(const KeyMessage& message);
 // "key 0x78 repeats 1 scan 0x43 extended 0 alt 0 previous 1 transition 1"
 std::string describeKeyMessage(const KeyMessage& message);
 
