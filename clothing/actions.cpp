@@ -1,10 +1,63 @@
 #include "clothing/actions.h"
 
-#include <cstdio>
+#include <cstring>
+#include <string_view>
 
 #include "clothing/slots.h"
 #include "host/natives.h"
 #include "ui/status_line.h"
+
+namespace {
+
+constexpr std::size_t kLineSize = 160; // the status line's buffer, terminating NUL included
+
+// Copies `text` to `out`, as much as fits before `end`; returns where the
+// next character goes.
+char* appendText(char* out, const char* end, std::string_view text) {
+    const std::size_t room = static_cast<std::size_t>(end - out);
+    const std::size_t count = text.size() < room ? text.size() : room;
+    std::memcpy(out, text.data(), count);
+    return out + count;
+}
+
+// A signed decimal, as %d writes it.
+char* appendDecimal(char* out, const char* end, std::int32_t value) {
+    char digits[10]; // 4294967295 has ten
+    int count = 0;
+    std::uint32_t rest = static_cast<std::uint32_t>(value);
+    if (value < 0) {
+        out = appendText(out, end, "-");
+        rest = 0u - rest;
+    }
+    do {
+        digits[count++] = static_cast<char>('0' + rest % 10u);
+        rest /= 10u;
+    } while (rest != 0);
+    while (count > 0) out = appendText(out, end, {&digits[--count], 1});
+    return out;
+}
+
+// Writes `format` with its %s replaced by `text` and each %d by the next of
+// `numbers`, cut, as snprintf cuts, to the buffer: the C runtime's formatter
+// would be the players' DLL's one import from it.
+void formatLine(char (&line)[kLineSize], std::string_view format, std::string_view text,
+                const std::int32_t (&numbers)[4]) {
+    const char* const end = line + kLineSize - 1; // the last byte is the NUL's
+    char* out = line;
+    int next = 0;
+    for (std::size_t i = 0; i < format.size(); ++i) {
+        if (format[i] != '%') {
+            out = appendText(out, end, format.substr(i, 1));
+        } else if (format[++i] == 's') {
+            out = appendText(out, end, text);
+        } else {
+            out = appendDecimal(out, end, numbers[next++]);
+        }
+    }
+    *out = '\0';
+}
+
+} // namespace
 
 void showSlotData(std::int32_t ped, InlineString slotName) {
     resolveSlotId(slotName);
@@ -14,27 +67,9 @@ void showSlotData(std::int32_t ped, InlineString slotName) {
     const std::int32_t drawableCount = pedDrawableCount(ped, id);
     const std::int32_t textureCount = pedTextureCount(ped, id, drawable);
 
-    char text[160] = {};
-#ifdef _WIN32
-    // The C runtime's own formatter: mingw-w64's C99 one would bring its 23 KB
-    // printf engine into the DLL for this one line. Its bound stops a byte
-    // short, so the zeroed last byte always ends the text.
-    _snprintf(text, sizeof text - 1, " [%s]: %d,(%d),%d,(%d)", slotName.c_str(), drawable,
-              drawableCount, texture, textureCount);
-#else
-    // The slot table's names make lines of at most 67 characters; an optimising
-    // g++ sees a name that could hold 159 and would warn of a cut that cannot
-    // happen.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wformat-truncation"
-#endif
-    std::snprintf(text, sizeof text, " [%s]: %d,(%d),%d,(%d)", slotName.c_str(), drawable,
-                  drawableCount, texture, textureCount);
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic pop
-#endif
-#endif
+    char text[kLineSize];
+    formatLine(text, " [%s]: %d,(%d),%d,(%d)", slotName,
+               {drawable, drawableCount, texture, textureCount});
     showStatus(text);
 }
 

@@ -1,3 +1,5 @@
+#include <cstdio>
+
 #include "clothing/actions.h"
 #include "host/natives.h"
 #include "plugin_fixture.h"
@@ -58,6 +60,24 @@ TEST_F(Clothing, LongestStatusLineIsNotCut) {
     onFiber([] { showSlotData(kPed, "Accessories"); });
     EXPECT_EQ(statusMessage, " [Accessories]: -2147483648,(-2147483648),-2147483648,(-2147483648)");
     EXPECT_EQ(statusMessage.size(), 67u) << "characters in the longest status line";
+}
+
+// A line longer than the 160-byte buffer is cut where snprintf cuts it, in
+// the name or in any of the numbers.
+TEST_F(Clothing, OverlongStatusLineIsCutAsSnprintfCutsIt) {
+    const std::int32_t lowest = std::numeric_limits<std::int32_t>::min();
+    offer(4, lowest, {});
+    sim::game().catalogue[4].otherTextureCount = 7;
+    wear(4, 12345, lowest);
+    resolveSlotId("Legs");
+    for (const std::size_t length : {90u, 93u, 105u, 119u, 120u, 128u, 140u, 155u, 159u}) {
+        const std::string name(length, 'n');
+        onFiber([&] { showSlotData(kPed, textOf(name)); });
+        char expected[160];
+        std::snprintf(expected, sizeof expected, " [%s]: %d,(%d),%d,(%d)", name.c_str(), 12345,
+                      lowest, lowest, 7);
+        EXPECT_EQ(statusMessage, expected) << "a name of " << length << " characters";
+    }
 }
 
 // An unknown name keeps the component last resolved, shown under that name.

@@ -2,14 +2,15 @@
 """The hardening Microsoft asks of a shipped 64-bit DLL, read from the DLL's
 headers, load configuration, sections, debug directory and imports with
 pefile: the nine of its BinSkim checker's rules that those answer, named as
-BinSkim names them, and the project's own (a matching PDB, the Universal C
-Runtime, the size). BinSkim's rules that need the PDB's contents or the
+BinSkim names them, and the project's own (a matching PDB, no C runtime
+imported, the size). BinSkim's rules that need the PDB's contents or the
 compilers' command lines are not read here. Every rule must hold; each
 failure names its rule and what the DLL has.
 
 Usage: check_hardening.py DLL PDB SIZE_BUDGET
 """
 import os
+import re
 import sys
 
 import pefile
@@ -130,10 +131,14 @@ def rule_pdb(pe, pdb):
                                        "which is of another build (its GUID differs)")
 
 
-def rule_universal_crt(pe, _):
+# A C runtime's libraries: a Windows without it installed could not load the DLL.
+C_RUNTIME = re.compile(r"^(msvcr.*|ucrtbase.*|vcruntime.*|api-ms-win-crt-.*)\.dll$", re.I)
+
+
+def rule_no_c_runtime(pe, _):
     libraries = [e.dll.decode() for e in getattr(pe, "DIRECTORY_ENTRY_IMPORT", [])]
-    old = [name for name in libraries if name.lower() == "msvcrt.dll"]
-    return not old, "imports from " + ", ".join(libraries)
+    runtimes = [name for name in libraries if C_RUNTIME.match(name)]
+    return not runtimes, "imports from " + ", ".join(libraries)
 
 
 def rule_size(pe, _):
@@ -157,7 +162,7 @@ RULES = [
     ("BA2021", "no section both writable and executable", rule_no_writable_code),
     ("BA2025", "compatible with CET shadow stacks", rule_cet),
     ("PDB", "a PDB beside the DLL, named without a build path", rule_pdb),
-    ("UCRT", "the Universal C Runtime, not msvcrt.dll", rule_universal_crt),
+    ("NOCRT", "no C runtime imported", rule_no_c_runtime),
     ("SIZE", "the players' DLL's size", rule_size),
 ]
 
