@@ -99,7 +99,7 @@ void nextSlot() {
     // The names are distinct, so the match the scan keeps is the only one.
     const int slot = findSlot(currentSlotName);
     if (slot < 0) return;
-    currentSlotName = slotNames[slot == kSlotCount - 1 ? 0 : slot + 1];
+    currentSlotName = InlineString(slotNames[slot == kSlotCount - 1 ? 0 : slot + 1]);
     const std::int32_t ped = playerPed();
     showSlotData(ped, currentSlotName);
 }

@@ -3,13 +3,14 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 #include "host/inline_string.h"
 
 constexpr int kSlotCount = 12;
 
 extern constinit InlineString currentSlotName;
-extern const InlineString slotNames[kSlotCount];
+extern const std::string_view slotNames[kSlotCount];
 extern const std::int32_t slotIds[kSlotCount];
 extern constinit std::int32_t currentSlotId;
 

@@ -1,6 +1,8 @@
-// Text held by value with its characters inline. Captions, slot names and the
-// status line are passed and kept by value; with this type a copy copies only
-// the characters it holds and never touches the heap, so no frame allocates.
+// Text held by value with its characters inline, for the texts that are
+// copied and kept: the status line, the current slot's name and the copies
+// the menus hand on. A copy copies only the characters held and never touches
+// the heap, so no frame allocates. Constant tables hold their texts at their
+// own length, as std::string_view, and are copied into one where needed.
 #pragma once
 
 #include <cstddef>
@@ -24,6 +26,19 @@ class InlineString {
             chars_[length_] = text[length_];
             ++length_;
         }
+    }
+
+    // A longer array would have to be cut.
+    template <std::size_t N>
+    requires(N > kCapacity) InlineString(const char (&text)[N]) = delete;
+
+    // From a text of the plug-in's constant tables, which hold each text at
+    // its own length; the tables assert that every text fits (fitsInline), so
+    // the bound here only guards against what cannot happen.
+    explicit InlineString(std::string_view text)
+        : length_(text.size() < kCapacity ? text.size() : kCapacity - 1) {
+        std::memcpy(chars_, text.data(), length_);
+        chars_[length_] = '\0';
     }
 
     InlineString(const InlineString& other) : length_(other.length_) {
@@ -56,3 +71,11 @@ class InlineString {
     std::size_t length_; // characters held, before the terminating NUL
     char chars_[kCapacity];
 };
+
+// Whether every text of a table fits an InlineString whole.
+template <std::size_t N> constexpr bool fitsInline(const std::string_view (&texts)[N]) {
+    for (std::string_view text : texts) {
+        if (text.size() >= InlineString::kCapacity) return false;
+    }
+    return true;
+}

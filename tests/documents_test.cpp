@@ -167,7 +167,7 @@ TEST(Documents, GiveTheDesignsTimesAsTheCodeHasThem) {
 
 // A menu's rows as one line, the way the screen reads: "Drapelle: [Skin/Clothing Change] Close
 // Menu" with the highlighted one in [ ], without the brackets.
-std::string rowsLine(const InlineString rows[], std::int32_t count) {
+std::string rowsLine(const std::string_view rows[], std::int32_t count) {
     std::string line;
     for (std::int32_t i = 0; i < count; ++i) line += (i ? " " : "") + std::string(rows[i]);
     return line;

@@ -25,6 +25,18 @@ TEST(InlineString, TakesEveryCharacterOfAnArrayThatFits) {
     EXPECT_FALSE((std::is_constructible_v<InlineString, const char(&)[161]>));
 }
 
+// A table's texts are held at their own length and copied whole; the tables
+// assert that every text fits, and the copy could only cut one that did not.
+TEST(InlineString, CopiesATableTextThatFitsWhole) {
+    const std::string text(InlineString::kCapacity, 'z');
+    const std::string_view fits[] = {"Face", std::string_view(text).substr(1)};
+    const std::string_view tooLong[] = {"Face", text};
+    EXPECT_TRUE(fitsInline(fits));
+    EXPECT_FALSE(fitsInline(tooLong)) << "a text of " << text.size() << " characters";
+    EXPECT_EQ(InlineString(fits[1]), fits[1]);
+    EXPECT_EQ(InlineString(tooLong[1]), fits[1]) << "the most a text can hold, cut";
+}
+
 // A copy reads and writes only the characters held and their NUL, also at
 // full length: a byte on each side of both objects stays as it was.
 TEST(InlineString, CopyStaysInsideBothObjects) {

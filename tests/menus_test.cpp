@@ -10,7 +10,7 @@ namespace {
 constexpr DWORD inWholeFrames(DWORD ms) { return (ms + 15) / 16 * 16; }
 
 // A menu as the screen reads, from its table, with row `row` highlighted.
-std::string menuAt(const char* title, const InlineString rows[], std::int32_t count, int row) {
+std::string menuAt(const char* title, const std::string_view rows[], std::int32_t count, int row) {
     std::string text = std::string(title) + ":";
     for (int i = 0; i < count; ++i) {
         text.append(i == row ? " [" : " ").append(rows[i]).append(i == row ? "]" : "");

@@ -14,8 +14,8 @@ long soakFrames() {
 }
 
 bool isSlotName(const InlineString& name) {
-    for (const InlineString& slot : slotNames) {
-        if (slot == name) return true;
+    for (std::string_view slot : slotNames) {
+        if (name == slot) return true;
     }
     return false;
 }

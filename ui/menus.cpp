@@ -16,26 +16,28 @@ constinit std::int32_t mainMenuIndex = 0;
 // Highlighted row of the clothing menu, 0 to 4; kept across openings.
 constinit std::int32_t clothingMenuIndex = 0;
 
-constexpr InlineString kMainRows[] = {"Skin/Clothing Change", "Close Menu"};
+constexpr std::string_view kMainRows[] = {"Skin/Clothing Change", "Close Menu"};
 // A new row: its caption here and its case in selectClothingRow.
-constexpr InlineString kClothingRows[] = {"Show Player Clothing Data",
-                                          "Switch Player Clothing Data", "Skin/Clothing Change",
-                                          "Skin/Clothing Texture Change", "Default Skin"};
+constexpr std::string_view kClothingRows[] = {"Show Player Clothing Data",
+                                              "Switch Player Clothing Data", "Skin/Clothing Change",
+                                              "Skin/Clothing Texture Change", "Default Skin"};
+// Each caption is copied whole into the row that draws it.
+static_assert(fitsInline(kMainRows) && fitsInline(kClothingRows));
 
 namespace {
 
 // One frame of a menu: the title, the other rows in order, the highlighted one
 // last so that its larger box lies on top; then the frame's step and the wait
 // that lets the game show it.
-void runMenuFrame(const InlineString& title, const InlineString rows[], std::int32_t rowCount,
-                  std::int32_t index) {
+void runMenuFrame(const InlineString& title, const std::string_view rows[],
+                  std::int32_t rowCount, std::int32_t index) {
     drawMenuRow(title, 250.0f, 15.0f, 18.0f, 5.0f, false, true);
     for (std::int32_t i = 0; i < rowCount; ++i) {
         if (i == index) continue;
-        drawMenuRow(rows[i], 250.0f, 9.0f, 60.0f + 36.0f * static_cast<float>(i), 9.0f, false,
+        drawMenuRow(InlineString(rows[i]), 250.0f, 9.0f, 60.0f + 36.0f * static_cast<float>(i), 9.0f, false,
                     false);
     }
-    drawMenuRow(rows[index], 251.0f, 11.0f, 56.0f + 36.0f * static_cast<float>(index), 7.0f, true,
+    drawMenuRow(InlineString(rows[index]), 251.0f, 11.0f, 56.0f + 36.0f * static_cast<float>(index), 7.0f, true,
                 false);
     frameTick();
     scriptWait(0);
@@ -43,7 +45,7 @@ void runMenuFrame(const InlineString& title, const InlineString rows[], std::int
 
 // Runs a menu until it closes. `selectRow` acts on a row and says whether the
 // menu stays open.
-void runMenu(const InlineString& titleText, const InlineString rows[], std::int32_t rowCount,
+void runMenu(const InlineString& titleText, const std::string_view rows[], std::int32_t rowCount,
              std::int32_t& index, bool (*selectRow)(std::int32_t row)) {
     const InlineString title = titleText;
     DWORD wait = kMoveWait;

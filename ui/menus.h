@@ -2,8 +2,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
-#include "host/inline_string.h"
 #include "host/platform.h"
 
 constexpr DWORD kMoveWait = 150;   // ms of drawing after opening or a move
@@ -14,8 +14,8 @@ extern constinit std::int32_t clothingMenuIndex;
 
 // Each menu's rows, top to bottom, and how many: a menu has as many rows as
 // its table.
-extern const InlineString kMainRows[];
-extern const InlineString kClothingRows[];
+extern const std::string_view kMainRows[];
+extern const std::string_view kClothingRows[];
 extern const std::int32_t kMainMenuRows;
 extern const std::int32_t kClothingMenuRows;
 
