@@ -1,11 +1,13 @@
-// Tick comparisons. GetTickCount wraps every 2^32 ms (49.7 days); comparing a
-// stamp-plus-interval sum with the clock would make old stamps look fresh after
-// the wrap, so every test here measures the elapsed time instead.
+// Tick comparisons. GetTickCount wraps every 2^32 ms (49.7 days). A test of
+// `now < stamp + interval` would read an old stamp as fresh from the wrap
+// until the sum, and a stamp made just before the wrap as stale until after
+// it; every test here measures the elapsed time instead, which is right until
+// a stamp is 2^32 ms old and then reads as fresh once more.
 #pragma once
 
 #include "host/platform.h"
 
-// True while fewer than `interval` ms have passed since `stamp`.
+// True while fewer than `interval` ms have passed since `stamp`, modulo 2^32.
 inline bool elapsedBelow(DWORD stamp, DWORD interval) {
     return static_cast<DWORD>(GetTickCount() - stamp) < interval;
 }

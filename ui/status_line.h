@@ -1,4 +1,5 @@
-// One short message shown centred near the bottom of the screen for 5000 ms.
+// One short message, centred near the bottom of the screen, drawn for
+// kStatusTime after it was given.
 #pragma once
 
 #include "host/inline_string.h"
