@@ -1,5 +1,6 @@
 #include "clothing/actions.h"
 
+#include <array>
 #include <cstring>
 #include <string_view>
 
@@ -22,7 +23,7 @@ char* appendText(char* out, const char* end, std::string_view text) {
 
 // A signed decimal, as %d writes it.
 char* appendDecimal(char* out, const char* end, std::int32_t value) {
-    char digits[10]; // 4294967295 has ten
+    std::array<char, 10> digits; // 4294967295 has ten; debug builds check each index
     int count = 0;
     std::uint32_t rest = static_cast<std::uint32_t>(value);
     if (value < 0) {
