@@ -5,8 +5,8 @@
 // with no code run at load, which the DLL's start (DllMain itself) needs.
 constinit InlineString currentSlotName{"Face"};
 // The slots' names in menu order; entry i is the slot of component slotIds[i].
-constexpr std::string_view slotNames[kSlotCount] = {"Face",  "Head",        "Hair",  "Torso",
-                                                    "Legs",  "Hands",       "Feet",  "Eyes",
+constexpr std::string_view slotNames[kSlotCount] = {"Face",        "Head",  "Hair",     "Torso",
+                                                    "Legs",        "Hands", "Feet",     "Eyes",
                                                     "Accessories", "Tasks", "Textures", "Torso2"};
 // Component id of each slot, parallel to slotNames.
 constexpr std::int32_t slotIds[kSlotCount] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11};

@@ -30,7 +30,8 @@ class InlineString {
 
     // A longer array would have to be cut.
     template <std::size_t N>
-    requires(N > kCapacity) InlineString(const char (&text)[N]) = delete;
+    requires(N > kCapacity) InlineString(const char (&text)[N])
+    = delete;
 
     // From a text of the plug-in's constant tables, which hold each text at
     // its own length; the tables assert that every text fits (fitsInline), so

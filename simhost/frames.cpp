@@ -46,7 +46,7 @@ std::uint32_t midFrameSeed = 1; // picks after which call each of them arrives
 // A message that arrives when the plug-in next reads the clock; atomic, as
 // the keyboard handler reads the clock on whatever thread delivers a key.
 std::atomic<bool> keyOnClockRead{false};
-KeyMessage clockReadKey; // that message, set before the flag
+KeyMessage clockReadKey;                          // that message, set before the flag
 const std::function<void()>* fiberWork = nullptr; // what runOnFiber's fiber runs next
 bool workFiber = false; // whether the fiber is runOnFiber's, not a script's
 Frame finishedFrame;    // the last complete frame

@@ -29,16 +29,16 @@ namespace {
 // One frame of a menu: the title, the other rows in order, the highlighted one
 // last so that its larger box lies on top; then the frame's step and the wait
 // that lets the game show it.
-void runMenuFrame(const InlineString& title, const std::string_view rows[],
-                  std::int32_t rowCount, std::int32_t index) {
+void runMenuFrame(const InlineString& title, const std::string_view rows[], std::int32_t rowCount,
+                  std::int32_t index) {
     drawMenuRow(title, 250.0f, 15.0f, 18.0f, 5.0f, false, true);
     for (std::int32_t i = 0; i < rowCount; ++i) {
         if (i == index) continue;
-        drawMenuRow(InlineString(rows[i]), 250.0f, 9.0f, 60.0f + 36.0f * static_cast<float>(i), 9.0f, false,
-                    false);
+        drawMenuRow(InlineString(rows[i]), 250.0f, 9.0f, 60.0f + 36.0f * static_cast<float>(i),
+                    9.0f, false, false);
     }
-    drawMenuRow(InlineString(rows[index]), 251.0f, 11.0f, 56.0f + 36.0f * static_cast<float>(index), 7.0f, true,
-                false);
+    drawMenuRow(InlineString(rows[index]), 251.0f, 11.0f, 56.0f + 36.0f * static_cast<float>(index),
+                7.0f, true, false);
     frameTick();
     scriptWait(0);
 }
