@@ -4,9 +4,6 @@
 #include <atomic>
 #include <cstdlib>
 #include <new>
-#ifdef _WIN32
-#include <malloc.h>
-#endif
 
 #include "simhost/simhost.h"
 
@@ -25,29 +22,18 @@
 
 namespace {
 std::atomic<long long> allocationCount{0}; // calls of operator new since the program started
-std::atomic<long long> bytesInUse{0};      // on Windows: bytes allocated and not yet deleted
 
 [[maybe_unused]] void* allocate(std::size_t size) {
     allocationCount.fetch_add(1, std::memory_order_relaxed);
-    void* p = std::malloc(size ? size : 1);
-#ifdef _WIN32
-    if (p) bytesInUse.fetch_add(static_cast<long long>(_msize(p)), std::memory_order_relaxed);
-#endif
-    return p;
+    return std::malloc(size ? size : 1);
 }
 
-[[maybe_unused]] void release(void* p) {
-#ifdef _WIN32
-    if (p) bytesInUse.fetch_sub(static_cast<long long>(_msize(p)), std::memory_order_relaxed);
-#endif
-    std::free(p);
-}
+[[maybe_unused]] void release(void* p) { std::free(p); }
 } // namespace
 
 namespace sim {
 bool countsHeapAllocations() { return DRAPELLE_COUNT_ALLOCATIONS; }
 long long heapAllocations() { return allocationCount.load(std::memory_order_relaxed); }
-long long heapBytesInUse() { return bytesInUse.load(std::memory_order_relaxed); }
 } // namespace sim
 
 #if DRAPELLE_COUNT_ALLOCATIONS

@@ -183,9 +183,6 @@ long long heapAllocations();
 // False under ThreadSanitizer, whose runtime keeps the allocation functions to
 // itself: there heapAllocations stays 0.
 bool countsHeapAllocations();
-// Bytes that operator new handed out and are not yet deleted (Windows only,
-// where the C runtime has no cheap count of its own; 0 elsewhere).
-long long heapBytesInUse();
 
 // Back to a fresh host: clock, game, logs, registrations.
 void reset();

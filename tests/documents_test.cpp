@@ -282,26 +282,4 @@ TEST(Documents, QuoteTheDemosTranscriptAsItRuns) {
 // all in the plain builds and under AddressSanitizer; one fewer under
 // ThreadSanitizer (the allocation count it cannot take); on Windows all but
 // those of the files that paint or read the source tree's documents.
-// The Windows suite leaves out the cases that paint or read the source tree's
-// documents: the page that says which cases run where names each of their
-// suites, so that a new one cannot go unmentioned. No count is stated.
-TEST(Documents, NameTheSuitesTheWindowsBuildLeavesOut) {
-    const ::testing::UnitTest& suite = *::testing::UnitTest::GetInstance();
-    std::set<std::string> leftOut;
-    for (int i = 0; i < suite.total_test_suite_count(); ++i) {
-        const ::testing::TestSuite& cases = *suite.GetTestSuite(i);
-        const std::string file = cases.GetTestInfo(0)->file();
-        if (file.find("render_test") != std::string::npos ||
-            file.find("documents_test") != std::string::npos)
-            leftOut.insert(std::string("`") + cases.name() + ".*`");
-    }
-    std::string row;
-    for (const Line& line : linesOf("docs/working-on-windows.md"))
-        if (line.text.rfind("| `windows-debug`", 0) == 0) row = line.where + ": " + line.text;
-    ASSERT_FALSE(row.empty()) << "docs/working-on-windows.md has no row for `windows-debug`";
-    for (const std::string& name : leftOut)
-        EXPECT_NE(row.find(name), std::string::npos)
-            << row << "\n  does not name " << name << ", which the Windows suite leaves out";
-}
-
 } // namespace

@@ -15,11 +15,6 @@
 #ifdef DRAPELLE_SANITIZER_HEAP
 #include <sanitizer/allocator_interface.h>
 inline std::size_t heapInUse() { return __sanitizer_get_current_allocated_bytes(); }
-#elif defined(_WIN32)
-#include "simhost/simhost.h"
-// Walking the C runtime's heap every frame would take the whole run; the
-// stand-in's allocation functions keep the count of what C++ holds instead.
-inline std::size_t heapInUse() { return static_cast<std::size_t>(sim::heapBytesInUse()); }
 #else
 #include <malloc.h>
 inline std::size_t heapInUse() { return mallinfo2().uordblks; }

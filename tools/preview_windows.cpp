@@ -281,15 +281,15 @@ void runPreview() {
 }
 
 // The plug-in when none is given: Drapelle.dll beside this program, as in a
-// game's folder, or else the players' DLL of the windows-msvc build tree
-// beside this program's windows-release one.
+// game's folder, or else the players' DLL of the windows-dll build tree
+// beside this program's windows-host one.
 std::string defaultPlugin() {
     char path[MAX_PATH] = "";
     GetModuleFileNameA(nullptr, path, sizeof path);
     std::string folder = path;
     folder.erase(folder.find_last_of("\\/") + 1);
     for (const std::string& candidate :
-         {folder + "Drapelle.dll", folder + "..\\..\\windows-msvc\\bin\\Drapelle.dll"}) {
+         {folder + "Drapelle.dll", folder + "..\\..\\windows-dll\\bin\\Drapelle.dll"}) {
         if (GetFileAttributesA(candidate.c_str()) != INVALID_FILE_ATTRIBUTES) return candidate;
     }
     return "Drapelle.dll";
@@ -314,7 +314,7 @@ int main(int argc, char** argv) {
     std::string plugin = defaultPlugin();
     app.add_option("PLUGIN", plugin,
                    "The plug-in DLL (default: Drapelle.dll beside this program,\n"
-                   "else the players' DLL of the windows-msvc build tree)")
+                   "else the players' DLL of the windows-dll build tree)")
         ->type_name("DLL");
     app.add_option("--shots", shotFolder,
                    "Where F12 saves its screenshots, made when missing\n"
