@@ -16,15 +16,15 @@
 namespace {
 
 void measureFrames(benchmark::State& state, bool floor) {
-    const auto which = static_cast<timing::State>(state.range(0));
-    floor ? timing::enterFloor(which) : timing::enterState(which);
+    const auto which = static_cast<harness::State>(state.range(0));
+    floor ? harness::enterFloor(which) : harness::enterState(which);
     const long long before = sim::heapAllocations();
     for (auto _ : state) sim::runFrame();
     const long long made = sim::heapAllocations() - before;
     state.counters["allocs/frame"] =
         static_cast<double>(made) / static_cast<double>(state.iterations());
-    state.SetLabel(timing::stateName(which));
-    timing::leave();
+    state.SetLabel(harness::stateName(which));
+    harness::leave();
 }
 
 void BM_Frame(benchmark::State& state) { measureFrames(state, false); }
@@ -73,7 +73,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
 } // namespace
 
 int main(int argc, char** argv) {
-    timing::useLinkedPlugin();
+    harness::useLinkedPlugin();
     registerPairs();
     // Repeated and interleaved unless the command line says otherwise, so that
     // a frame and its floor see the same moments of a noisy machine.

@@ -17,18 +17,18 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: frame_cost closed|top_menu|clothing FRAMES [floor]\n");
         return 2;
     }
-    const timing::State state = std::strcmp(argv[1], "closed") == 0 ? timing::State::Closed
-                                : std::strcmp(argv[1], "top_menu") == 0
-                                    ? timing::State::TopMenu
-                                    : timing::State::ClothingMenu;
-    timing::useLinkedPlugin();
+    const harness::State state = std::strcmp(argv[1], "closed") == 0 ? harness::State::Closed
+                                 : std::strcmp(argv[1], "top_menu") == 0
+                                     ? harness::State::TopMenu
+                                     : harness::State::ClothingMenu;
+    harness::useLinkedPlugin();
     const bool floor = argc > 3 && std::strcmp(argv[3], "floor") == 0;
-    floor ? timing::enterFloor(state) : timing::enterState(state);
+    floor ? harness::enterFloor(state) : harness::enterState(state);
     const int frames = std::atoi(argv[2]);
     // Only the measured frames count; run with --collect-atstart=no.
     CALLGRIND_TOGGLE_COLLECT;
     for (int i = 0; i < frames; ++i) sim::runFrame();
     CALLGRIND_TOGGLE_COLLECT;
-    timing::leave();
+    harness::leave();
     return 0;
 }

@@ -2,7 +2,7 @@
 #include "host/script.h"
 #include "input/key_table.h"
 
-namespace timing {
+namespace harness {
 
 // The plug-in linked into the benchmark: a "load" puts its statics back as a
 // fresh load would and runs its DllMain.
@@ -14,4 +14,4 @@ void useLinkedPlugin() {
                [] { sim::detach(); }});
 }
 
-} // namespace timing
+} // namespace harness

@@ -6,7 +6,7 @@
 #include "input/key_table.h"
 #include "simhost/game.h"
 
-namespace timing {
+namespace harness {
 namespace {
 
 // The floor: one frame's native calls, with every argument slot worked out
@@ -119,4 +119,4 @@ void leave() {
     sim::stopScript();
 }
 
-} // namespace timing
+} // namespace harness

@@ -7,7 +7,7 @@
 
 #include "simhost/simhost.h"
 
-namespace timing {
+namespace harness {
 
 enum class State { Closed, TopMenu, ClothingMenu };
 
@@ -30,4 +30,4 @@ void enterState(State state);
 void enterFloor(State state);
 void leave();
 
-} // namespace timing
+} // namespace harness

@@ -5,7 +5,7 @@
 #include <iterator>
 #include <sstream>
 
-namespace sim {
+namespace harness {
 namespace {
 
 // The value every /GS image is built with, which the loader (or the image's
@@ -170,4 +170,4 @@ std::string checkGuardTarget(HMODULE module, const void* function, const std::st
     return problem.str();
 }
 
-} // namespace sim
+} // namespace harness

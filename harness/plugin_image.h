@@ -9,7 +9,7 @@
 
 #include "host/platform.h"
 
-namespace sim {
+namespace harness {
 
 // The preferred base and size of the image in the file at `path`; false, with
 // the reason in `error`, when it is not a 64-bit PE image.
@@ -35,4 +35,4 @@ std::string checkStackCookie(HMODULE module);
 // the function as `what`.
 std::string checkGuardTarget(HMODULE module, const void* function, const std::string& what);
 
-} // namespace sim
+} // namespace harness

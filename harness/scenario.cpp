@@ -11,13 +11,13 @@
 #include <ostream>
 #include <sstream>
 
-#include "harness/keys.h"
+#include "harness/key_names.h"
 #include "simhost/game.h"
 #include "simhost/screen.h"
 #include "simhost/simhost.h"
 #include "ui/status_line.h"
 
-namespace sim {
+namespace harness {
 namespace {
 
 bool isHexadecimal(const std::string& word) {
@@ -162,24 +162,24 @@ std::string formatTime(DWORD ms) {
 // game's default look.
 std::string describeCharacter() {
     std::string text;
-    const Game& world = game();
+    const sim::Game& world = sim::game();
     for (std::int32_t id = 0; id < 12; ++id) {
-        const Variation now = variationOf(world.playerPed, id);
+        const sim::Variation now = sim::variationOf(world.playerPed, id);
         const auto known = world.catalogue.find(id);
-        const Variation standard =
-            known == world.catalogue.end() ? Variation{} : known->second.defaults;
+        const sim::Variation standard =
+            known == world.catalogue.end() ? sim::Variation{} : known->second.defaults;
         if (now == standard) continue;
         char part[96];
         std::snprintf(part, sizeof part, "%s%s drawable %d texture %d palette %d",
-                      text.empty() ? "" : "; ", componentName(id), now.drawable, now.texture,
+                      text.empty() ? "" : "; ", sim::componentName(id), now.drawable, now.texture,
                       now.palette);
         text += part;
     }
     return text.empty() ? "the default look" : text;
 }
 
-void printScreen(const Frame& frame, std::ostream& out) {
-    const Screen screen = readScreen(frame);
+void printScreen(const sim::Frame& frame, std::ostream& out) {
+    const sim::Screen screen = sim::readScreen(frame);
     const std::string indent(13, ' ');
     if (screen.title.empty())
         out << indent << "(no menu)\n";
@@ -195,27 +195,27 @@ void printScreen(const Frame& frame, std::ostream& out) {
 void applyEvent(const ScenarioEvent& event) {
     switch (event.kind) {
     case EventKind::Press:
-        keyDown(event.key);
+        sim::keyDown(event.key);
         break;
     case EventKind::Release:
-        keyUp(event.key);
+        sim::keyUp(event.key);
         break;
     case EventKind::Tap:
-        keyDown(event.key);
-        keyUp(event.key);
+        sim::keyDown(event.key);
+        sim::keyUp(event.key);
         break;
     case EventKind::Dead:
-        game().dead = event.a != 0;
+        sim::game().dead = event.a != 0;
         break;
     case EventKind::Arrested:
-        game().arrested = event.a != 0;
+        sim::game().arrested = event.a != 0;
         break;
     case EventKind::MidFrame:
-        setKeysMidFrame(event.a != 0, static_cast<std::uint32_t>(event.line));
+        sim::setKeysMidFrame(event.a != 0, static_cast<std::uint32_t>(event.line));
         break;
     case EventKind::Screen:
-        game().screenWidth = event.a;
-        game().screenHeight = event.b;
+        sim::game().screenWidth = event.a;
+        sim::game().screenHeight = event.b;
         break;
     case EventKind::Note:
     case EventKind::ExpectScreen:
@@ -360,7 +360,7 @@ std::string withoutLeadingBlanks(const std::string& line) {
 bool checkExpectation(const std::string& scenario, const ScenarioEvent& event, std::ostream& out) {
     const bool screen = event.kind == EventKind::ExpectScreen;
     const std::string actual =
-        withoutLeadingBlanks(screen ? screenLine(lastFrame()) : describeCharacter());
+        withoutLeadingBlanks(screen ? sim::screenLine(sim::lastFrame()) : describeCharacter());
     if (actual == event.text) return true;
     // Quoted, so that a blank at either end shows, and the first difference marked.
     std::size_t column = 0;
@@ -380,9 +380,9 @@ bool checkExpectation(const std::string& scenario, const ScenarioEvent& event, s
 // out, when the line went with the menu as it was and nothing since hid the
 // plug-in (a key released meanwhile changes nothing there); else the last
 // event since the moment before; else a key still held.
-std::string explainChange(const std::string& eventSince, bool hiddenSince, const Frame& before,
-                          const Frame& after, const std::vector<std::string>& held) {
-    const Screen was = readScreen(before), is = readScreen(after);
+std::string explainChange(const std::string& eventSince, bool hiddenSince, const sim::Frame& before,
+                          const sim::Frame& after, const std::vector<std::string>& held) {
+    const sim::Screen was = sim::readScreen(before), is = sim::readScreen(after);
     const bool statusWent = was.hasStatus && !is.hasStatus && was.title == is.title &&
                             was.rows == is.rows && was.highlighted == is.highlighted;
     if (statusWent && !hiddenSince)
@@ -401,20 +401,20 @@ DWORD scenarioLength(const Scenario& scenario) {
 int playScenario(const Scenario& scenario, std::ostream& out, const KeyMoment& onKeyMoment,
                  const Progress& onProgress) {
     int failures = 0, passes = 0;
-    std::string eventSince = "start"; // the last event since the last key moment
-    std::vector<std::string> held;    // keys pressed and not yet released, by name
-    Frame before = lastFrame();       // the frame the screen last changed to
-    const DWORD start = now();
+    std::string eventSince = "start";     // the last event since the last key moment
+    std::vector<std::string> held;        // keys pressed and not yet released, by name
+    sim::Frame before = sim::lastFrame(); // the frame the screen last changed to
+    const DWORD start = sim::now();
     const DWORD last = scenarioLength(scenario);
     const DWORD stop = last + 500;
     bool hiddenSince = false; // a death or an arrest since the last key moment
-    std::string shownScreen = screenLine(lastFrame());
+    std::string shownScreen = sim::screenLine(sim::lastFrame());
     std::string shownCharacter = describeCharacter();
     out << formatTime(0) << "  character: " << shownCharacter << '\n';
     std::size_t next = 0;
     bool ended = false;
-    while (!ended && static_cast<DWORD>(now() - start) <= stop) {
-        const DWORD elapsed = now() - start;
+    while (!ended && static_cast<DWORD>(sim::now() - start) <= stop) {
+        const DWORD elapsed = sim::now() - start;
         for (; next < scenario.events.size() && scenario.events[next].at <= elapsed; ++next) {
             const ScenarioEvent& event = scenario.events[next];
             const bool expectation =
@@ -444,25 +444,27 @@ int playScenario(const Scenario& scenario, std::ostream& out, const KeyMoment& o
             applyEvent(event);
         }
         if (ended) break;
-        runFrame();
-        if (onProgress) onProgress(now() - start, last);
-        const std::string screen = screenLine(lastFrame());
+        sim::runFrame();
+        if (onProgress) onProgress(sim::now() - start, last);
+        const std::string screen = sim::screenLine(sim::lastFrame());
         const std::string character = describeCharacter();
         if (screen != shownScreen)
-            printScreen(lastFrame(), out << formatTime(lastFrame().tick - start) << "  screen:\n");
+            printScreen(sim::lastFrame(),
+                        out << formatTime(sim::lastFrame().tick - start) << "  screen:\n");
         // A key moment: the screen or the character changed.
         if (screen != shownScreen || character != shownCharacter) {
             if (onKeyMoment) {
-                onKeyMoment(lastFrame(),
-                            formatTime(lastFrame().tick - start) + " " +
-                                explainChange(eventSince, hiddenSince, before, lastFrame(), held));
+                onKeyMoment(sim::lastFrame(), formatTime(sim::lastFrame().tick - start) + " " +
+                                                  explainChange(eventSince, hiddenSince, before,
+                                                                sim::lastFrame(), held));
             }
             hiddenSince = false;
             eventSince.clear();
-            before = lastFrame();
+            before = sim::lastFrame();
         }
         if (character != shownCharacter)
-            out << formatTime(lastFrame().tick - start) << "  character: " << character << '\n';
+            out << formatTime(sim::lastFrame().tick - start) << "  character: " << character
+                << '\n';
         shownScreen = screen;
         shownCharacter = character;
     }
@@ -474,4 +476,4 @@ int playScenario(const Scenario& scenario, std::ostream& out, const KeyMoment& o
     return failures;
 }
 
-} // namespace sim
+} // namespace harness

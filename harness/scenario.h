@@ -10,7 +10,7 @@
 #include "host/platform.h"
 #include "simhost/simhost.h"
 
-namespace sim {
+namespace harness {
 
 enum class EventKind {
     Press,
@@ -70,7 +70,7 @@ const char* builtInScenario();
 // since the moment before, the status line's time running out, a key held).
 // `onProgress`, when given, sees the simulated time played after every frame,
 // and the scenario's length.
-using KeyMoment = std::function<void(const Frame&, const std::string& caption)>;
+using KeyMoment = std::function<void(const sim::Frame&, const std::string& caption)>;
 using Progress = std::function<void(DWORD played, DWORD length)>;
 int playScenario(const Scenario& scenario, std::ostream& out, const KeyMoment& onKeyMoment = {},
                  const Progress& onProgress = {});
@@ -78,4 +78,4 @@ int playScenario(const Scenario& scenario, std::ostream& out, const KeyMoment& o
 // The time of its last event, in ms from the start.
 DWORD scenarioLength(const Scenario& scenario);
 
-} // namespace sim
+} // namespace harness

@@ -14,7 +14,7 @@
 #include "harness/windows_plugin.h"
 #include "simhost/import_patch.h"
 
-namespace sim {
+namespace harness {
 namespace {
 
 std::string benchPluginPath;                 // the DLL the loader loads
@@ -43,9 +43,10 @@ void loadBenchPlugin() {
     }
     // Whatever the DLL allocates with, operator new included, ends in one of
     // these; one it does not import it cannot call.
-    patchImport(benchModule, "msvcrt.dll", "malloc", reinterpret_cast<void*>(&countedMalloc));
-    patchImport(benchModule, "msvcrt.dll", "calloc", reinterpret_cast<void*>(&countedCalloc));
-    patchImport(benchModule, "msvcrt.dll", "realloc", reinterpret_cast<void*>(&countedRealloc));
+    sim::patchImport(benchModule, "msvcrt.dll", "malloc", reinterpret_cast<void*>(&countedMalloc));
+    sim::patchImport(benchModule, "msvcrt.dll", "calloc", reinterpret_cast<void*>(&countedCalloc));
+    sim::patchImport(benchModule, "msvcrt.dll", "realloc",
+                     reinterpret_cast<void*>(&countedRealloc));
 }
 
 void unloadBenchPlugin() {
@@ -56,14 +57,14 @@ void unloadBenchPlugin() {
 // Nanoseconds per frame over `frames` frames, after the state is entered;
 // the plug-in's allocations in those frames are added to `allocations` (the
 // floor runs with the plug-in unloaded, so it adds none).
-double timeFrames(timing::State state, bool floor, int frames, long long& allocations) {
-    floor ? timing::enterFloor(state) : timing::enterState(state);
+double timeFrames(State state, bool floor, int frames, long long& allocations) {
+    floor ? enterFloor(state) : enterState(state);
     const long long before = pluginAllocations.load();
     const auto start = std::chrono::steady_clock::now();
-    for (int i = 0; i < frames; ++i) runFrame();
+    for (int i = 0; i < frames; ++i) sim::runFrame();
     const auto spent = std::chrono::steady_clock::now() - start;
     allocations += pluginAllocations.load() - before;
-    timing::leave();
+    leave();
     return std::chrono::duration<double, std::nano>(spent).count() / frames;
 }
 
@@ -77,12 +78,11 @@ double median(std::vector<double> values) {
 
 int benchPlugin(const std::string& path, int repetitions, int frames) {
     benchPluginPath = path;
-    timing::setLoader({loadBenchPlugin, unloadBenchPlugin});
-    const timing::State states[] = {timing::State::Closed, timing::State::TopMenu,
-                                    timing::State::ClothingMenu};
+    setLoader({loadBenchPlugin, unloadBenchPlugin});
+    const State states[] = {State::Closed, State::TopMenu, State::ClothingMenu};
     std::printf("%-28s %12s %12s %8s %14s   (median of %d interleaved runs of %d frames)\n",
                 "state", "frame (ns)", "floor (ns)", "ratio", "allocs/frame", repetitions, frames);
-    for (timing::State state : states) {
+    for (State state : states) {
         std::vector<double> frameTimes, floorTimes;
         long long allocations = 0;
         for (int run = 0; run < repetitions; ++run) {
@@ -93,11 +93,11 @@ int benchPlugin(const std::string& path, int repetitions, int frames) {
             if (!floorFirst) floorTimes.push_back(timeFrames(state, true, frames, allocations));
         }
         const double frame = median(frameTimes), floor = median(floorTimes);
-        std::printf("%-28s %12.1f %12.1f %8.3f %14g\n", timing::stateName(state), frame, floor,
+        std::printf("%-28s %12.1f %12.1f %8.3f %14g\n", stateName(state), frame, floor,
                     frame / floor,
                     static_cast<double>(allocations) / (static_cast<double>(repetitions) * frames));
     }
     return 0;
 }
 
-} // namespace sim
+} // namespace harness

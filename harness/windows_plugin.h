@@ -5,7 +5,7 @@
 
 #include "host/platform.h"
 
-namespace sim {
+namespace harness {
 
 // LoadLibrary (its DllMain registers script and handler), then its
 // GetTickCount import pointed at the simulated clock. Null, with the reason
@@ -16,4 +16,4 @@ HMODULE loadPlugin(const std::string& path, std::string& error);
 // of `repetitions` interleaved runs of `frames` frames each, per state.
 int benchPlugin(const std::string& path, int repetitions, int frames);
 
-} // namespace sim
+} // namespace harness

@@ -95,7 +95,7 @@ endif()
 drapelle_find_program(DRAPELLE_XVFB Xvfb xvfb)
 drapelle_find_program(DRAPELLE_XDOTOOL xdotool xdotool)
 add_executable(check_shot preview/check_shot.cpp)
-target_link_libraries(check_shot PRIVATE simhost)
+target_link_libraries(check_shot PRIVATE picture)
 if(NOT DRAPELLE_SANITIZE) # the X and SDL libraries are not ours to sanitize
 add_test(NAME Preview.UnderXvfb
          COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/preview/preview_test.sh $<TARGET_FILE:drapelle-play>

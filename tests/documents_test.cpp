@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "harness/keys.h"
+#include "harness/key_names.h"
 #include "harness/scenario.h"
 #include "host/script.h"
 #include "input/key_table.h"
@@ -61,7 +61,7 @@ std::set<std::string> keysNamed(const std::string& text) {
 
 std::set<std::string> drapellesKeys() {
     std::set<std::string> names;
-    for (const sim::NamedKey& key : sim::kDrapelleKeys) {
+    for (const harness::NamedKey& key : harness::kDrapelleKeys) {
         const std::set<std::string> named = keysNamed(key.name);
         names.insert(named.begin(), named.end());
     }
@@ -256,11 +256,11 @@ TEST(Documents, QuoteTheDemosTranscriptAsItRuns) {
     sim::reset();
     resetPluginState();
     sim::attach(DllMain);
-    sim::Scenario demo;
+    harness::Scenario demo;
     std::string error;
-    ASSERT_TRUE(sim::loadScenario("", demo, error)) << error;
+    ASSERT_TRUE(harness::loadScenario("", demo, error)) << error;
     std::ostringstream printed;
-    sim::playScenario(demo, printed);
+    harness::playScenario(demo, printed);
     sim::detach();
     sim::reset();
     std::vector<std::string> transcript;

@@ -401,9 +401,10 @@ TEST_F(Menus, WaitsAndTheStatusLineKeepTheirTimeAtAnyFrameLength) {
 TEST_F(Menus, KeysThatAreNotDrapellesDoNothing) {
     // Drapelle's keys as a keyboard sends them, from the key table.
     const auto isDrapelles = [](int key) {
-        return std::any_of(
-            std::begin(sim::kDrapelleKeys), std::end(sim::kDrapelleKeys),
-            [key](const sim::NamedKey& named) { return named.code == static_cast<DWORD>(key); });
+        return std::any_of(std::begin(harness::kDrapelleKeys), std::end(harness::kDrapelleKeys),
+                           [key](const harness::NamedKey& named) {
+                               return named.code == static_cast<DWORD>(key);
+                           });
     };
     const std::pair<const char*, void (*)()> states[] = {
         {"menu closed", [] {}},

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "clothing/slots.h"
-#include "harness/keys.h"
+#include "harness/key_names.h"
 #include "host/script.h"
 #include "input/key_table.h"
 #include "plugin_state.h"
@@ -75,7 +75,7 @@ inline void PrintTo(const InlineString& text, std::ostream* out) {
 }
 
 // A key code as a failure message shows it: "numpad 5 (0x65)".
-inline std::string keyName(DWORD key) { return sim::describeKey(key); }
+inline std::string keyName(DWORD key) { return harness::describeKey(key); }
 
 namespace sim {
 inline void PrintTo(const Variation& variation, std::ostream* out) {

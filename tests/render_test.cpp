@@ -13,7 +13,7 @@ bool near(const std::uint8_t* pixel, sim::Rgba colour) {
 }
 
 // Pixels in a band that are far from the box colour: the caption's strokes.
-int inkIn(const sim::Image& image, int x0, int x1, int y0, int y1, sim::Rgba box) {
+int inkIn(const picture::Image& image, int x0, int x1, int y0, int y1, sim::Rgba box) {
     int ink = 0;
     for (int y = y0; y < y1; ++y) {
         for (int x = x0; x < x1; ++x) {
@@ -68,7 +68,7 @@ TEST_F(Render, ClothingMenuFrameHasItsBoxesAndTexts) {
     }
     showStatus(" [Face]: 3,(10),0,(2)");
     sim::runFrame();
-    const sim::Image image = sim::renderFrame(sim::lastFrame());
+    const picture::Image image = picture::renderFrame(sim::lastFrame());
     ASSERT_EQ(image.width, 1280) << "the picture's width, the stand-in's screen";
     ASSERT_EQ(image.height, 720) << "the picture's height, the stand-in's screen";
 
@@ -130,7 +130,7 @@ TEST_F(Render, ClothingMenuFrameHasItsBoxesAndTexts) {
             status ? std::array<std::int32_t, 5>{1, 0, 0, 0, 205} : std::array<std::int32_t, 5>{};
         text = kind;
     }
-    EXPECT_TRUE(sim::renderFrame(styled).rgba == image.rgba)
+    EXPECT_TRUE(picture::renderFrame(styled).rgba == image.rgba)
         << "a caption is painted in another style than its row's";
 }
 
@@ -147,9 +147,9 @@ TEST_F(RenderNatives, ContactSheetInsetHoldsALongerMenu) {
         drawMenuRow("Seventh Row", 251.0f, 11.0f, 56.0f + 36.0f * 6, 7.0f, true, false);
     });
     const sim::Frame& frame = sim::frameInProgress();
-    const int corner = sim::menuCorner(frame);
-    const sim::Image sheet =
-        sim::contactSheet({sim::renderFrame(frame)}, {"seven rows"}, {corner}, 1, 560);
+    const int corner = picture::menuCorner(frame);
+    const picture::Image sheet =
+        picture::contactSheet({picture::renderFrame(frame)}, {"seven rows"}, {corner}, 1, 560);
     // The inset: 216 pixels square at the tile's corner, 8 in from the sheet's.
     const auto inset = [&](float fraction, int screen) {
         return 8 + static_cast<int>(fraction * static_cast<float>(screen) * 216 / corner);
@@ -188,7 +188,7 @@ TEST_F(RenderNatives, LineCountAgreesWithTheLinesDrawn) {
         addPlainText(text.c_str());
         drawPendingText(0.5f, 0.2f);
     });
-    const sim::Image image = sim::renderFrame(sim::frameInProgress());
+    const picture::Image image = picture::renderFrame(sim::frameInProgress());
 
     int bands = 0, left = 1280, right = 0;
     bool inBand = false;
@@ -231,7 +231,7 @@ TEST_F(RenderNatives, CharacterHeightIsTheLineSpacingDrawn) {
             drawPendingText(0.0f, 0.1f);
         });
         EXPECT_NEAR(height * 720, pixels, 0.01f) << "font " << font;
-        const sim::Image image = sim::renderFrame(sim::frameInProgress());
+        const picture::Image image = picture::renderFrame(sim::frameInProgress());
         std::vector<int> tops;
         bool inBand = false;
         for (int y = 60; y < 200; ++y) {
@@ -252,7 +252,7 @@ TEST_F(Render, EverySlotsDrawableAndTextureShowOnTheCharacter) {
     const std::int32_t ped = sim::game().playerPed;
     const auto paint = [&](std::int32_t id, sim::Variation variation) {
         sim::setVariation(ped, id, variation);
-        return sim::renderFrame(sim::frameInProgress()).rgba;
+        return picture::renderFrame(sim::frameInProgress()).rgba;
     };
     for (std::int32_t id = 0; id < 12; ++id) {
         const std::vector<std::uint8_t> plain = paint(id, {0, 0, 0});

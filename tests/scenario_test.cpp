@@ -9,9 +9,9 @@ namespace {
 
 std::string parseError(const std::string& text) {
     std::istringstream in(text);
-    sim::Scenario scenario;
+    harness::Scenario scenario;
     std::string error;
-    if (sim::parseScenario(in, "test.txt", scenario, error)) return "parsed";
+    if (harness::parseScenario(in, "test.txt", scenario, error)) return "parsed";
     EXPECT_TRUE(scenario.events.empty()) << "nothing of a bad scenario is kept";
     return error;
 }
@@ -51,7 +51,7 @@ TEST(ScenarioFile, BadLinesAreNamedWithTheirNumberAndWhatIsWrong) {
     for (auto [text, error] : cases) {
         std::string expected = error;
         if (const std::size_t at = expected.find("@KEYS@"); at != std::string::npos)
-            expected.replace(at, 6, sim::scenarioKeyNames());
+            expected.replace(at, 6, harness::scenarioKeyNames());
         EXPECT_EQ(parseError(text), expected) << text;
     }
 }
@@ -64,11 +64,11 @@ TEST(ScenarioFile, DecimalTimesAndCommentsAfterEvents) {
                           "0800 tap 0x78\t# after a tab\n"
                           "0900 expect screen Clothing Menu: [a#b] Row   # the screen, then this\n"
                           "1000 note Down # and a comment\n");
-    sim::Scenario scenario;
+    harness::Scenario scenario;
     std::string error;
-    ASSERT_TRUE(sim::parseScenario(in, "test.txt", scenario, error)) << error;
+    ASSERT_TRUE(harness::parseScenario(in, "test.txt", scenario, error)) << error;
     std::vector<std::string> events;
-    for (const sim::ScenarioEvent& event : scenario.events)
+    for (const harness::ScenarioEvent& event : scenario.events)
         events.push_back(std::to_string(event.at) + " " + event.text + " " +
                          std::to_string(event.key));
     EXPECT_EQ(events, (std::vector<std::string>{"300 hold Num5 0200 101", "500 release Num5 101",
@@ -85,11 +85,11 @@ TEST_F(Demo, FailedExpectationShowsBothLinesAligned) {
                           "300 expect screen Drapelle: Skin/Clothing Change [Close Menu] # wrong\n"
                           "300 expect screen Drapelle: [Skin/Clothing Change] Close Menu\n"
                           "300 expect screen \t  Drapelle: [Skin/Clothing Change] Close Menu\n");
-    sim::Scenario scenario;
+    harness::Scenario scenario;
     std::string error;
-    ASSERT_TRUE(sim::parseScenario(in, "test.txt", scenario, error)) << error;
+    ASSERT_TRUE(harness::parseScenario(in, "test.txt", scenario, error)) << error;
     std::ostringstream transcript;
-    EXPECT_EQ(sim::playScenario(scenario, transcript), 1);
+    EXPECT_EQ(harness::playScenario(scenario, transcript), 1);
     const std::string out = transcript.str();
     EXPECT_NE(out.find("  FAILED: test.txt:2: expect screen\n"
                        "    expected: \"Drapelle: Skin/Clothing Change [Close Menu]\"\n"
@@ -105,12 +105,12 @@ TEST_F(Demo, FailedExpectationShowsBothLinesAligned) {
 TEST_F(Demo, CaptionsNameTheEventThatMadeEachMoment) {
     std::istringstream in("0 tap F9\n100 hold Num5 100\n400 hold Num5 100\n"
                           "2000 release Num5\n7000 note the end\n");
-    sim::Scenario scenario;
+    harness::Scenario scenario;
     std::string error;
-    ASSERT_TRUE(sim::parseScenario(in, "captions.txt", scenario, error)) << error;
+    ASSERT_TRUE(harness::parseScenario(in, "captions.txt", scenario, error)) << error;
     std::vector<std::string> captions;
     std::ostringstream transcript;
-    sim::playScenario(scenario, transcript, [&](const sim::Frame&, const std::string& caption) {
+    harness::playScenario(scenario, transcript, [&](const sim::Frame&, const std::string& caption) {
         captions.push_back(caption.substr(caption.find('s') + 2));
     });
     EXPECT_EQ(captions, (std::vector<std::string>{"tap F9", "hold Num5 100", "hold Num5 100",
@@ -131,11 +131,11 @@ TEST_F(Demo, ExpectationsTakeNoBlanksBeforeTheirText) {
                                           "700 hold Backspace 300\n1500 expect screen") +
                               separator + "| [Face]: 0,(46),0,(1)\n1500 expect character" +
                               separator + "the default look\n");
-        sim::Scenario scenario;
+        harness::Scenario scenario;
         std::string error;
-        ASSERT_TRUE(sim::parseScenario(in, "blanks.txt", scenario, error)) << error;
+        ASSERT_TRUE(harness::parseScenario(in, "blanks.txt", scenario, error)) << error;
         std::ostringstream transcript;
-        EXPECT_EQ(sim::playScenario(scenario, transcript), 0)
+        EXPECT_EQ(harness::playScenario(scenario, transcript), 0)
             << "separated by '" << separator << "'\n"
             << transcript.str();
     }
@@ -145,12 +145,12 @@ TEST_F(Demo, ExpectationsTakeNoBlanksBeforeTheirText) {
 // character back to its default look and the last line still shown.
 constexpr const char* kDemoFile = "harness/scenario.cpp";
 TEST_F(Demo, BuiltInScenarioVisitsEveryRowAndEndsClosed) {
-    std::istringstream text(sim::builtInScenario());
-    sim::Scenario scenario;
+    std::istringstream text(harness::builtInScenario());
+    harness::Scenario scenario;
     std::string error;
-    ASSERT_TRUE(sim::parseScenario(text, "built-in", scenario, error)) << error;
+    ASSERT_TRUE(harness::parseScenario(text, "built-in", scenario, error)) << error;
     std::ostringstream transcript;
-    sim::playScenario(scenario, transcript);
+    harness::playScenario(scenario, transcript);
     const std::string out = transcript.str();
     // The transcript's milestones, in the order they must come.
     std::size_t at = 0;
@@ -191,8 +191,8 @@ TEST_F(Demo, BuiltInScenarioVisitsEveryRowAndEndsClosed) {
             << "\" (a Backspace or F9 closes instead): add a numpad 5 on that row";
     for (std::int32_t i = 0; i < kClothingMenuRows; ++i)
         EXPECT_EQ(chosen.count("Clothing Menu: " + std::string(kClothingRows[i])), 1u)
-            << "the built-in demo (" << kDemoFile << ") never chooses \""
-            << kClothingRows[i] << "\": add a numpad 5 on that row";
+            << "the built-in demo (" << kDemoFile << ") never chooses \"" << kClothingRows[i]
+            << "\": add a numpad 5 on that row";
 }
 
 } // namespace

@@ -8,19 +8,19 @@
 #include <iostream>
 #include <string>
 
-#include "harness/command_line.h"
-#include "harness/keys.h"
+#include "harness/key_names.h"
 #include "host/script.h"
 #include "simhost/game.h"
 #include "simhost/picture/render.h"
 #include "simhost/screen.h"
 #include "simhost/simhost.h"
+#include "tools/command_line.h"
 
 namespace {
 
 std::string description() {
     return "Opens a 1280 x 720 window with the stand-in game scene and runs Drapelle in it.\n" +
-           sim::previewKeysHelp() +
+           harness::previewKeysHelp() +
            R"(Resize the window to change the screen resolution the game reports.
 
   F1      show or hide the character's clothing, slot by slot
@@ -91,16 +91,18 @@ std::string clothingOverlay() {
 }
 
 bool saveScreenshot(SDL_Renderer* renderer, int width, int height, const std::string& path) {
-    sim::Image shot{width, height,
-                    std::vector<std::uint8_t>(static_cast<std::size_t>(width) * height * 4)};
+    picture::Image shot{width, height,
+                        std::vector<std::uint8_t>(static_cast<std::size_t>(width) * height * 4)};
     if (SDL_RenderReadPixels(renderer, nullptr, SDL_PIXELFORMAT_ABGR8888, shot.rgba.data(),
                              width * 4) != 0) {
         std::cerr << "drapelle-play: cannot read the window: " << SDL_GetError() << '\n';
         return false;
     }
     std::string error;
-    const auto write = [&](const std::string& file) { return sim::writePng(shot, file, error); };
-    if (!sim::writeWhole(path, write)) {
+    const auto write = [&](const std::string& file) {
+        return picture::writePng(shot, file, error);
+    };
+    if (!tools::writeWhole(path, write)) {
         std::cerr << "drapelle-play: " << error << '\n';
         return false;
     }
@@ -125,16 +127,17 @@ void logChanges(int width, int height, int& shownWidth, int& shownHeight, std::s
 
 int main(int argc, char** argv) {
     CLI::App app{description(), "drapelle-play"};
-    sim::setUpCommandLine(app, "0 when the window closed cleanly, 1 when the plug-in misused the\n"
-                               "host's native-call protocol or no window could be opened, 2 on a\n"
-                               "usage error.");
+    tools::setUpCommandLine(app,
+                            "0 when the window closed cleanly, 1 when the plug-in misused the\n"
+                            "host's native-call protocol or no window could be opened, 2 on a\n"
+                            "usage error.");
     std::string shots = ".";
     app.add_option("--shots", shots,
                    "Where F12 saves its screenshots, made when missing\n"
                    "(default: the current folder)")
         ->type_name("FOLDER")
-        ->check(sim::outputFolder());
-    if (const int status = sim::parseCommandLine(app, argc, argv); status >= 0) return status;
+        ->check(tools::outputFolder());
+    if (const int status = tools::parseCommandLine(app, argc, argv); status >= 0) return status;
 
     std::string error;
     if (!sim::loadFonts(error)) {
@@ -162,7 +165,7 @@ int main(int argc, char** argv) {
     sim::setKeyRepeat(0, 0); // the window system repeats held keys itself
     sim::attach(DllMain);
     bool overlay = false, running = true;
-    sim::NumLockNote numLockNote;
+    harness::NumLockNote numLockNote;
     std::string shown = "\n"; // the screen as last logged; at first none, so the first is
     int shownWidth = 0, shownHeight = 0;
     Uint32 last = SDL_GetTicks();
@@ -178,11 +181,12 @@ int main(int argc, char** argv) {
                 if (down && key == SDLK_F1 && !event.key.repeat) overlay = !overlay;
                 if (down && key == SDLK_F12 && !event.key.repeat) shoot = true;
                 const DWORD vk = virtualKeyFor(event.key.keysym);
-                if (down && vk) sim::followNumLock(vk, !isOnKeypad(event.key.keysym), numLockNote);
+                if (down && vk)
+                    harness::followNumLock(vk, !isOnKeypad(event.key.keysym), numLockNote);
                 if (vk) down ? sim::keyDown(vk) : sim::keyUp(vk);
             }
         }
-        sim::followNumLockState((SDL_GetModState() & KMOD_NUM) != 0, numLockNote);
+        harness::followNumLockState((SDL_GetModState() & KMOD_NUM) != 0, numLockNote);
         int width = 0, height = 0;
         SDL_GetRendererOutputSize(renderer, &width, &height);
         sim::game().screenWidth = width;
@@ -194,15 +198,15 @@ int main(int argc, char** argv) {
         sim::runFrame();
         logChanges(width, height, shownWidth, shownHeight, shown);
 
-        sim::Image image = sim::renderFrame(sim::lastFrame());
+        picture::Image image = picture::renderFrame(sim::lastFrame());
         if (overlay) {
             // Top right, its 15 lines ending above the character's head (at
             // 0.38 of the height) and clear of the menu on any window size.
             const int pixels = std::clamp((height * 38 / 100 - 30) / 15, 10, 18);
-            sim::drawOverlayText(image, clothingOverlay(), width - 24 * pixels, 20, pixels);
+            picture::drawOverlayText(image, clothingOverlay(), width - 24 * pixels, 20, pixels);
         }
         if (numLockNote.shown) // bottom left, clear of the menu and the status line
-            sim::drawOverlayText(image, sim::kNumLockOffNote, 16, height - 40, 20);
+            picture::drawOverlayText(image, harness::kNumLockOffNote, 16, height - 40, 20);
         if (!texture || width != textureWidth || height != textureHeight) {
             if (texture) SDL_DestroyTexture(texture);
             texture = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ABGR8888,
@@ -213,7 +217,7 @@ int main(int argc, char** argv) {
         SDL_UpdateTexture(texture, nullptr, image.rgba.data(), image.width * 4);
         SDL_RenderClear(renderer);
         SDL_RenderCopy(renderer, texture, nullptr, nullptr);
-        if (shoot) saveScreenshot(renderer, width, height, sim::nextFreeShot(shots, ".png"));
+        if (shoot) saveScreenshot(renderer, width, height, tools::nextFreeShot(shots, ".png"));
         SDL_RenderPresent(renderer);
         const Uint32 spent = SDL_GetTicks() - now;
         if (spent < 16) SDL_Delay(16 - spent); // about 60 frames a second without vsync too

@@ -14,13 +14,13 @@
 #include <string>
 #include <utility>
 
-#include "harness/command_line.h"
-#include "harness/keys.h"
+#include "harness/key_names.h"
 #include "harness/windows_plugin.h"
 #include "simhost/game.h"
 #include "simhost/picture/scene.h"
 #include "simhost/screen.h"
 #include "simhost/simhost.h"
+#include "tools/command_line.h"
 
 namespace {
 
@@ -32,10 +32,10 @@ HDC canvas = nullptr;               // memory DC holding the back buffer
 HBITMAP backBuffer = nullptr;       // top-down 32-bit DIB the frame is painted into
 std::uint8_t* backPixels = nullptr; // its pixels, blue-green-red-unused
 int canvasWidth = 0, canvasHeight = 0;
-sim::Image world;                           // the scene at the canvas size, painted once per size
+picture::Image world;                       // the scene at the canvas size, painted once per size
 std::map<std::pair<int, int>, HFONT> fonts; // by (font, pixel height)
 bool shotWanted = false;                    // F12 was pressed since the last frame
-sim::NumLockNote numLockNote;               // whether the keypad came with NumLock off
+harness::NumLockNote numLockNote;           // whether the keypad came with NumLock off
 std::string shotFolder = ".";               // where screenshots go
 
 sim::KeyMessage decodeKeyMessage(WPARAM wParam, LPARAM lParam) {
@@ -102,7 +102,7 @@ void resizeCanvas(int width, int height) {
     SelectObject(canvas, backBuffer);
     canvasWidth = width;
     canvasHeight = height;
-    world = sim::paintWorld(width, height);
+    world = picture::paintWorld(width, height);
     std::cout << "resolution: " << width << " x " << height << std::endl;
 }
 
@@ -111,13 +111,13 @@ void paintText(const sim::TextItem& text) {
     if (!sim::isPaintableLineHeight(lineHeight)) return;
     SelectObject(canvas, fontFor(text.font, static_cast<int>(std::lround(lineHeight))));
     const std::vector<std::string> lines = linesOf(canvas, text, canvasWidth);
-    const std::vector<sim::TextPass> passes = sim::textPasses(text);
+    const std::vector<picture::TextPass> passes = picture::textPasses(text);
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        const sim::LinePlace place =
-            sim::placeLine(text, static_cast<int>(i), measureText(canvas, lines[i]), lineHeight,
-                           canvasWidth, canvasHeight);
+        const picture::LinePlace place =
+            picture::placeLine(text, static_cast<int>(i), measureText(canvas, lines[i]), lineHeight,
+                               canvasWidth, canvasHeight);
         const int top = static_cast<int>(std::lround(place.top));
-        for (const sim::TextPass& pass : passes) {
+        for (const picture::TextPass& pass : passes) {
             SetTextColor(canvas, RGB(pass.colour.r, pass.colour.g, pass.colour.b));
             TextOutA(canvas, place.left + pass.dx, top + pass.dy, lines[i].c_str(),
                      static_cast<int>(lines[i].size()));
@@ -128,8 +128,8 @@ void paintText(const sim::TextItem& text) {
 // The scene, then the boxes in the order asked, then the texts over them, as
 // the game draws a frame.
 void paintFrame(const sim::Frame& frame) {
-    sim::Image scene = world;
-    sim::paintPlayerCharacter(scene);
+    picture::Image scene = world;
+    picture::paintPlayerCharacter(scene);
     GdiFlush();
     for (std::size_t i = 0; i < scene.rgba.size(); i += 4) {
         backPixels[i] = scene.rgba[i + 2];
@@ -139,7 +139,7 @@ void paintFrame(const sim::Frame& frame) {
     }
     if (frame.width <= 0 || frame.height <= 0) return;
     for (const sim::RectItem& rect : frame.rects) {
-        const sim::PixelBox box = sim::boxPixels(rect, canvasWidth, canvasHeight);
+        const picture::PixelBox box = picture::boxPixels(rect, canvasWidth, canvasHeight);
         const RECT area{box.left, box.top, box.right, box.bottom};
         const HBRUSH brush = CreateSolidBrush(RGB(rect.colour.r, rect.colour.g, rect.colour.b));
         FillRect(canvas, &area, brush);
@@ -153,8 +153,8 @@ void paintFrame(const sim::Frame& frame) {
         SetBkMode(canvas, OPAQUE);
         SetBkColor(canvas, RGB(0, 0, 0));
         SetTextColor(canvas, RGB(255, 220, 80));
-        TextOutA(canvas, 16, canvasHeight - 40, sim::kNumLockOffNote, // clear of the menu
-                 static_cast<int>(std::strlen(sim::kNumLockOffNote)));
+        TextOutA(canvas, 16, canvasHeight - 40, harness::kNumLockOffNote, // clear of the menu
+                 static_cast<int>(std::strlen(harness::kNumLockOffNote)));
     }
 }
 
@@ -190,8 +190,8 @@ bool writeBmp(const std::string& path) {
 }
 
 void saveScreenshot() {
-    const std::string path = sim::nextFreeShot(shotFolder, ".bmp");
-    if (sim::writeWhole(path, writeBmp))
+    const std::string path = tools::nextFreeShot(shotFolder, ".bmp");
+    if (tools::writeWhole(path, writeBmp))
         std::cout << "screenshot: " << path << std::endl;
     else
         std::cerr << "drapelle-play: cannot write " << path << '\n';
@@ -206,7 +206,7 @@ LRESULT CALLBACK handleWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPA
         const sim::KeyMessage key = decodeKeyMessage(wParam, lParam);
         std::cout << sim::describeKeyMessage(key) << std::endl;
         if (!key.isUpNow && !key.wasDownBefore)
-            sim::followNumLock(key.key, key.isExtended, numLockNote);
+            harness::followNumLock(key.key, key.isExtended, numLockNote);
         sim::deliverKeyMessage(key);
         const bool pressed = !key.isUpNow && !key.wasDownBefore;
         if (pressed && key.key == VK_ESCAPE) DestroyWindow(hwnd);
@@ -301,16 +301,17 @@ int main(int argc, char** argv) {
     CLI::App app{
         "Opens a window with the stand-in game scene and runs the plug-in in it, as the\n"
         "script host would. " +
-            sim::previewKeysHelp() +
+            harness::previewKeysHelp() +
             "Resize the window to change the screen resolution the game reports.\n\n"
             "  F12     save a screenshot (shot-1.bmp, shot-2.bmp ...; none is overwritten)\n"
             "  Escape  close the window\n\n"
             "Each key message given to the plug-in and each change of the screen is logged\n"
             "on standard output.",
         "drapelle-play"};
-    sim::setUpCommandLine(app, "0 when the window closed cleanly, 1 when the plug-in misused the\n"
-                               "host's native-call protocol or no window could be opened, 2 on a\n"
-                               "usage error (a plug-in that cannot be loaded among them).");
+    tools::setUpCommandLine(app,
+                            "0 when the window closed cleanly, 1 when the plug-in misused the\n"
+                            "host's native-call protocol or no window could be opened, 2 on a\n"
+                            "usage error (a plug-in that cannot be loaded among them).");
     std::string plugin = defaultPlugin();
     app.add_option("PLUGIN", plugin,
                    "The plug-in DLL (default: Drapelle.dll beside this program,\n"
@@ -320,15 +321,15 @@ int main(int argc, char** argv) {
                    "Where F12 saves its screenshots, made when missing\n"
                    "(default: the current folder)")
         ->type_name("FOLDER")
-        ->check(sim::outputFolder());
-    if (const int status = sim::parseCommandLine(app, argc, argv); status >= 0) return status;
+        ->check(tools::outputFolder());
+    if (const int status = tools::parseCommandLine(app, argc, argv); status >= 0) return status;
 
     sim::reset();
     sim::setFrameTime(0);    // the clock follows real time instead
     sim::setKeyRepeat(0, 0); // Windows repeats held keys itself
     sim::setLineCounter(countDrawnLines);
     std::string error;
-    const HMODULE module = sim::loadPlugin(plugin, error);
+    const HMODULE module = harness::loadPlugin(plugin, error);
     if (!module) {
         std::cerr << "drapelle-play: " << error << "\nTry 'drapelle-play --help'.\n";
         return 2;

@@ -14,13 +14,13 @@
 
 #include <unistd.h>
 
-#include "harness/command_line.h"
 #include "harness/scenario.h"
 #include "host/script.h"
 #include "simhost/picture/gif.h"
 #include "simhost/picture/render.h"
 #include "simhost/screen.h"
 #include "simhost/simhost.h"
+#include "tools/command_line.h"
 #include "ui/menus.h"
 
 namespace {
@@ -29,7 +29,7 @@ namespace {
 // the plug-in's own constants.
 std::string description() {
     std::string keys = "Keys:", word;
-    for (std::istringstream words(sim::scenarioKeyNames() +
+    for (std::istringstream words(harness::scenarioKeyNames() +
                                   ", or a virtual-key code, decimal or hexadecimal after 0x (65 "
                                   "or 0x41); Drapelle's own come first.");
          words >> word;) {
@@ -116,7 +116,7 @@ void removeEarlierPictures(const std::string& folder) {
 }
 
 // The key moments as numbered PNGs and a contact sheet of them all.
-bool writePictures(const std::string& folder, const std::vector<sim::Image>& moments,
+bool writePictures(const std::string& folder, const std::vector<picture::Image>& moments,
                    const std::vector<std::string>& captions, const std::vector<int>& menuCorners) {
     if (moments.empty()) {
         std::cout << "\npictures: none, the screen never changed\n";
@@ -127,13 +127,14 @@ bool writePictures(const std::string& folder, const std::vector<sim::Image>& mom
     for (std::size_t i = 0; i < moments.size(); ++i) {
         char name[32];
         std::snprintf(name, sizeof name, "frame-%02zu.png", i + 1);
-        if (!sim::writePng(moments[i], folder + "/" + name, error)) {
+        if (!picture::writePng(moments[i], folder + "/" + name, error)) {
             std::cerr << "drapelle-sim: " << error << '\n';
             return false;
         }
     }
     const std::string sheet = folder + "/contact-sheet.png";
-    if (!sim::writePng(sim::contactSheet(moments, captions, menuCorners, 3, 560), sheet, error)) {
+    if (!picture::writePng(picture::contactSheet(moments, captions, menuCorners, 3, 560), sheet,
+                           error)) {
         std::cerr << "drapelle-sim: " << error << '\n';
         return false;
     }
@@ -144,17 +145,17 @@ bool writePictures(const std::string& folder, const std::vector<sim::Image>& mom
 }
 
 // The key moments as one animation, each captioned with what changed it.
-bool writeAnimation(const std::string& path, std::vector<sim::Image> moments,
+bool writeAnimation(const std::string& path, std::vector<picture::Image> moments,
                     const std::vector<std::string>& captions) {
     if (moments.empty()) {
         std::cout << "animation: none, the screen never changed\n";
         return true;
     }
     for (std::size_t i = 0; i < moments.size(); ++i) {
-        sim::drawOverlayText(moments[i], captions[i], 24, moments[i].height - 60, 28);
+        picture::drawOverlayText(moments[i], captions[i], 24, moments[i].height - 60, 28);
     }
     std::string error;
-    if (!sim::writeGif(moments, 1600, 1, path, error)) {
+    if (!picture::writeGif(moments, 1600, 1, path, error)) {
         std::cerr << "drapelle-sim: " << error << '\n';
         return false;
     }
@@ -164,14 +165,14 @@ bool writeAnimation(const std::string& path, std::vector<sim::Image> moments,
 }
 
 // The moment --still asked for, exactly as painted.
-bool writeStill(const std::string& path, const std::optional<sim::Image>& moment,
+bool writeStill(const std::string& path, const std::optional<picture::Image>& moment,
                 const std::vector<std::string>& shows) {
     std::string error;
     if (!moment) {
         error = "no key moment's screen line shows";
         for (const std::string& text : shows) error += " \"" + text + "\"";
         error += ", so " + path + " was not written";
-    } else if (sim::writePng(*moment, path, error)) {
+    } else if (picture::writePng(*moment, path, error)) {
         std::cout << "still: the first key moment that shows it, in " << path << '\n';
         return true;
     }
@@ -183,11 +184,11 @@ bool writeStill(const std::string& path, const std::optional<sim::Image>& moment
 
 int main(int argc, char** argv) {
     CLI::App app{description(), "drapelle-sim"};
-    sim::setUpCommandLine(app,
-                          "0 when the run was clean, 1 when an expectation failed or the\n"
-                          "plug-in misused the host's native-call protocol, 2 on a usage or\n"
-                          "scenario error (an unreadable file, a folder, a file without events,\n"
-                          "a malformed line).");
+    tools::setUpCommandLine(app,
+                            "0 when the run was clean, 1 when an expectation failed or the\n"
+                            "plug-in misused the host's native-call protocol, 2 on a usage or\n"
+                            "scenario error (an unreadable file, a folder, a file without events,\n"
+                            "a malformed line).");
     std::string path, pictures, gif;
     DWORD frameMs = 16;
     bool printScenario = false, longRun = false;
@@ -200,10 +201,10 @@ int main(int argc, char** argv) {
                    "and contact-sheet.png of an earlier run there are\n"
                    "deleted first, nothing else")
         ->type_name("FOLDER")
-        ->check(sim::outputFolder());
+        ->check(tools::outputFolder());
     app.add_option("--gif", gif, "Also write the key moments as an animated GIF")
         ->type_name("FILE")
-        ->check(sim::outputFile());
+        ->check(tools::outputFile());
     std::string still;
     std::vector<std::string> shows;
     CLI::Option* stillOption =
@@ -212,34 +213,34 @@ int main(int argc, char** argv) {
                        "line shows every --when text (as the transcript's\n"
                        "expect screen reads it); fails if none does")
             ->type_name("FILE")
-            ->check(sim::outputFile());
+            ->check(tools::outputFile());
     app.add_option("--when", shows, "A text the --still moment's screen line holds")
         ->type_name("TEXT")
         ->needs(stillOption);
     stillOption->needs("--when");
     app.add_option("--frame-ms", frameMs, "Simulated length of a game frame (default 16)")
         ->type_name("MS")
-        ->check(sim::frameMsRange());
+        ->check(tools::frameMsRange());
     app.add_flag("--print-scenario", printScenario, "Print the built-in scenario and exit");
     app.add_flag("--long", longRun,
                  "Play a scenario longer than a simulated day (it takes\n"
                  "minutes of real time)");
-    if (const int status = sim::parseCommandLine(app, argc, argv); status >= 0) return status;
+    if (const int status = tools::parseCommandLine(app, argc, argv); status >= 0) return status;
     if (printScenario) {
-        std::cout << sim::builtInScenario();
+        std::cout << harness::builtInScenario();
         return 0;
     }
 
-    sim::Scenario scenario;
+    harness::Scenario scenario;
     std::string error;
-    if (!sim::loadScenario(path, scenario, error)) {
+    if (!harness::loadScenario(path, scenario, error)) {
         std::cerr << "drapelle-sim: " << error << '\n';
         return 2;
     }
 
-    if (sim::scenarioLength(scenario) > kSimulatedDay && !longRun) {
-        std::cerr << "drapelle-sim: " << sim::printable(scenario.name) << " runs "
-                  << sim::scenarioLength(scenario) / 1000
+    if (harness::scenarioLength(scenario) > kSimulatedDay && !longRun) {
+        std::cerr << "drapelle-sim: " << harness::printable(scenario.name) << " runs "
+                  << harness::scenarioLength(scenario) / 1000
                   << " s of simulated time, more than a day: give --long to play it\n";
         return 2;
     }
@@ -253,26 +254,26 @@ int main(int argc, char** argv) {
         std::cerr << "drapelle-sim: " << fontError << '\n';
         return 2;
     }
-    std::vector<sim::Image> moments;
+    std::vector<picture::Image> moments;
     std::vector<std::string> captions;
     std::vector<int> menuCorners;
-    std::optional<sim::Image> stillMoment;
+    std::optional<picture::Image> stillMoment;
     const auto showsEvery = [&shows](const std::string& line) {
         return std::all_of(shows.begin(), shows.end(),
                            [&](const std::string& text) { return line.find(text) != line.npos; });
     };
-    sim::KeyMoment keep;
+    harness::KeyMoment keep;
     if (painting) {
         keep = [&](const sim::Frame& frame, const std::string& caption) {
-            moments.push_back(sim::renderFrame(frame));
+            moments.push_back(picture::renderFrame(frame));
             captions.push_back(caption);
-            menuCorners.push_back(sim::menuCorner(frame));
+            menuCorners.push_back(picture::menuCorner(frame));
             if (!still.empty() && !stillMoment && showsEvery(sim::screenLine(frame)))
                 stillMoment = moments.back();
         };
     }
-    const int failures = sim::playScenario(scenario, std::cout, keep,
-                                           isatty(STDERR_FILENO) ? showProgress : nullptr);
+    const int failures = harness::playScenario(scenario, std::cout, keep,
+                                               isatty(STDERR_FILENO) ? showProgress : nullptr);
     std::cout.flush(); // the transcript ends before any message on stderr, in a log of both
     if (isatty(STDERR_FILENO)) std::cerr << "\r\033[K" << std::flush;
     sim::detach();

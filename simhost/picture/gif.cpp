@@ -7,7 +7,7 @@
 #include <cstring>
 #include <gif_lib.h>
 
-namespace sim {
+namespace picture {
 namespace {
 
 // The image as three colour planes, each pixel the mean of a block of
@@ -116,4 +116,4 @@ bool writeGif(const std::vector<Image>& images, int delayMs, int shrink, const s
     return true;
 }
 
-} // namespace sim
+} // namespace picture

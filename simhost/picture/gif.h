@@ -6,7 +6,7 @@
 
 #include "simhost/picture/render.h"
 
-namespace sim {
+namespace picture {
 
 // Writes the images as a looping animation, each shown for `delayMs` (the
 // last for twice as long), made `shrink` times smaller and reduced to 256
@@ -14,4 +14,4 @@ namespace sim {
 bool writeGif(const std::vector<Image>& images, int delayMs, int shrink, const std::string& path,
               std::string& error);
 
-} // namespace sim
+} // namespace picture

@@ -9,7 +9,7 @@
 #include "simhost/game.h"
 #include "simhost/text_layout.h"
 
-namespace sim {
+namespace picture {
 namespace {
 
 struct Rgba8 {
@@ -31,7 +31,7 @@ void blendPixel(Image& image, int x, int y, const Rgba8& colour, int coverage) {
 void drawGlyphRun(Image& image, const std::string& text, int face, int em, int x, int baseline,
                   const Rgba8& colour) {
     for (unsigned char c : text) {
-        const Glyph& glyph = glyphFor(face, em, c);
+        const sim::Glyph& glyph = sim::glyphFor(face, em, c);
         for (int row = 0; row < glyph.rows; ++row) {
             for (int column = 0; column < glyph.width; ++column) {
                 const int coverage =
@@ -45,17 +45,18 @@ void drawGlyphRun(Image& image, const std::string& text, int face, int em, int x
     }
 }
 
-void drawText(Image& image, const TextItem& text) {
-    const float lineHeight = lineHeightPixels(text.scale, text.font, image.height);
-    if (!isPaintableLineHeight(lineHeight)) return;
-    const int face = faceIndex(text.font);
-    const int em = emPixels(face, lineHeight);
-    const float ascender = ascenderPixels(face, em);
-    const std::vector<std::string> lines = linesOf(text, face, em, image.width);
+void drawText(Image& image, const sim::TextItem& text) {
+    const float lineHeight = sim::lineHeightPixels(text.scale, text.font, image.height);
+    if (!sim::isPaintableLineHeight(lineHeight)) return;
+    const int face = sim::faceIndex(text.font);
+    const int em = sim::emPixels(face, lineHeight);
+    const float ascender = sim::ascenderPixels(face, em);
+    const std::vector<std::string> lines = sim::linesOf(text, face, em, image.width);
     const std::vector<TextPass> passes = textPasses(text);
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        const LinePlace place = placeLine(text, static_cast<int>(i), textWidth(lines[i], face, em),
-                                          lineHeight, image.width, image.height);
+        const LinePlace place =
+            placeLine(text, static_cast<int>(i), sim::textWidth(lines[i], face, em), lineHeight,
+                      image.width, image.height);
         const int baseline = static_cast<int>(std::lround(place.top + ascender));
         for (const TextPass& pass : passes) {
             const Rgba8 colour{pass.colour.r, pass.colour.g, pass.colour.b, pass.colour.a};
@@ -65,7 +66,7 @@ void drawText(Image& image, const TextItem& text) {
     }
 }
 
-void fillRectangle(Image& image, const RectItem& rect) {
+void fillRectangle(Image& image, const sim::RectItem& rect) {
     const PixelBox box = boxPixels(rect, image.width, image.height);
     const Rgba8 colour{rect.colour.r, rect.colour.g, rect.colour.b, rect.colour.a};
     for (int y = box.top; y < box.bottom; ++y) {
@@ -75,7 +76,7 @@ void fillRectangle(Image& image, const RectItem& rect) {
 
 } // namespace
 
-Image renderFrame(const Frame& frame) {
+Image renderFrame(const sim::Frame& frame) {
     static Image world; // repainted only when the screen size changes
     const int width = std::clamp(frame.width, 1, 8192), height = std::clamp(frame.height, 1, 8192);
     if (world.width != width || world.height != height) world = paintWorld(width, height);
@@ -84,28 +85,28 @@ Image renderFrame(const Frame& frame) {
     if (frame.width <= 0 || frame.height <= 0) return image;
     // Boxes first, in the order asked, then the texts over them: the game
     // draws a frame's text above its rectangles whatever the order of calls.
-    for (const RectItem& rect : frame.rects) fillRectangle(image, rect);
-    if (haveFonts()) {
-        for (const TextItem& text : frame.texts) drawText(image, text);
+    for (const sim::RectItem& rect : frame.rects) fillRectangle(image, rect);
+    if (sim::haveFonts()) {
+        for (const sim::TextItem& text : frame.texts) drawText(image, text);
     }
     return image;
 }
 
 void drawOverlayText(Image& image, const std::string& text, int x, int y, int pixelHeight) {
-    if (!haveFonts()) return;
+    if (!sim::haveFonts()) return;
     std::vector<std::string> lines;
     std::size_t start = 0;
     for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
         lines.push_back(text.substr(start, end - start));
     lines.push_back(text.substr(start));
-    const int em = emPixels(0, static_cast<float>(pixelHeight));
+    const int em = sim::emPixels(0, static_cast<float>(pixelHeight));
     int widest = 0;
-    for (const std::string& line : lines) widest = std::max(widest, textWidth(line, 0, em));
+    for (const std::string& line : lines) widest = std::max(widest, sim::textWidth(line, 0, em));
     for (int py = y - 6; py < y + pixelHeight * static_cast<int>(lines.size()) + 6; ++py) {
         for (int px = x - 8; px < x + widest + 8; ++px)
             blendPixel(image, px, py, {0, 0, 0, 170}, 255);
     }
-    const int ascender = static_cast<int>(ascenderPixels(0, em));
+    const int ascender = static_cast<int>(sim::ascenderPixels(0, em));
     for (std::size_t i = 0; i < lines.size(); ++i)
         drawGlyphRun(image, lines[i], 0, em, x, y + static_cast<int>(i) * pixelHeight + ascender,
                      {255, 255, 255, 255});
@@ -132,9 +133,9 @@ void drawMenuInset(Image& sheet, const Image& source, int menuCorner, int left, 
 }
 } // namespace
 
-int menuCorner(const Frame& frame) {
+int menuCorner(const sim::Frame& frame) {
     int corner = 0;
-    for (const RectItem& box : frame.rects) {
+    for (const sim::RectItem& box : frame.rects) {
         const int right = static_cast<int>(std::ceil((box.centreX + box.width / 2) * frame.width));
         const int bottom =
             static_cast<int>(std::ceil((box.centreY + box.height / 2) * frame.height));
@@ -218,4 +219,4 @@ bool readPng(const std::string& path, Image& image, std::string& error) {
     return true;
 }
 
-} // namespace sim
+} // namespace picture

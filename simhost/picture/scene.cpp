@@ -5,7 +5,7 @@
 
 #include "simhost/game.h"
 
-namespace sim {
+namespace picture {
 
 Image paintWorld(int width, int height) {
     Image image{width, height,
@@ -127,7 +127,7 @@ const float kSlotArea[12][4] = {{-6, 82, 6, 96},   {-8, 94, 8, 104},   {-8, 86, 
 
 } // namespace
 
-void paintCharacter(Image& image, const Variation (&slots)[12], int marked) {
+void paintCharacter(Image& image, const sim::Variation (&slots)[12], int marked) {
     const float h = static_cast<float>(image.height);
     const Figure figure{image, 0.82f * static_cast<float>(image.width), 0.9f * h, 0.0054f * h};
     // Each slot starts at a colour of its own, so that the default look is not
@@ -218,13 +218,13 @@ void paintCharacter(Image& image, const Variation (&slots)[12], int marked) {
 }
 
 void paintPlayerCharacter(Image& image) {
-    const Game& world = game();
-    Variation slots[12];
-    for (std::int32_t id = 0; id < 12; ++id) slots[id] = variationOf(world.playerPed, id);
+    const sim::Game& world = sim::game();
+    sim::Variation slots[12];
+    for (std::int32_t id = 0; id < 12; ++id) slots[id] = sim::variationOf(world.playerPed, id);
     paintCharacter(image, slots, world.lastComponentAsked);
 }
 
-PixelBox boxPixels(const RectItem& rect, int screenWidth, int screenHeight) {
+PixelBox boxPixels(const sim::RectItem& rect, int screenWidth, int screenHeight) {
     const float width = static_cast<float>(screenWidth);
     const float height = static_cast<float>(screenHeight);
     const auto toPixel = [](float value, float size) {
@@ -237,7 +237,7 @@ PixelBox boxPixels(const RectItem& rect, int screenWidth, int screenHeight) {
             std::min(screenHeight, toPixel(rect.centreY + rect.height / 2, height))};
 }
 
-LinePlace placeLine(const TextItem& text, int index, int lineWidth, float lineHeight,
+LinePlace placeLine(const sim::TextItem& text, int index, int lineWidth, float lineHeight,
                     int screenWidth, int screenHeight) {
     const float left = text.x * static_cast<float>(screenWidth) -
                        (text.centred ? static_cast<float>(lineWidth) / 2.0f : 0.0f);
@@ -245,7 +245,7 @@ LinePlace placeLine(const TextItem& text, int index, int lineWidth, float lineHe
             text.y * static_cast<float>(screenHeight) + static_cast<float>(index) * lineHeight};
 }
 
-std::vector<TextPass> textPasses(const TextItem& text) {
+std::vector<TextPass> textPasses(const sim::TextItem& text) {
     std::vector<TextPass> passes;
     if (text.shadow[0] > 0) {
         const int distance = std::min(text.shadow[0], 8);
@@ -265,4 +265,4 @@ std::vector<TextPass> textPasses(const TextItem& text) {
     return passes;
 }
 
-} // namespace sim
+} // namespace picture

@@ -13,7 +13,7 @@
 #include "simhost/simhost.h"
 #include "simhost/text_layout.h"
 
-namespace sim {
+namespace picture {
 
 struct Image {
     int width = 0, height = 0;
@@ -32,7 +32,7 @@ Image paintWorld(int width, int height);
 // slots drawn from their variations (a shape or pattern per drawable, a colour
 // per texture), the slot `marked` (the one the plug-in last asked about, or
 // -1) outlined.
-void paintCharacter(Image& image, const Variation (&slots)[12], int marked);
+void paintCharacter(Image& image, const sim::Variation (&slots)[12], int marked);
 // The character as the game has it now, painted onto `image`.
 void paintPlayerCharacter(Image& image);
 
@@ -41,7 +41,7 @@ void paintPlayerCharacter(Image& image);
 struct PixelBox {
     int left = 0, top = 0, right = 0, bottom = 0;
 };
-PixelBox boxPixels(const RectItem& rect, int screenWidth, int screenHeight);
+PixelBox boxPixels(const sim::RectItem& rect, int screenWidth, int screenHeight);
 
 // Where line `index` of a text, `lineWidth` pixels wide, goes: its left edge
 // in pixels, and the top of its line (a baseline lies one ascent below).
@@ -49,15 +49,15 @@ struct LinePlace {
     int left = 0;
     float top = 0.0f;
 };
-LinePlace placeLine(const TextItem& text, int index, int lineWidth, float lineHeight,
+LinePlace placeLine(const sim::TextItem& text, int index, int lineWidth, float lineHeight,
                     int screenWidth, int screenHeight);
 
 // The passes a text is painted in, in order, each offset from its place: the
 // drop shadow, the eight steps of the outline, then the text itself.
 struct TextPass {
     int dx = 0, dy = 0;
-    Rgba colour;
+    sim::Rgba colour;
 };
-std::vector<TextPass> textPasses(const TextItem& text);
+std::vector<TextPass> textPasses(const sim::TextItem& text);
 
-} // namespace sim
+} // namespace picture

@@ -29,7 +29,7 @@ std::uint32_t readLittle(const std::vector<unsigned char>& bytes, std::size_t at
 
 // An uncompressed 24-bit BMP, rows bottom-up (top-down when its height is
 // negative), as the Windows preview writes its screenshots.
-bool readBmp(const std::string& path, sim::Image& image, std::string& error) {
+bool readBmp(const std::string& path, picture::Image& image, std::string& error) {
     std::ifstream in(path, std::ios::binary);
     const std::vector<unsigned char> bytes{std::istreambuf_iterator<char>(in), {}};
     if (bytes.size() < 54 || bytes[0] != 'B' || bytes[1] != 'M' || readLittle(bytes, 28, 2) != 24 ||
@@ -58,11 +58,11 @@ bool readBmp(const std::string& path, sim::Image& image, std::string& error) {
     return true;
 }
 
-bool readShot(const std::string& path, sim::Image& image, std::string& error) {
+bool readShot(const std::string& path, picture::Image& image, std::string& error) {
     if (path.size() > 4 && path.compare(path.size() - 4, 4, ".bmp") == 0)
         return readBmp(path, image, error);
 #ifdef DRAPELLE_HAVE_RENDER
-    return sim::readPng(path, image, error);
+    return picture::readPng(path, image, error);
 #else
     error = "this build reads BMP screenshots only";
     return false;
@@ -81,7 +81,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: check_shot SHOT [WIDTHxHEIGHT]\n");
         return 2;
     }
-    sim::Image shot;
+    picture::Image shot;
     std::string error;
     if (!readShot(argv[1], shot, error)) {
         std::fprintf(stderr, "check_shot: %s\n", error.c_str());

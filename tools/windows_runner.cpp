@@ -1,7 +1,9 @@
-// The runner's work, inside the stand-in host library so that every C++ object
-// stays in one module: it loads the plug-in with LoadLibrary (its DllMain
-// runs), points its clock at the simulated one, plays scenarios through the
-// registered script and handler, and unloads it with FreeLibrary.
+// The runner's work: it loads the plug-in with LoadLibrary (its DllMain runs),
+// points its clock at the simulated one, plays scenarios through the
+// registered script and handler, and unloads it with FreeLibrary. A program's
+// source, compiled into the stand-in host library (tools/CMakeLists.txt) so
+// that every C++ object stays in one module; drapelle-runner.exe only calls
+// drapelleRunnerMain.
 #include <algorithm>
 #include <cstring>
 #include <fstream>
@@ -10,16 +12,12 @@
 #include <set>
 #include <sstream>
 
-#include "harness/command_line.h"
 #include "harness/plugin_image.h"
 #include "harness/scenario.h"
 #include "harness/windows_plugin.h"
-#include "simhost/import_patch.h"
 #include "simhost/simhost.h"
+#include "tools/command_line.h"
 
-extern "C" DWORD WINAPI simulatedTickCount(void);
-
-namespace sim {
 namespace {
 
 const char* const kDescription =
@@ -88,7 +86,7 @@ bool isTaken(std::uint64_t address) {
 bool reserveElsewhere(const std::string& plugin, std::mt19937_64& random, Placement& placement,
                       std::string& error) {
     std::uint64_t size = 0;
-    if (!readPreferredRange(plugin, placement.preferredBase, size, error)) return false;
+    if (!harness::readPreferredRange(plugin, placement.preferredBase, size, error)) return false;
     if (!reserveRange(placement.preferredBase, size, placement) &&
         !isTaken(placement.preferredBase)) {
         error = "cannot reserve " + plugin + "'s preferred range at " +
@@ -130,23 +128,23 @@ std::string windowsVersion() {
 
 // One load, one scenario, one unload, with the host's checks around them: 0
 // when all held, 1 when one failed, 2 when the plug-in could not be loaded.
-int runCycle(const std::string& plugin, const Scenario& scenario, int cycle, bool cycling,
+int runCycle(const std::string& plugin, const harness::Scenario& scenario, int cycle, bool cycling,
              std::mt19937_64* elsewhere, std::set<std::uint64_t>& bases) {
-    const std::size_t eventsBefore = hostEvents().size();
+    const std::size_t eventsBefore = sim::hostEvents().size();
     std::string error;
     Placement placement;
     if (elsewhere && !reserveElsewhere(plugin, *elsewhere, placement, error)) {
         std::cerr << "drapelle-runner: " << cyclePrefix(cycle, cycling) << error << '\n';
         return 2;
     }
-    HMODULE module = loadPlugin(plugin, error);
+    HMODULE module = harness::loadPlugin(plugin, error);
     // The ranges only have to be taken while the loader places the plug-in.
     releasePlacement(placement);
     if (!module) {
         std::cerr << "drapelle-runner: " << cyclePrefix(cycle, cycling) << error << '\n';
         return 2;
     }
-    bool ok = check(isScriptRegistered() && isHandlerRegistered(),
+    bool ok = check(sim::isScriptRegistered() && sim::isHandlerRegistered(),
                     "the load did not register both script and handler", cycle, cycling);
     const std::uint64_t loadedAt = reinterpret_cast<std::uintptr_t>(module);
     if (elsewhere) {
@@ -159,27 +157,29 @@ int runCycle(const std::string& plugin, const Scenario& scenario, int cycle, boo
                     cycle, cycling);
     }
     for (const std::string& problem :
-         {checkStackCookie(module),
-          checkGuardTarget(module, reinterpret_cast<const void*>(registeredScriptFunction()),
-                           "the script function"),
-          checkGuardTarget(module, reinterpret_cast<const void*>(registeredKeyboardHandler()),
-                           "the keyboard handler")})
+         {harness::checkStackCookie(module),
+          harness::checkGuardTarget(module,
+                                    reinterpret_cast<const void*>(sim::registeredScriptFunction()),
+                                    "the script function"),
+          harness::checkGuardTarget(module,
+                                    reinterpret_cast<const void*>(sim::registeredKeyboardHandler()),
+                                    "the keyboard handler")})
         ok &= check(problem.empty(), problem, cycle, cycling);
 
     std::ostringstream transcript;
-    const int failures = playScenario(scenario, transcript);
+    const int failures = harness::playScenario(scenario, transcript);
     if (!cycling || failures > 0) std::cout << transcript.str();
     ok &= check(failures == 0, std::to_string(failures) + " expectation(s) failed", cycle, cycling);
 
     ok &= check(FreeLibrary(module) != 0, "FreeLibrary failed", cycle, cycling);
-    ok &= check(!isScriptRegistered() && !isHandlerRegistered(),
+    ok &= check(!sim::isScriptRegistered() && !sim::isHandlerRegistered(),
                 "the unload left a registration behind", cycle, cycling);
     const std::vector<std::string> expected = {"scriptRegister", "keyboardHandlerRegister",
                                                "scriptUnregister", "keyboardHandlerUnregister"};
-    const std::vector<std::string> seen(hostEvents().begin() + static_cast<long>(eventsBefore),
-                                        hostEvents().end());
+    const std::vector<std::string> seen(sim::hostEvents().begin() + static_cast<long>(eventsBefore),
+                                        sim::hostEvents().end());
     ok &= check(seen == expected, "registration calls out of order", cycle, cycling);
-    for (const std::string& problem : protocolErrors()) {
+    for (const std::string& problem : sim::protocolErrors()) {
         ok = check(false, "protocol: " + problem, cycle, cycling);
     }
     return ok ? 0 : 1;
@@ -187,99 +187,9 @@ int runCycle(const std::string& plugin, const Scenario& scenario, int cycle, boo
 
 } // namespace
 
-namespace {
-
-std::string baseName(const std::string& path) {
-    const std::size_t slash = path.find_last_of("/\\");
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-bool sameName(const std::string& a, const std::string& b) {
-    return CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, a.c_str(), -1, b.c_str(), -1) ==
-           CSTR_EQUAL;
-}
-
-// The file name of this stand-in host library, which the runner lives in.
-std::string standInHostName() {
-    HMODULE self = nullptr;
-    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                           GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCSTR>(&standInHostName), &self);
-    char path[MAX_PATH] = "";
-    GetModuleFileNameA(self, path, sizeof path);
-    return baseName(path);
-}
-
-// Why the loader could not bind the plug-in's imports: each library it
-// imports that cannot be loaded here and, of those that can, each function
-// missing from them. One line each, or "" when all are there.
-std::string explainMissingImports(const std::string& path) {
-    const std::string plugin = baseName(path), host = standInHostName();
-    const std::vector<ImportedLibrary> imports = readImports(path);
-    bool importsStandIn = false;
-    for (const ImportedLibrary& library : imports) importsStandIn |= sameName(library.name, host);
-    std::string why;
-    for (const ImportedLibrary& library : imports) {
-        HMODULE found = LoadLibraryA(library.name.c_str());
-        if (!found) {
-            why += "\n" + plugin + " imports " + library.name + ", which is not loaded here";
-            if (!importsStandIn)
-                why += ": this runner's stand-in host is " + host +
-                       " (configure both with the same DRAPELLE_HOST_LIBRARY)";
-            continue;
-        }
-        for (const std::string& function : library.functions) {
-            const bool byOrdinal = function[0] == '#';
-            LPCSTR name =
-                byOrdinal ? MAKEINTRESOURCEA(std::stoi(function.substr(1))) : function.c_str();
-            if (!GetProcAddress(found, name))
-                why += "\n" + plugin + " imports " + function + " from " + library.name +
-                       ", which does not export it";
-        }
-        FreeLibrary(found);
-    }
-    return why;
-}
-
-} // namespace
-
-HMODULE loadPlugin(const std::string& path, std::string& error) {
-    // Checked before loading: Windows refuses a DLL whose imports it cannot
-    // bind, but Wine binds a missing function to a stub that ends the
-    // process at its first call.
-    if (const std::string missing = explainMissingImports(path); !missing.empty()) {
-        error = "cannot load " + path +
-                ": Windows would refuse it, as not all its imports are here" + missing;
-        return nullptr;
-    }
-    HMODULE module = LoadLibraryA(path.c_str());
-    if (!module) {
-        const DWORD code = GetLastError();
-        char reason[256] = "";
-        FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
-                       reason, sizeof reason, nullptr);
-        std::string why = reason;
-        if (const std::size_t insert = why.find("%1"); insert != std::string::npos)
-            why.replace(insert, 2, "it");
-        while (!why.empty() && (why.back() == '\n' || why.back() == '\r' || why.back() == '.'))
-            why.pop_back();
-        error = "cannot load " + path + ": " + (why.empty() ? "" : why + " ") + "(error " +
-                std::to_string(code) + ")";
-        return nullptr;
-    }
-    if (!patchImport(module, "kernel32.dll", "GetTickCount",
-                     reinterpret_cast<void*>(&simulatedTickCount))) {
-        error = path + " does not import GetTickCount from kernel32.dll";
-        FreeLibrary(module);
-        return nullptr;
-    }
-    return module;
-}
-
-} // namespace sim
-
 extern "C" __declspec(dllexport) int drapelleRunnerMain(int argc, char** argv) {
-    using namespace sim;
+    using namespace harness;
+    using namespace tools;
     CLI::App app{kDescription, "drapelle-runner"};
     setUpCommandLine(app, "0 when every run was clean, 1 when a check or expectation failed,\n"
                           "2 on a usage or scenario error (a plug-in that cannot be loaded among\n"
@@ -338,8 +248,8 @@ extern "C" __declspec(dllexport) int drapelleRunnerMain(int argc, char** argv) {
     std::set<std::uint64_t> bases;
     int failed = 0;
     for (int cycle = 1; cycle <= cycles; ++cycle) {
-        reset();
-        setFrameTime(frameMs);
+        sim::reset();
+        sim::setFrameTime(frameMs);
         const int status =
             runCycle(plugin, scenario, cycle, several, elsewhere ? &random : nullptr, bases);
         if (status == 2) return 2;

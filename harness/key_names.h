@@ -8,7 +8,7 @@
 
 #include "host/platform.h"
 
-namespace sim {
+namespace harness {
 
 struct NamedKey {
     DWORD code;
@@ -50,4 +50,4 @@ std::string describeKey(DWORD code);
 // Drapelle's keys, one "  name  does" line each, for --help texts.
 std::string drapelleKeyLines();
 
-} // namespace sim
+} // namespace harness

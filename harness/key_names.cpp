@@ -1,11 +1,11 @@
-#include "harness/keys.h"
+#include "harness/key_names.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <iostream>
 #include <iterator>
 
-namespace sim {
+namespace harness {
 
 // Windows' own virtual-key codes, as a keyboard sends them, not the plug-in's
 // constants: a scenario or a test that names a key sends what a player's
@@ -93,4 +93,4 @@ std::string drapelleKeyLines() {
     return lines;
 }
 
-} // namespace sim
+} // namespace harness

@@ -10,7 +10,7 @@
 #include <iostream>
 #include <string>
 
-namespace sim {
+namespace tools {
 
 // The range every program takes for the simulated length of a frame, in ms.
 constexpr int kFrameMsMin = 1;
@@ -105,4 +105,4 @@ template <typename Write> bool writeWhole(const std::string& path, Write write) 
     return !error;
 }
 
-} // namespace sim
+} // namespace tools
