@@ -5,18 +5,20 @@
 #include <iostream>
 #include <iterator>
 
+#include "input/key_table.h"
+
 namespace harness {
 
-// Windows' own virtual-key codes, as a keyboard sends them, not the plug-in's
-// constants: a scenario or a test that names a key sends what a player's
-// keyboard would, whatever the plug-in listens for.
+// Drapelle's keys with the plug-in's own codes, the one source of them; a
+// test (KeyCodes.AreWindowsVirtualKeyCodes) pins those to the codes a
+// Windows keyboard sends. The other keys are Windows' codes as they are.
 const NamedKey kDrapelleKeys[6] = {
-    {0x78, "F9", "F9", "tap: open the menu; in a menu, go back one step"},
-    {0x68, "numpad 8", "Num8", "move up (wrapping)"},
-    {0x62, "numpad 2", "Num2", "move down (wrapping)"},
-    {0x65, "numpad 5", "Num5", "select the highlighted row"},
-    {0x60, "numpad 0", "Num0", "go back one step"},
-    {0x08, "Backspace", "Backspace", "go back one step"}};
+    {kKeyF9, "F9", "F9", "tap: open the menu; in a menu, go back one step"},
+    {kKeyNumpad8, "numpad 8", "Num8", "move up (wrapping)"},
+    {kKeyNumpad2, "numpad 2", "Num2", "move down (wrapping)"},
+    {kKeyNumpad5, "numpad 5", "Num5", "select the highlighted row"},
+    {kKeyNumpad0, "numpad 0", "Num0", "go back one step"},
+    {kKeyBackspace, "Backspace", "Backspace", "go back one step"}};
 
 const NamedKey kOtherKeys[19] = {
     {0x61, "numpad 1", "Num1", ""},     {0x63, "numpad 3", "Num3", ""},

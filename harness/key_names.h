@@ -1,7 +1,9 @@
-// Keys by name: Drapelle's own, as the player's documents, the previews'
-// help and the scenario language list them, and the other keys tests and
-// scenarios use to show that Drapelle leaves them alone. One table: a test
-// checks README.md and the player's README.txt against it.
+// The programs' names of keys: Drapelle's own, as the player's documents, the
+// previews' help and the scenario language list them (with the plug-in's key
+// codes), and the other keys tests and scenarios use to show that Drapelle
+// leaves them alone. A test checks README.md and the player's README.txt
+// against these names. The plug-in's keyTable is another thing: the state of
+// each key.
 #pragma once
 
 #include <string>

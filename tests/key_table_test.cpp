@@ -7,6 +7,15 @@ using KeyTable = HostTest;
 void press(DWORD key) { handleKeyboardMessage(key, 1, 0, FALSE, FALSE, FALSE, FALSE); }
 void release(DWORD key) { handleKeyboardMessage(key, 1, 0, FALSE, FALSE, TRUE, TRUE); }
 
+// The keys' codes are Windows' virtual-key codes, which the programs' key
+// names take from here: only this test restates them.
+TEST(KeyCodes, AreWindowsVirtualKeyCodes) {
+    EXPECT_EQ(
+        (std::array{kKeyF9, kKeyNumpad8, kKeyNumpad2, kKeyNumpad5, kKeyNumpad0, kKeyBackspace}),
+        (std::array<DWORD, 6>{0x78, 0x68, 0x62, 0x65, 0x60, 0x08}))
+        << "F9, numpad 8, 2, 5, 0 and Backspace";
+}
+
 TEST_F(KeyTable, StoresEveryFieldOfTheMessage) {
     sim::setTick(777);
     handleKeyboardMessage(kKeyNumpad5, 3, 0x4C, TRUE, TRUE, TRUE, FALSE);
