@@ -2,7 +2,8 @@
 // and a simulated game, and records everything the plug-in asks of it.
 //
 //   sim::attach(DllMain);        // load: the plug-in registers itself
-//   sim::tapKey(0x78);           // F9 through the registered handler
+//   sim::keyDown(0x78);          // F9 down and up, through the registered handler
+//   sim::keyUp(0x78);
 //   sim::runFrames(10);          // let the script run ten game frames
 //   sim::lastFrame().texts ...   // what was drawn in the last one
 #pragma once

@@ -106,6 +106,7 @@ const char* const kDocuments[] = {"README.md",
                                   "docs/windows-dll.md",
                                   "docs/working-on-windows.md",
                                   "docs/test-strength.md",
+                                  "docs/how-it-works.md",
                                   "windows/README.txt.in",
                                   "tools/sim_main.cpp"};
 
