@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <regex>
 #include <set>
@@ -82,23 +83,6 @@ TEST(Documents, ListExactlyDrapellesKeys) {
     EXPECT_EQ(keysNamed(player), drapellesKeys()) << "README.txt's keys:\n" << player;
 }
 
-// The status line's time where the player's documents give it: "for 5
-// seconds" in README.txt, "for 5000 ms" in README.md's keys section.
-TEST(Documents, GiveTheStatusLinesTime) {
-    const std::string player = readSource("windows/README.txt.in");
-    const std::string readme = readSource("README.md");
-    const std::string keys = readme.substr(readme.find("## Keys"));
-    std::vector<std::string> stated;
-    const std::regex seconds(R"(([0-9]+) seconds)"), ms(R"(shows for ([0-9]+) ms)");
-    for (std::sregex_iterator at(player.begin(), player.end(), seconds), end; at != end; ++at)
-        stated.push_back(std::to_string(std::stoul((*at)[1]) * 1000) + " in README.txt");
-    std::smatch found;
-    if (std::regex_search(keys, found, ms)) stated.push_back(found[1].str() + " in README.md");
-    ASSERT_EQ(stated.size(), 3u) << "README.txt says it twice, README.md once";
-    for (const std::string& time : stated)
-        EXPECT_EQ(time.substr(0, time.find(' ')), std::to_string(kStatusTime)) << time;
-}
-
 // The documents a reader meets, and the source of drapelle-sim's --help.
 const char* const kDocuments[] = {"README.md",
                                   "docs/demo.md",
@@ -123,14 +107,16 @@ std::vector<Line> linesOf(const std::string& file) {
     return lines;
 }
 
-// A number a document states: in `file`, every match of `phrase` (its one
-// group the number) must say `value`; a phrase no line says any more fails
-// too, so that a rewording cannot drop a check unseen.
+// A time a document states: in `file`, every match of `phrase` (its one group
+// the number, in ms, or in seconds where `perUnit` is 1000) must say `value`;
+// a phrase no line says any more fails too, so that a rewording cannot drop a
+// check unseen. Each failure names the source file and line.
 struct StatedNumber {
     const char* file;
     const char* phrase;
     long value;
     std::string what; // what the number is, for the failure
+    long perUnit = 1;
 };
 
 void expectStated(const StatedNumber& fact) {
@@ -140,30 +126,86 @@ void expectStated(const StatedNumber& fact) {
         std::smatch found;
         if (!std::regex_search(line.text, found, phrase)) continue;
         ++said;
-        EXPECT_EQ(std::stol(found[1]), fact.value) << line.where << ": says " << found[1] << " for "
-                                                   << fact.what << "; the code has " << fact.value;
+        EXPECT_EQ(std::stol(found[1]) * fact.perUnit, fact.value)
+            << line.where << ": says " << found[1] << (fact.perUnit == 1 ? " ms" : " s") << " for "
+            << fact.what << "; the code has " << fact.value << " ms";
     }
     EXPECT_GT(said, 0) << fact.file << " no longer says /" << fact.phrase << "/ (" << fact.what
                        << " = " << fact.value << "): reword the check with the document";
 }
 
-// The design's other times where the documents give them (the status line's
-// is checked above), each phrase tied to the constant it states. A phrase no
-// document says any more fails too, so that a rewording cannot drop a check
-// unseen.
+// Every design time where a document states it, each phrase tied to its
+// constant: a changed constant fails here at each file:line that states the
+// old figure.
+const StatedNumber kDesignTimes[] = {
+    {"README.md", R"(shows for ([0-9]+) ms)", kStatusTime, "the status time (kStatusTime)"},
+    {"README.md", R"(a step every ([0-9]+) ms)", kMoveWait, "the move wait (kMoveWait)"},
+    {"README.md", R"(at a tick below ([0-9]+))", kHeldFor, "the held time (kHeldFor)"},
+    {"README.md", R"(the last ([0-9]+) ms before it wraps)", kStatusTime,
+     "the status time (kStatusTime)"},
+    {"docs/demo.md", R"(([0-9]+) ms after the menu opens or moves)", kMoveWait,
+     "the move wait (kMoveWait)"},
+    {"docs/demo.md", R"(([0-9]+) ms after a$)", kSelectWait, "the select wait (kSelectWait)"},
+    {"docs/demo.md", R"(released, within ([0-9]+) ms)", kTappedFor, "the tap time (kTappedFor)"},
+    {"docs/demo.md", R"(status line's ([0-9]+) ms)", kStatusTime, "the status time (kStatusTime)"},
+    {"windows/README.txt.in", R"(until its ([0-9]+) seconds are up)", kStatusTime,
+     "the status time (kStatusTime)", 1000},
+    {"windows/README.txt.in", R"(the screen for ([0-9]+) seconds)", kStatusTime,
+     "the status time (kStatusTime)", 1000},
+};
+
 TEST(Documents, GiveTheDesignsTimesAsTheCodeHasThem) {
-    const StatedNumber facts[] = {
-        {"README.md", R"(a step every ([0-9]+) ms)", kMoveWait, "the move wait (kMoveWait)"},
-        {"README.md", R"(at a tick below ([0-9]+))", kHeldFor, "the held time (kHeldFor)"},
-        {"docs/demo.md", R"(([0-9]+) ms after the menu opens or moves)", kMoveWait,
-         "the move wait (kMoveWait)"},
-        {"docs/demo.md", R"(([0-9]+) ms after a$)", kSelectWait, "the select wait (kSelectWait)"},
-        {"docs/demo.md", R"(released, within ([0-9]+) ms)", kTappedFor,
-         "the tap time (kTappedFor)"},
-        {"docs/demo.md", R"(status line's ([0-9]+) ms)", kStatusTime,
-         "the status time (kStatusTime)"},
-    };
-    for (const StatedNumber& fact : facts) expectStated(fact);
+    for (const StatedNumber& fact : kDesignTimes) expectStated(fact);
+}
+
+// Times the documents give that are not the design's: the stand-in's clock
+// and key repeat, examples of the scenario language, the tests' own limits.
+const std::pair<const char*, const char*> kOtherTimes[] = {
+    {"docs/demo.md", R"(`0300` is ([0-9]+) ms)"},
+    {"docs/demo.md", R"(so ([0-9]+) ms at the default ([0-9]+) ms frames)"},
+    {"docs/demo.md", R"(([0-9]+) ms after every 8 native calls)"},
+    {"docs/test-strength.md", R"(([0-9]+) ms after every 8 native calls)"},
+    {"docs/test-strength.md", R"(a wait of anything but ([0-9]+) ms)"},
+    {"docs/test-strength.md", R"(after ([0-9]+) ms, then)"},
+    {"docs/test-strength.md", R"(every ([0-9]+) ms, settable)"},
+    {"docs/test-strength.md", R"(time limit: ([0-9]+) seconds)"},
+    {"docs/test-strength.md", R"(its trees ([0-9]+) seconds)"},
+    {"docs/test-strength.md", R"(up to ([0-9]+) seconds a line)"},
+    {"docs/reliability.md", R"(for ([0-9]+) seconds on every test run)"},
+};
+
+// Every time a reader meets in README.md, docs/ or the player's read-me is
+// one a check knows: a design time tied to its constant above, or another
+// listed beside it. A new sentence that states a design time fails here,
+// with its file and line, until it is tied to its constant.
+TEST(Documents, StateNoTimeNoCheckKnows) {
+    std::vector<std::string> files = {"README.md", "windows/README.txt.in"};
+    for (const auto& page : std::filesystem::directory_iterator(DRAPELLE_SOURCE_DIR "/docs"))
+        if (page.path().extension() == ".md")
+            files.push_back("docs/" + page.path().filename().string());
+    const std::regex time(R"(\b([0-9][0-9,]*) (ms|seconds?)\b)");
+    for (const std::string& file : files) {
+        std::vector<std::regex> known;
+        for (const StatedNumber& fact : kDesignTimes)
+            if (file == fact.file) known.emplace_back(fact.phrase);
+        for (const auto& [other, phrase] : kOtherTimes)
+            if (file == other) known.emplace_back(phrase);
+        for (const Line& line : linesOf(file)) {
+            // Where the known phrases put their numbers on this line.
+            std::set<long> covered;
+            for (const std::regex& phrase : known)
+                for (std::sregex_iterator at(line.text.begin(), line.text.end(), phrase), end;
+                     at != end; ++at)
+                    for (std::size_t group = 1; group < at->size(); ++group)
+                        covered.insert(at->position(group));
+            for (std::sregex_iterator at(line.text.begin(), line.text.end(), time), end; at != end;
+                 ++at)
+                EXPECT_TRUE(covered.count(at->position(1)))
+                    << line.where << ": states " << at->str()
+                    << ", which no check knows: tie it to its constant in kDesignTimes, or list "
+                       "it in kOtherTimes if it is not a design time";
+        }
+    }
 }
 
 // A menu's rows as one line, the way the screen reads: "Drapelle: [Skin/Clothing Change] Close

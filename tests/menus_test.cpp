@@ -190,14 +190,14 @@ TEST_F(Menus, HeldKeysRepeatAtTheMenuPace) {
 TEST_F(Menus, KeyPressedAndReleasedWithinOneWaitIsNotActedOn) {
     openMainMenu();
     sim::runFrames(2);
-    sim::keyDown(kKeyNumpad2); // inside the 150 ms after opening
+    sim::keyDown(kKeyNumpad2); // inside kMoveWait after opening
     sim::runFrames(3);
     sim::keyUp(kKeyNumpad2);
     sim::runFrames(30);
     EXPECT_EQ(screen(), kMainRow0);
 
     pressUntil(kKeyNumpad8, kMainRow1);
-    sim::keyDown(kKeyNumpad5); // inside the 150 ms after the move
+    sim::keyDown(kKeyNumpad5); // inside kMoveWait after the move
     sim::runFrame();
     sim::keyUp(kKeyNumpad5);
     sim::runFrames(30);
@@ -242,7 +242,7 @@ TEST_F(Menus, SelectWithAnF9TapActsAndConsumesTheTap) {
         restart();
         inClothing ? openClothingMenu() : openMainMenu();
         const std::string opened = screen();
-        sim::runFrames(7); // the key test comes within 100 ms of the tap
+        sim::runFrames(7); // the key test comes within kTappedFor of the tap
         sim::keyDown(kKeyF9);
         sim::keyUp(kKeyF9);
         sim::keyDown(kKeyNumpad5);
@@ -479,14 +479,14 @@ TEST_F(Menus, F9InTheClothingMenuClosesOnlyTheClothingMenu) {
     EXPECT_EQ(screen(), kMainRow0);
 }
 
-// The top menu tests its keys 200 ms after the clothing menu returns: a back
+// The top menu tests its keys kSelectWait after the clothing menu returns: a back
 // key still down then closes it too; released earlier, it stays.
 TEST_F(Menus, BackKeyStillHeldAfterTheClothingMenuClosesTheTopMenuToo) {
     openClothingMenu();
     sim::keyDown(kKeyNumpad0);
     runUntilScreen("Drapelle");
     sim::runFrames(3);
-    sim::keyUp(kKeyNumpad0); // released within the top menu's 200 ms
+    sim::keyUp(kKeyNumpad0); // released within the top menu's kSelectWait
     sim::runFrames(30);
     EXPECT_EQ(screen(), kMainRow0);
 
@@ -509,7 +509,7 @@ TEST_F(Menus, F9TappedWhileBackIsHeldReopensTheMenu) {
     sim::keyUp(kKeyF9);
     sim::runFrames(3);
     EXPECT_EQ(screen(), kMainRow0);
-    sim::runFrame(); // 150 ms after opening: the keys are tested
+    sim::runFrame(); // kMoveWait after opening: the keys are tested
     EXPECT_EQ(screen(), "") << "closed by the held key";
     EXPECT_EQ(keyTable[kKeyF9].released, 1) << "the tap is still there";
     sim::keyUp(kKeyNumpad0);

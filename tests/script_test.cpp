@@ -270,13 +270,13 @@ TEST_F(Script, F9TapOpensTheMenuOnlyWithin100MsOfItsRelease) {
     sim::runFrame();
     sim::keyDown(kKeyF9);
     sim::keyUp(kKeyF9);
-    sim::advance(100); // the script tests it 100 ms after the release: too late
+    sim::advance(kTappedFor); // the script tests it kTappedFor after the release: too late
     sim::runFrame();
     EXPECT_TRUE(sim::lastFrame().texts.empty());
 
     sim::keyDown(kKeyF9);
     sim::keyUp(kKeyF9);
-    sim::advance(99);
+    sim::advance(kTappedFor - 1);
     sim::runFrame();
     EXPECT_EQ(drawnTexts(sim::lastFrame()),
               (std::vector<std::string>{"Drapelle", "Close Menu", "Skin/Clothing Change"}));
