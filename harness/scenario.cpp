@@ -12,9 +12,11 @@
 #include <sstream>
 
 #include "harness/key_names.h"
+#include "input/key_table.h"
 #include "simhost/game.h"
 #include "simhost/screen.h"
 #include "simhost/simhost.h"
+#include "ui/menus.h"
 #include "ui/status_line.h"
 
 namespace harness {
@@ -54,6 +56,39 @@ std::string checkNumber(const std::string& word, const std::string& what, long l
     return "";
 }
 
+// The design's times a scenario may name, each the plug-in's own constant, so
+// that a scenario testing a time follows it when it changes.
+const std::pair<const char*, DWORD> kDesignTimes[] = {{"kMoveWait", kMoveWait},
+                                                      {"kSelectWait", kSelectWait},
+                                                      {"kStatusTime", kStatusTime},
+                                                      {"kHeldFor", kHeldFor},
+                                                      {"kTappedFor", kTappedFor}};
+
+// A time: decimal ms, or a sum of them and the design's times,
+// "1000+kStatusTime-10". An empty string when it is well formed.
+std::string parseTime(const std::string& word, long long& at) {
+    const std::string usage = " (0 to 2147483647 ms, or a sum such as 1000+kStatusTime-10 of "
+                              "ms and kMoveWait, kSelectWait, kStatusTime, kHeldFor, kTappedFor)";
+    if (word.find_first_of("+-", 1) == std::string::npos && word.rfind('k', 0) != 0)
+        return checkNumber(word, "time", 0, 0x7FFFFFFF, at);
+    at = 0;
+    std::size_t start = 0;
+    while (start < word.size()) {
+        const bool minus = start > 0 && word[start - 1] == '-';
+        const std::size_t end = std::min(word.find_first_of("+-", start), word.size());
+        const std::string term = word.substr(start, end - start);
+        long long value = -1;
+        for (const auto& [name, time] : kDesignTimes)
+            if (term == name) value = time;
+        if (value < 0 && !parseNumber(term, value)) return "time '" + word + "' is not one" + usage;
+        at += minus ? -value : value;
+        start = end + 1;
+    }
+    if (word.back() == '+' || word.back() == '-' || at < 0 || at > 0x7FFFFFFF)
+        return "time '" + word + "' is not one" + usage;
+    return "";
+}
+
 bool parseKey(const std::string& word, DWORD& key) {
     if (const NamedKey* named = findKey(word)) {
         key = named->code;
@@ -80,7 +115,7 @@ std::string parseLine(const std::string& line, std::vector<ScenarioEvent>& event
     std::string time, action, first, second, extra;
     words >> time >> action >> first >> second >> extra;
     long long at = 0;
-    const std::string badTime = checkNumber(time, "time", 0, 0x7FFFFFFF, at);
+    const std::string badTime = parseTime(time, at);
     if (!badTime.empty()) return badTime;
     ScenarioEvent event;
     event.at = static_cast<DWORD>(at);

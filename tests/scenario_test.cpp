@@ -35,6 +35,10 @@ TEST(ScenarioFile, BadLinesAreNamedWithTheirNumberAndWhatIsWrong) {
         {"0 screen 99999999999 720\n",
          "test.txt:1: screen width '99999999999' is out of range (-100000 to 100000)"},
         {"500 tap F9\n400 tap F9\n", "test.txt:2: time goes backwards"},
+        {"100+kStatus-5 end\n",
+         "test.txt:1: time '100+kStatus-5' is not one (0 to 2147483647 ms, or a sum such as "
+         "1000+kStatusTime-10 of ms and kMoveWait, kSelectWait, kStatusTime, kHeldFor, "
+         "kTappedFor)"},
         {"0 tap \x1b[2J\x7f\n",
          "test.txt:1: unknown key '\\x1B[2J\\x7F' (@KEYS@, or a code 0 to 4294967295, such as 65 "
          "or 0x41)"},
@@ -63,7 +67,8 @@ TEST(ScenarioFile, DecimalTimesAndCommentsAfterEvents) {
     std::istringstream in("0300 hold Num5 0200 # select\n"
                           "0800 tap 0x78\t# after a tab\n"
                           "0900 expect screen Clothing Menu: [a#b] Row   # the screen, then this\n"
-                          "1000 note Down # and a comment\n");
+                          "1000 note Down # and a comment\n"
+                          "1000+kSelectWait-1 note Up\n");
     harness::Scenario scenario;
     std::string error;
     ASSERT_TRUE(harness::parseScenario(in, "test.txt", scenario, error)) << error;
@@ -73,7 +78,8 @@ TEST(ScenarioFile, DecimalTimesAndCommentsAfterEvents) {
                          std::to_string(event.key));
     EXPECT_EQ(events, (std::vector<std::string>{"300 hold Num5 0200 101", "500 release Num5 101",
                                                 "800 tap 0x78 120",
-                                                "900 Clothing Menu: [a#b] Row 0", "1000 Down 0"}));
+                                                "900 Clothing Menu: [a#b] Row 0", "1000 Down 0",
+                                                std::to_string(999 + kSelectWait) + " Up 0"}));
 }
 
 using Demo = PluginTest;

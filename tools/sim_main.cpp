@@ -43,7 +43,8 @@ with '>'), the status line while it shows, and the character's clothing.
 
 Without SCENARIO the built-in demo plays. A scenario is a text file, one event
 per line, "<ms from start> <action> [arguments]". Numbers are decimal (0300 is
-300; 0x10 is refused). '#' at the start of a line or after a blank starts a
+300; 0x10 is refused); a time may be a sum of them and the design's times,
+1000+kStatusTime-10 (kMoveWait, kSelectWait, kStatusTime, kHeldFor, kTappedFor). '#' at the start of a line or after a blank starts a
 comment, on its own line or after an event:
   press KEY | release KEY | tap KEY | hold KEY MS (1 to 600000)
   dead on|off | arrested on|off | screen WIDTH HEIGHT (-100000 to 100000)
