@@ -60,6 +60,11 @@ add_usage_error_test(ReleaseRefusesUncommittedChanges
                      ${CMAKE_CURRENT_SOURCE_DIR}/data/release_uncommitted.sh ${PROJECT_SOURCE_DIR}
                      ${CMAKE_CURRENT_BINARY_DIR}/release-uncommitted)
 
+# The documents' pictures are those of the demo as it paints now.
+add_test(NAME DocumentPicturesShowTheDemo
+         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/data/doc_pictures_check.sh $<TARGET_FILE:drapelle-sim>
+                 ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_BINARY_DIR}/doc-pictures)
+
 add_test(NAME CommandsAnswerHelpAndReplacePictures
          COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/data/commands_test.sh ${PROJECT_SOURCE_DIR}
                  $<TARGET_FILE:drapelle-sim> ${CMAKE_CURRENT_BINARY_DIR}/commands-run)
