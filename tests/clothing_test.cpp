@@ -1,8 +1,10 @@
 #include <cstdio>
 
 #include "clothing/actions.h"
+#include "clothing/slots.h"
 #include "host/natives.h"
 #include "plugin_fixture.h"
+#include "ui/status_line.h"
 
 namespace {
 

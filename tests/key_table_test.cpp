@@ -1,3 +1,4 @@
+#include "input/key_table.h"
 #include "plugin_fixture.h"
 
 namespace {

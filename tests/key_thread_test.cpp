@@ -2,8 +2,10 @@
 #include <random>
 
 #include "frame_shape.h"
+#include "input/key_table.h"
 #include "joining_thread.h"
 #include "plugin_fixture.h"
+#include "ui/menus.h"
 
 namespace {
 

@@ -1,8 +1,13 @@
 #include <algorithm>
 #include <cmath>
 
+#include "clothing/slots.h"
+#include "input/key_table.h"
 #include "plugin_fixture.h"
 #include "row_layout.h"
+#include "simhost/screen.h"
+#include "ui/menus.h"
+#include "ui/status_line.h"
 
 namespace {
 

@@ -8,16 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "clothing/slots.h"
 #include "harness/key_names.h"
+#include "host/inline_string.h"
 #include "host/script.h"
-#include "input/key_table.h"
 #include "plugin_state.h"
 #include "simhost/game.h"
-#include "simhost/screen.h"
 #include "simhost/simhost.h"
-#include "ui/menus.h"
-#include "ui/status_line.h"
 
 class HostTest : public ::testing::Test {
   protected:

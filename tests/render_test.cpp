@@ -1,9 +1,12 @@
 #include <cstdlib>
 
 #include "host/natives.h"
+#include "input/key_table.h"
 #include "plugin_fixture.h"
 #include "simhost/picture/render.h"
 #include "ui/menu_row.h"
+#include "ui/menus.h"
+#include "ui/status_line.h"
 
 namespace {
 

@@ -2,8 +2,13 @@
 #include <set>
 #include <sstream>
 
+#include "clothing/slots.h"
 #include "harness/scenario.h"
+#include "input/key_table.h"
 #include "plugin_fixture.h"
+#include "simhost/screen.h"
+#include "ui/menus.h"
+#include "ui/status_line.h"
 
 namespace {
 

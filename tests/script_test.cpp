@@ -1,8 +1,12 @@
 #include <cstdio>
 
+#include "clothing/slots.h"
 #include "heap_use.h"
 #include "host/natives.h"
+#include "input/key_table.h"
 #include "plugin_fixture.h"
+#include "ui/menus.h"
+#include "ui/status_line.h"
 
 namespace {
 

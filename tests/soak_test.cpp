@@ -1,9 +1,13 @@
 #include <cstdlib>
 #include <random>
 
+#include "clothing/slots.h"
 #include "frame_shape.h"
 #include "heap_use.h"
+#include "input/key_table.h"
 #include "plugin_fixture.h"
+#include "ui/menus.h"
+#include "ui/status_line.h"
 
 namespace {
 

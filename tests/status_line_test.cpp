@@ -1,4 +1,5 @@
 #include "plugin_fixture.h"
+#include "ui/status_line.h"
 
 namespace {
 
