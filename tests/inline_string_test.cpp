@@ -20,6 +20,8 @@ TEST(InlineString, TakesEveryCharacterOfAnArrayThatFits) {
     EXPECT_EQ(InlineString(unterminated), std::string(159, 'y')) << "the last byte ends the text";
     EXPECT_EQ(InlineString(shortText), "Torso");
     EXPECT_EQ(InlineString("Face").size(), 4u) << "characters of \"Face\"";
+    EXPECT_TRUE(InlineString("Face") == InlineString("Face"));
+    EXPECT_FALSE(InlineString("Face") == InlineString("Faces"));
     EXPECT_EQ(InlineString().size(), 0u) << "characters of an empty text";
     EXPECT_TRUE((std::is_constructible_v<InlineString, const char(&)[160]>));
     EXPECT_FALSE((std::is_constructible_v<InlineString, const char(&)[161]>));
