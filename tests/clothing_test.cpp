@@ -65,11 +65,11 @@ TEST_F(Clothing, LongestStatusLineIsNotCut) {
 }
 
 // A line longer than the 160-byte buffer is cut where snprintf cuts it, in
-// the name or in any of the numbers.
+// the name or in any of the numbers, negative ones among them.
 TEST_F(Clothing, OverlongStatusLineIsCutAsSnprintfCutsIt) {
     const std::int32_t lowest = std::numeric_limits<std::int32_t>::min();
     offer(4, lowest, {});
-    sim::game().catalogue[4].otherTextureCount = 7;
+    sim::game().catalogue[4].otherTextureCount = -7;
     wear(4, 12345, lowest);
     resolveSlotId("Legs");
     for (const std::size_t length : {90u, 93u, 105u, 119u, 120u, 128u, 140u, 155u, 159u}) {
@@ -77,7 +77,7 @@ TEST_F(Clothing, OverlongStatusLineIsCutAsSnprintfCutsIt) {
         onFiber([&] { showSlotData(kPed, textOf(name)); });
         char expected[160];
         std::snprintf(expected, sizeof expected, " [%s]: %d,(%d),%d,(%d)", name.c_str(), 12345,
-                      lowest, lowest, 7);
+                      lowest, lowest, -7);
         EXPECT_EQ(statusMessage, expected) << "a name of " << length << " characters";
     }
 }
