@@ -53,6 +53,9 @@ add_usage_error_test(ReleaseRefusesAHostInAFolder
 add_usage_error_test(ReleaseRefusesAPluginWithoutExtension
                      "--plugin-file 'Drapelle': give a file name with an extension, such as Drapelle.dll or Drapelle.plug, without a folder\n.*status 2"
                      ${EXIT_STATUS} ${PROJECT_SOURCE_DIR}/scripts/release --plugin-file Drapelle)
+add_usage_error_test(ReleaseRefusesADeviceName
+                     "--plugin-file 'nul.plug': Windows keeps the name nul for a device, so no file can have it; give another\n.*status 2"
+                     ${EXIT_STATUS} ${PROJECT_SOURCE_DIR}/scripts/release --plugin-file nul.plug)
 # A preset's old name is refused with the name that took its place.
 add_usage_error_test(TestNamesTheRenamedPreset "the preset 'windows-msvc' is now 'windows-dll'\nstatus 2"
                      ${EXIT_STATUS} ${PROJECT_SOURCE_DIR}/scripts/test windows-msvc)
