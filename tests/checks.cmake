@@ -86,7 +86,7 @@ endforeach()
 # The fuzzer: a bounded run from the checked-in corpus that fails on any
 # finding, and every corpus and regression input replayed once.
 if(DRAPELLE_FUZZ)
-    add_executable(plugin_fuzzer fuzz/plugin_fuzzer.cpp frame_shape.cpp)
+    add_executable(plugin_fuzzer fuzz/plugin_fuzzer.cpp frame_shape.cpp plugin_state.cpp)
     target_link_libraries(plugin_fuzzer PRIVATE drapelle_plugin simhost)
     target_link_options(plugin_fuzzer PRIVATE -fsanitize=fuzzer)
     set(FUZZ_DIR ${CMAKE_CURRENT_SOURCE_DIR}/fuzz)

@@ -12,9 +12,12 @@
 
 #include "../frame_shape.h"
 #include "../plugin_state.h"
+#include "clothing/slots.h"
 #include "host/script.h"
+#include "input/key_table.h"
 #include "simhost/game.h"
 #include "simhost/simhost.h"
+#include "ui/menus.h"
 
 namespace {
 
