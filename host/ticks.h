@@ -7,7 +7,12 @@
 
 #include "host/platform.h"
 
-// True while fewer than `interval` ms have passed since `stamp`, modulo 2^32.
+// True while fewer than `interval` ms have passed from `stamp` to `now`, modulo 2^32.
+constexpr bool elapsedBelowAt(DWORD stamp, DWORD now, DWORD interval) {
+    return static_cast<DWORD>(now - stamp) < interval;
+}
+
+// The same, up to the tick count read now.
 inline bool elapsedBelow(DWORD stamp, DWORD interval) {
-    return static_cast<DWORD>(GetTickCount() - stamp) < interval;
+    return elapsedBelowAt(stamp, GetTickCount(), interval);
 }

@@ -1,6 +1,7 @@
 // The state of every key as the keyboard handler last saw it. The handler may
-// run on another thread than the script, so each field is an atomic of its
-// 32-bit type: same size and layout, and defined behaviour when both touch it.
+// run on another thread than the script, so each field is atomic: the last
+// message's tick and kind share one word (input/key_word.h), which the handler
+// writes and a test reads in one step.
 #pragma once
 
 #include <array>
@@ -8,20 +9,17 @@
 #include <cstdint>
 
 #include "host/platform.h"
+#include "input/key_word.h"
 
 struct KeyRecord {
-    std::atomic<std::uint32_t> tick;    // GetTickCount when the key's last message arrived
+    std::atomic<std::uint64_t> message; // the last message's tick and kind, 0 until one comes
     std::atomic<std::int32_t> alt;      // that message's Alt flag; stored, never read
     std::atomic<std::int32_t> wasDown;  // that message's previous-state flag; likewise
-    std::atomic<std::int32_t> released; // nonzero when that message was a release
 };
 
-static_assert(sizeof(KeyRecord) == 16, "four 32-bit fields");
-static_assert(std::atomic<std::uint32_t>::is_always_lock_free &&
+static_assert(sizeof(KeyRecord) == 16, "a 64-bit word and two 32-bit flags");
+static_assert(std::atomic<std::uint64_t>::is_always_lock_free &&
               std::atomic<std::int32_t>::is_always_lock_free);
-
-constexpr DWORD kHeldFor = 5000;  // a press counts as held this long without a new message
-constexpr DWORD kTappedFor = 100; // a release counts as a tap this long
 
 constexpr DWORD kKeyCount = 255;
 // A std::array so that debug builds check every index against its size.
