@@ -10,6 +10,62 @@
 namespace {
 
 using KeyboardThreads = PluginTest;
+using KeyCollisions = HostTest;
+
+// One F9 message delivered on another thread while this one tests the key
+// without pause, trial after trial, so that the tests land on every point of
+// the handler's store. Each trial starts from one earlier message, stamped
+// `age` ms before a clock that then stands still; it counts the taps read from
+// the message's start to one test after it, and whether the key read held.
+struct Collision {
+    const char* story;
+    bool earlierReleased;
+    DWORD age;
+    bool released;
+    long expectedTaps;
+    bool mayReadHeld;
+};
+
+// Trials in which the answers were not those of the story.
+long wrongTrials(const Collision& c) {
+    constexpr long kTrials = 20000;
+    constexpr DWORD kNow = 500000;
+    std::atomic<long> started{0}, delivered{0};
+    JoiningThread handler([&] {
+        for (long trial = 1; trial <= kTrials; ++trial) {
+            while (started.load() < trial) yieldThread();
+            handleKeyboardMessage(kKeyF9, 1, 0, FALSE, FALSE, c.released, c.released);
+            delivered.store(trial);
+        }
+    });
+    long wrong = 0;
+    for (long trial = 1; trial <= kTrials; ++trial) {
+        clearKeyRecord(kKeyF9);
+        sim::setTick(kNow - c.age);
+        handleKeyboardMessage(kKeyF9, 1, 0, FALSE, FALSE, c.earlierReleased, c.earlierReleased);
+        sim::setTick(kNow);
+        long taps = 0;
+        bool held = false;
+        started.store(trial);
+        while (delivered.load() < trial) {
+            taps += keyTapped(kKeyF9);
+            held |= keyHeld(kKeyF9);
+        }
+        taps += keyTapped(kKeyF9);
+        wrong += taps != c.expectedTaps || (held && !c.mayReadHeld);
+    }
+    return wrong;
+}
+
+TEST_F(KeyCollisions, MessagesLandingWhileTheScriptTestsTheKey) {
+    const Collision collisions[] = {
+        {"a press after a release 300 ms old: no tap", true, 300, false, 0, true},
+        {"a release after a fresh press: one tap", false, 16, true, 1, true},
+        {"a release after a press 6 s old: one tap, never held", false, 6000, true, 1, false},
+    };
+    for (const Collision& c : collisions)
+        EXPECT_EQ(wrongTrials(c), 0) << "trials that told another story than " << c.story;
+}
 
 // The host may deliver keys on other threads than the script's: two threads
 // hammer the registered handler while the script runs its frames, polling,
