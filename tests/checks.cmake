@@ -45,26 +45,30 @@ add_usage_error_test(DemoUnknownExpectation "bad_expectation.txt:2: unknown expe
 add_usage_error_test(DemoFrameMsRange "--frame-ms: Value 1001 not in range 1 to 1000\n.*\nstatus 2"
                      ${EXIT_STATUS} $<TARGET_FILE:drapelle-sim> --frame-ms 1001)
 
-# A release names a host library and a plug-in file; anything else is refused
-# before anything is built.
-add_usage_error_test(ReleaseRefusesAHostInAFolder
-                     "--host-library 'host/OtherHost.dll': give the host library's file name, such as ScriptHost.dll, without a folder\n.*status 2"
-                     ${EXIT_STATUS} ${PROJECT_SOURCE_DIR}/scripts/release --host-library host/OtherHost.dll)
-add_usage_error_test(ReleaseRefusesAPluginWithoutExtension
-                     "--plugin-file 'Drapelle': give a file name with an extension, such as Drapelle.dll or Drapelle.plug, without a folder\n.*status 2"
-                     ${EXIT_STATUS} ${PROJECT_SOURCE_DIR}/scripts/release --plugin-file Drapelle)
-add_usage_error_test(ReleaseRefusesADeviceName
-                     "--plugin-file 'nul.plug': Windows keeps the name nul for a device, so no file can have it; give another\n.*status 2"
-                     ${EXIT_STATUS} ${PROJECT_SOURCE_DIR}/scripts/release --plugin-file nul.plug)
+# A release names a host library and a plug-in file, from a tree that a
+# commit rebuilds; anything else is refused before anything is set up or
+# built (the set-up of the scratch copy each runs in fails if called).
+function(add_release_refusal_test name message)
+    add_usage_error_test(${name} "${message}\n.*status 2"
+                         ${CMAKE_CURRENT_SOURCE_DIR}/data/release_refusal.sh ${PROJECT_SOURCE_DIR}
+                         ${CMAKE_CURRENT_BINARY_DIR}/${name} ${ARGN})
+endfunction()
+add_release_refusal_test(ReleaseRefusesAHostInAFolder
+    "--host-library 'host/OtherHost.dll': give the host library's file name, such as ScriptHost.dll, without a folder"
+    --host-library host/OtherHost.dll)
+add_release_refusal_test(ReleaseRefusesAPluginWithoutExtension
+    "--plugin-file 'Drapelle': give a file name with an extension, such as Drapelle.dll or Drapelle.plug, without a folder"
+    --plugin-file Drapelle)
+add_release_refusal_test(ReleaseRefusesADeviceName
+    "--plugin-file 'nul.plug': Windows keeps the name nul for a device, so no file can have it; give another"
+    --plugin-file nul.plug)
+add_release_refusal_test(ReleaseRefusesAnUnknownOption "unknown option '--frobnicate'" --frobnicate)
+add_release_refusal_test(ReleaseRefusesUncommittedChanges
+    "the tree has uncommitted changes, which no commit would rebuild:\n M CMakeLists.txt\nCommit them, or give --uncommitted to release the tree as it is, marked as such."
+    --dirty --host-library OtherHost.dll)
 # A preset's old name is refused with the name that took its place.
 add_usage_error_test(TestNamesTheRenamedPreset "the preset 'windows-msvc' is now 'windows-dll'\nstatus 2"
                      ${EXIT_STATUS} ${PROJECT_SOURCE_DIR}/scripts/test windows-msvc)
-# A release names the commit that rebuilds it: a tree with uncommitted changes
-# is refused, before anything is built, unless --uncommitted marks it.
-add_usage_error_test(ReleaseRefusesUncommittedChanges
-                     "the tree has uncommitted changes, which no commit would rebuild:\n M CMakeLists.txt\nCommit them, or give --uncommitted to release the tree as it is, marked as such.\n.*status 2"
-                     ${CMAKE_CURRENT_SOURCE_DIR}/data/release_uncommitted.sh ${PROJECT_SOURCE_DIR}
-                     ${CMAKE_CURRENT_BINARY_DIR}/release-uncommitted)
 
 # The documents' pictures are those of the demo as it paints now.
 add_test(NAME DocumentPicturesShowTheDemo

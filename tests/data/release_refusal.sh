@@ -16,6 +16,7 @@ cat >"$work/scripts/setup" <<'SETUP'
 echo "scripts/setup was called with '$*' before the release was refused" >&2
 exit 99
 SETUP
+chmod +x "$work/scripts/setup"
 git -C "$work" init -q
 git -C "$work" add .
 git -C "$work" -c user.name=test -c user.email=test@localhost commit -qm "a release's sources"
