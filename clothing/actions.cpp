@@ -1,7 +1,6 @@
 #include "clothing/actions.h"
 
 #include <array>
-#include <cstring>
 #include <string_view>
 
 #include "clothing/slots.h"
@@ -12,50 +11,50 @@ namespace {
 
 constexpr std::size_t kLineSize = 160; // the status line's buffer, terminating NUL included
 
-// Copies `text` to `out`, as much as fits before `end`; returns where the
-// next character goes.
-char* appendText(char* out, const char* end, std::string_view text) {
-    const std::size_t room = static_cast<std::size_t>(end - out);
-    const std::size_t count = text.size() < room ? text.size() : room;
-    std::memcpy(out, text.data(), count);
-    return out + count;
+// A std::array so that debug builds check every byte written against the buffer.
+using Line = std::array<char, kLineSize>;
+
+// Copies `text` into `line` from `at`, as much as fits before the NUL's byte;
+// returns where the next character goes.
+std::size_t appendText(Line& line, std::size_t at, std::string_view text) {
+    for (std::size_t i = 0; i < text.size() && at < kLineSize - 1; ++i) line[at++] = text[i];
+    return at;
 }
 
 // A signed decimal, as %d writes it.
-char* appendDecimal(char* out, const char* end, std::int32_t value) {
+std::size_t appendDecimal(Line& line, std::size_t at, std::int32_t value) {
     std::array<char, 10> digits; // 4294967295 has ten; debug builds check each index
     int count = 0;
     std::uint32_t rest = static_cast<std::uint32_t>(value);
     if (value < 0) {
-        out = appendText(out, end, "-");
+        at = appendText(line, at, "-");
         rest = 0u - rest;
     }
     do {
         digits[count++] = static_cast<char>('0' + rest % 10u);
         rest /= 10u;
     } while (rest != 0);
-    while (count > 0) out = appendText(out, end, {&digits[--count], 1});
-    return out;
+    while (count > 0) at = appendText(line, at, {&digits[--count], 1});
+    return at;
 }
 
 // Writes `format` with its %s replaced by `text` and each %d by the next of
-// `numbers`, cut, as snprintf cuts, to the buffer: the C runtime's formatter
-// would be the players' DLL's one import from it.
-void formatLine(char (&line)[kLineSize], std::string_view format, std::string_view text,
+// `numbers`, cut, as snprintf cuts, to the buffer and ended with a NUL: the
+// C runtime's formatter would be the players' DLL's one import from it.
+void formatLine(Line& line, std::string_view format, std::string_view text,
                 const std::int32_t (&numbers)[4]) {
-    const char* const end = line + kLineSize - 1; // the last byte is the NUL's
-    char* out = line;
+    std::size_t at = 0;
     int next = 0;
     for (std::size_t i = 0; i < format.size(); ++i) {
         if (format[i] != '%') {
-            out = appendText(out, end, format.substr(i, 1));
+            at = appendText(line, at, format.substr(i, 1));
         } else if (format[++i] == 's') {
-            out = appendText(out, end, text);
+            at = appendText(line, at, text);
         } else {
-            out = appendDecimal(out, end, numbers[next++]);
+            at = appendDecimal(line, at, numbers[next++]);
         }
     }
-    *out = '\0';
+    line[at] = '\0';
 }
 
 } // namespace
@@ -68,10 +67,10 @@ void showSlotData(std::int32_t ped, InlineString slotName) {
     const std::int32_t drawableCount = pedDrawableCount(ped, id);
     const std::int32_t textureCount = pedTextureCount(ped, id, drawable);
 
-    char text[kLineSize];
+    Line text;
     formatLine(text, " [%s]: %d,(%d),%d,(%d)", slotName,
                {drawable, drawableCount, texture, textureCount});
-    showStatus(text);
+    showStatus(InlineString(std::string_view(text.data())));
 }
 
 void nextDrawable(std::int32_t ped, InlineString slotName) {
