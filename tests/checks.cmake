@@ -66,6 +66,11 @@ add_release_refusal_test(ReleaseRefusesAnUnknownOption "unknown option '--frobni
 add_release_refusal_test(ReleaseRefusesUncommittedChanges
     "the tree has uncommitted changes, which no commit would rebuild:\n M CMakeLists.txt\nCommit them, or give --uncommitted to release the tree as it is, marked as such."
     --dirty --host-library OtherHost.dll)
+# scripts/mutate, on a scratch project of its own: no pass from no fault
+# tried, and warm trees that hold exactly the checkout's files.
+add_test(NAME MutateScript.FailsWhenItTriesNothingAndMirrorsTheCheckout
+         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/data/mutate_test.sh ${PROJECT_SOURCE_DIR}
+                 ${CMAKE_CURRENT_BINARY_DIR}/mutate-scratch)
 # A preset's old name is refused with the name that took its place.
 add_usage_error_test(TestNamesTheRenamedPreset "the preset 'windows-msvc' is now 'windows-dll'\nstatus 2"
                      ${EXIT_STATUS} ${PROJECT_SOURCE_DIR}/scripts/test windows-msvc)
