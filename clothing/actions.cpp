@@ -70,7 +70,7 @@ void showSlotData(std::int32_t ped, InlineString slotName) {
     Line text;
     formatLine(text, " [%s]: %d,(%d),%d,(%d)", slotName,
                {drawable, drawableCount, texture, textureCount});
-    showStatus(InlineString(std::string_view(text.data())));
+    showStatus(InlineString(text));
 }
 
 void nextDrawable(std::int32_t ped, InlineString slotName) {

@@ -5,6 +5,7 @@
 // own length, as std::string_view, and are copied into one where needed.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstring>
 #include <string_view>
@@ -22,10 +23,14 @@ class InlineString {
     // is taken, which is known at compile time, so nothing is ever cut.
     template <std::size_t N>
     requires(N <= kCapacity) constexpr InlineString(const char (&text)[N]) : length_(0), chars_{} {
-        while (length_ + 1 < N && text[length_] != '\0') {
-            chars_[length_] = text[length_];
-            ++length_;
-        }
+        takeCString(text, N);
+    }
+
+    // The same from a std::array buffer (debug builds check its every index).
+    template <std::size_t N>
+    requires(N <= kCapacity) explicit InlineString(const std::array<char, N>& text)
+        : length_(0), chars_{} {
+        takeCString(text, N);
     }
 
     // A longer array would have to be cut.
@@ -69,6 +74,13 @@ class InlineString {
     }
 
   private:
+    template <class Buffer> constexpr void takeCString(const Buffer& text, std::size_t size) {
+        while (length_ + 1 < size && text[length_] != '\0') {
+            chars_[length_] = text[length_];
+            ++length_;
+        }
+    }
+
     std::size_t length_; // characters held, before the terminating NUL
     char chars_[kCapacity];
 };
