@@ -434,7 +434,7 @@ DWORD scenarioLength(const Scenario& scenario) {
 }
 
 int playScenario(const Scenario& scenario, std::ostream& out, const KeyMoment& onKeyMoment,
-                 const Progress& onProgress) {
+                 const Progress& onProgress, const FrameSeen& onFrame) {
     int failures = 0, passes = 0;
     std::string eventSince = "start";     // the last event since the last key moment
     std::vector<std::string> held;        // keys pressed and not yet released, by name
@@ -480,6 +480,7 @@ int playScenario(const Scenario& scenario, std::ostream& out, const KeyMoment& o
         }
         if (ended) break;
         sim::runFrame();
+        if (onFrame) onFrame(sim::lastFrame());
         if (onProgress) onProgress(sim::now() - start, last);
         const std::string screen = sim::screenLine(sim::lastFrame());
         const std::string character = describeCharacter();

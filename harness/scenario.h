@@ -69,11 +69,12 @@ const char* builtInScenario();
 // one before, with a caption: the time and what changed it (the last event
 // since the moment before, the status line's time running out, a key held).
 // `onProgress`, when given, sees the simulated time played after every frame,
-// and the scenario's length.
+// and the scenario's length; `onFrame` sees every frame played.
 using KeyMoment = std::function<void(const sim::Frame&, const std::string& caption)>;
 using Progress = std::function<void(DWORD played, DWORD length)>;
+using FrameSeen = std::function<void(const sim::Frame&)>;
 int playScenario(const Scenario& scenario, std::ostream& out, const KeyMoment& onKeyMoment = {},
-                 const Progress& onProgress = {});
+                 const Progress& onProgress = {}, const FrameSeen& onFrame = {});
 
 // The time of its last event, in ms from the start.
 DWORD scenarioLength(const Scenario& scenario);

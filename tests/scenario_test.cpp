@@ -3,6 +3,7 @@
 #include <sstream>
 
 #include "clothing/slots.h"
+#include "harness/call_record.h"
 #include "harness/scenario.h"
 #include "input/key_table.h"
 #include "plugin_fixture.h"
@@ -204,6 +205,33 @@ TEST_F(Demo, BuiltInScenarioVisitsEveryRowAndEndsClosed) {
         EXPECT_EQ(chosen.count("Clothing Menu: " + std::string(kClothingRows[i])), 1u)
             << "the built-in demo (" << kDemoFile << ") never chooses \"" << kClothingRows[i]
             << "\": add a numpad 5 on that row";
+}
+
+// The random traffic the programs compare builds with reaches what it is
+// there to reach, in each seed the Windows checks play: both menus, the
+// status line, a dead or arrested character.
+using RandomTraffic = HostTest;
+
+TEST_F(RandomTraffic, ReachesBothMenusTheStatusLineAndHiding) {
+    for (std::uint32_t seed = 1; seed <= 4; ++seed) {
+        harness::startRun(16);
+        resetPluginState();
+        sim::attach(DllMain);
+        int clothing = 0, status = 0, hidden = 0;
+        std::ostringstream transcript;
+        harness::playScenario(harness::randomScenario(seed, harness::kRandomScenarioLength),
+                              transcript, {}, {}, [&](const sim::Frame& frame) {
+                                  const std::string line = sim::screenLine(frame);
+                                  clothing += line.rfind("Clothing Menu:", 0) == 0;
+                                  status += line.find(" | [") != line.npos;
+                                  hidden += sim::game().dead || sim::game().arrested;
+                              });
+        sim::detach();
+        EXPECT_TRUE(clothing > 100 && status > 100 && hidden > 100)
+            << "seed " << seed << ": " << clothing << " frames of the clothing menu, " << status
+            << " with the status line, " << hidden << " hidden";
+        EXPECT_EQ(sim::protocolErrors(), std::vector<std::string>{}) << "seed " << seed;
+    }
 }
 
 } // namespace

@@ -6,7 +6,9 @@
 
 #include <CLI/CLI.hpp>
 
+#include <cstdint>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <string>
 
@@ -81,6 +83,40 @@ inline CLI::Validator outputFile() {
             return "";
         },
         "");
+}
+
+// What a program that plays a scenario takes to be compared, call for call,
+// with another build of the plug-in: a random scenario instead of a file,
+// and a record of every frame's native calls.
+struct CallComparison {
+    std::string record;           // the file the calls go to, or empty
+    std::uint32_t randomSeed = 0; // the random scenario's seed, when `random` was given
+    CLI::Option* random = nullptr;
+};
+
+inline void addCallComparison(CLI::App& app, CallComparison& comparison) {
+    comparison.random =
+        app.add_option("--random", comparison.randomSeed,
+                       "Instead of a scenario: play a minute of random key traffic\n"
+                       "made from SEED, the same on every platform")
+            ->type_name("SEED")
+            ->excludes("SCENARIO");
+    app.add_option("--record", comparison.record,
+                   "Also write every frame's native calls to FILE, bit for bit,\n"
+                   "as every program writes them, to compare two builds")
+        ->type_name("FILE")
+        ->check(outputFile());
+}
+
+// Opens the --record file, when there is one, as bytes, so that every
+// platform writes the same (no CR before a line's end); false, and why on
+// the standard error, when it cannot be written.
+inline bool openCallRecord(const CallComparison& comparison, std::ofstream& record,
+                           const std::string& program) {
+    if (comparison.record.empty()) return true;
+    record.open(comparison.record, std::ios::binary);
+    if (!record) std::cerr << program << ": cannot write " << comparison.record << '\n';
+    return record.is_open();
 }
 
 // shot-1.png, shot-2.png ... in `folder`: the first name not yet taken, so

@@ -14,6 +14,7 @@
 
 #include <unistd.h>
 
+#include "harness/call_record.h"
 #include "harness/scenario.h"
 #include "host/script.h"
 #include "simhost/picture/gif.h"
@@ -222,6 +223,8 @@ int main(int argc, char** argv) {
     app.add_option("--frame-ms", frameMs, "Simulated length of a game frame (default 16)")
         ->type_name("MS")
         ->check(tools::frameMsRange());
+    tools::CallComparison comparison;
+    tools::addCallComparison(app, comparison);
     app.add_flag("--print-scenario", printScenario, "Print the built-in scenario and exit");
     app.add_flag("--long", longRun,
                  "Play a scenario longer than a simulated day (it takes\n"
@@ -234,7 +237,9 @@ int main(int argc, char** argv) {
 
     harness::Scenario scenario;
     std::string error;
-    if (!harness::loadScenario(path, scenario, error)) {
+    if (comparison.random->count() > 0) {
+        scenario = harness::randomScenario(comparison.randomSeed, harness::kRandomScenarioLength);
+    } else if (!harness::loadScenario(path, scenario, error)) {
         std::cerr << "drapelle-sim: " << error << '\n';
         return 2;
     }
@@ -246,8 +251,9 @@ int main(int argc, char** argv) {
         return 2;
     }
 
-    sim::reset();
-    sim::setFrameTime(frameMs);
+    std::ofstream record;
+    if (!tools::openCallRecord(comparison, record, "drapelle-sim")) return 2;
+    harness::startRun(frameMs);
     sim::attach(DllMain);
     const bool painting = !pictures.empty() || !gif.empty() || !still.empty();
     std::string fontError;
@@ -273,8 +279,9 @@ int main(int argc, char** argv) {
                 stillMoment = moments.back();
         };
     }
-    const int failures = harness::playScenario(scenario, std::cout, keep,
-                                               isatty(STDERR_FILENO) ? showProgress : nullptr);
+    const int failures = harness::playScenario(
+        scenario, std::cout, keep, isatty(STDERR_FILENO) ? showProgress : nullptr,
+        record.is_open() ? harness::recordInto(record) : harness::FrameSeen{});
     std::cout.flush(); // the transcript ends before any message on stderr, in a log of both
     if (isatty(STDERR_FILENO)) std::cerr << "\r\033[K" << std::flush;
     sim::detach();

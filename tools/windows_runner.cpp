@@ -12,6 +12,7 @@
 #include <set>
 #include <sstream>
 
+#include "harness/call_record.h"
 #include "harness/plugin_image.h"
 #include "harness/scenario.h"
 #include "harness/windows_plugin.h"
@@ -129,7 +130,8 @@ std::string windowsVersion() {
 // One load, one scenario, one unload, with the host's checks around them: 0
 // when all held, 1 when one failed, 2 when the plug-in could not be loaded.
 int runCycle(const std::string& plugin, const harness::Scenario& scenario, int cycle, bool cycling,
-             std::mt19937_64* elsewhere, std::set<std::uint64_t>& bases) {
+             std::mt19937_64* elsewhere, std::set<std::uint64_t>& bases,
+             const harness::FrameSeen& onFrame) {
     const std::size_t eventsBefore = sim::hostEvents().size();
     std::string error;
     Placement placement;
@@ -167,7 +169,7 @@ int runCycle(const std::string& plugin, const harness::Scenario& scenario, int c
         ok &= check(problem.empty(), problem, cycle, cycling);
 
     std::ostringstream transcript;
-    const int failures = harness::playScenario(scenario, transcript);
+    const int failures = harness::playScenario(scenario, transcript, {}, {}, onFrame);
     if (!cycling || failures > 0) std::cout << transcript.str();
     ok &= check(failures == 0, std::to_string(failures) + " expectation(s) failed", cycle, cycling);
 
@@ -233,25 +235,32 @@ extern "C" __declspec(dllexport) int drapelleRunnerMain(int argc, char** argv) {
     app.add_option("--seed", seed, "Seed of --elsewhere's gaps (default 1)")
         ->type_name("N")
         ->needs("--elsewhere");
+    CallComparison comparison;
+    addCallComparison(app, comparison);
+    app.get_option("--record")->excludes(cycling)->excludes("--bench");
+    comparison.random->excludes("--bench");
     if (const int status = parseCommandLine(app, argc, argv); status >= 0) return status;
     if (benchRuns > 0) return benchPlugin(plugin, benchRuns, 2000);
 
     Scenario scenario;
     std::string error;
-    if (!loadScenario(path, scenario, error)) {
+    if (comparison.random->count() > 0) {
+        scenario = randomScenario(comparison.randomSeed, kRandomScenarioLength);
+    } else if (!loadScenario(path, scenario, error)) {
         std::cerr << "drapelle-runner: " << error << '\n';
         return 2;
     }
+    std::ofstream record;
+    if (!openCallRecord(comparison, record, "drapelle-runner")) return 2;
 
     const bool several = cycling->count() > 0;
     std::mt19937_64 random(seed);
     std::set<std::uint64_t> bases;
     int failed = 0;
     for (int cycle = 1; cycle <= cycles; ++cycle) {
-        sim::reset();
-        sim::setFrameTime(frameMs);
-        const int status =
-            runCycle(plugin, scenario, cycle, several, elsewhere ? &random : nullptr, bases);
+        startRun(frameMs);
+        const int status = runCycle(plugin, scenario, cycle, several, elsewhere ? &random : nullptr,
+                                    bases, record.is_open() ? recordInto(record) : FrameSeen{});
         if (status == 2) return 2;
         failed += status;
     }
