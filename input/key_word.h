@@ -22,9 +22,7 @@ constexpr std::uint64_t packKeyWord(std::uint32_t tick, bool released) {
 }
 static_assert(packKeyWord(0xFFFFFFFF, true) == (std::uint64_t{1} << 34) - 1,
               "the tick, the released bit and the stamped bit fill bits 0 to 33 and no more");
-constexpr std::uint32_t keyWordTick(std::uint64_t word) {
-    return static_cast<std::uint32_t>(word);
-}
+constexpr std::uint32_t keyWordTick(std::uint64_t word) { return static_cast<std::uint32_t>(word); }
 constexpr bool keyWordReleased(std::uint64_t word) { return (word & kKeyWordReleased) != 0; }
 constexpr bool keyWordStamped(std::uint64_t word) { return (word & kKeyWordStamped) != 0; }
 

@@ -66,8 +66,8 @@ bool specAnswer(SpecKey& key, Test test) {
 // Within a run the model allocates nothing: the checker takes over the heap then.
 using Answers = std::array<bool, 5>;
 
-bool someOrderGives(const Case& c, const Answers& answers, std::size_t message,
-                    std::size_t test, SpecKey key) {
+bool someOrderGives(const Case& c, const Answers& answers, std::size_t message, std::size_t test,
+                    SpecKey key) {
     const std::size_t during = c.tests.size(), messages = c.messages.size();
     if (message < messages && test <= during) {
         const Message& m = c.messages[message];
@@ -80,9 +80,9 @@ bool someOrderGives(const Case& c, const Answers& answers, std::size_t message,
            someOrderGives(c, answers, message, test + 1, key);
 }
 
-const Case* current = nullptr;  // the case the suite below runs
-long wrongInterleavings = 0;     // runs of it whose answers no order gives
-bool assertEveryRun = false;     // stop at the first wrong run, printing its history
+const Case* current = nullptr; // the case the suite below runs
+long wrongInterleavings = 0;   // runs of it whose answers no order gives
+bool assertEveryRun = false;   // stop at the first wrong run, printing its history
 
 struct KeyRun : rl::test_suite<KeyRun, 2> {
     ModelWord word;
@@ -90,8 +90,8 @@ struct KeyRun : rl::test_suite<KeyRun, 2> {
     std::size_t asked;
 
     void before() {
-        word.word($).store(current->empty ? 0 : packKeyWord(current->initial.tick,
-                                                              current->initial.released));
+        word.word($).store(
+            current->empty ? 0 : packKeyWord(current->initial.tick, current->initial.released));
         asked = 0;
     }
     void thread(unsigned index) {
@@ -179,7 +179,8 @@ std::vector<Case> everyCase() {
                         messageRuns.push_back({{released, tick}, {second, secondTick}});
             }
         for (const auto& messages : messageRuns)
-            for (const auto& tests : testRuns) cases.push_back({name, initial, empty, messages, tests});
+            for (const auto& tests : testRuns)
+                cases.push_back({name, initial, empty, messages, tests});
     }
     return cases;
 }

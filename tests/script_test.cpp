@@ -24,8 +24,7 @@ class SnapshotAtLoad : public ::testing::Environment {
     void SetUp() override {
         atLoad.keysZero = true;
         for (const KeyRecord& record : keyTable)
-            atLoad.keysZero &=
-                record.message == 0 && record.alt == 0 && record.wasDown == 0;
+            atLoad.keysZero &= record.message == 0 && record.alt == 0 && record.wasDown == 0;
         atLoad = {atLoad.keysZero, statusMessage, currentSlotName, statusUntil,
                   statusShown,     currentSlotId, mainMenuIndex,   clothingMenuIndex};
     }
@@ -86,7 +85,8 @@ TEST_F(Script, DeadCharacterHoldsTheScriptWithoutTheArrestTest) {
     sim::keyUp(kKeyF9);
     sim::runFrame();
     EXPECT_TRUE(sim::lastFrame().texts.empty());
-    EXPECT_EQ(keyWordReleased(keyTable[kKeyF9].message), true) << "F9's release, left for the key test";
+    EXPECT_EQ(keyWordReleased(keyTable[kKeyF9].message), true)
+        << "F9's release, left for the key test";
 
     sim::game().dead = false;
     sim::runFrame(); // the hold ends inside frameTick: the checks, then the wait
