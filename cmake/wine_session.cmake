@@ -1,18 +1,19 @@
 # The Wine session a tree's Windows tests share: one prefix, set up before
 # the first of them, and one Wine server kept up until the last has ended
 # (windows/tests/wine_session.sh says why). Tests that run under Wine take
-# the fixture "wine"; ENVIRONMENT gives the prefix where the test preset
-# does not. DRAPELLE_WINE is the tree's wine.
+# the fixture "wine"; ENVIRONMENT gives the prefix and Wine's settings, which
+# no preset does. DRAPELLE_WINE is the tree's wine.
 function(drapelle_add_wine_session)
     cmake_parse_arguments(PARSE_ARGV 0 arg "" "" ENVIRONMENT)
+    if(NOT arg_ENVIRONMENT)
+        message(FATAL_ERROR "drapelle_add_wine_session needs ENVIRONMENT with WINEPREFIX")
+    endif()
     drapelle_find_program(DRAPELLE_WINESERVER wineserver wine)
     set(script ${PROJECT_SOURCE_DIR}/windows/tests/wine_session.sh)
     add_test(NAME WineSession.Start COMMAND ${script} start ${DRAPELLE_WINE} ${DRAPELLE_WINESERVER})
     add_test(NAME WineSession.Stop COMMAND ${script} stop ${DRAPELLE_WINE} ${DRAPELLE_WINESERVER})
     set_tests_properties(WineSession.Start PROPERTIES FIXTURES_SETUP wine TIMEOUT 300)
     set_tests_properties(WineSession.Stop PROPERTIES FIXTURES_CLEANUP wine)
-    if(arg_ENVIRONMENT)
-        set_tests_properties(WineSession.Start WineSession.Stop PROPERTIES
-                             ENVIRONMENT "${arg_ENVIRONMENT}")
-    endif()
+    set_tests_properties(WineSession.Start WineSession.Stop PROPERTIES
+                         ENVIRONMENT "${arg_ENVIRONMENT}")
 endfunction()

@@ -2,9 +2,9 @@
 // buffer on its frame, and the check itself; a C runtime would bring both.
 //
 // The cookie is not set here: the load configuration points the loader at it,
-// and every loader the DLL can run under (every Windows the Universal C
-// Runtime runs on, and Wine) replaces it with a random value before the entry
-// point runs. The runner checks on every load that it did.
+// and every loader the DLL is made for (Windows 10 and 11, and Wine)
+// replaces it with a random value before the entry point runs. The runner
+// checks on every load that it did.
 #include <cstdint>
 
 // Mixed into each protected frame's check value; the value every image is

@@ -17,9 +17,8 @@ indent() { sed 's/^/  /'; }
 echo "imported libraries:"; indent <<<"$libraries"
 while read -r library; do
     case "${library,,}" in
-        "${host,,}" | kernel32.dll | msvcrt.dll | user32.dll | advapi32.dll | ntdll.dll) ;;
-        api-ms-win-crt-*.dll) ;; # the Universal C Runtime, part of Windows 10 and later
-        *) fail "imports from $library, which is not a system DLL or the host" ;;
+        "${host,,}" | kernel32.dll) ;;
+        *) fail "imports from $library, which is neither the host nor kernel32.dll" ;;
     esac
 done <<<"$libraries"
 

@@ -15,8 +15,8 @@ set -euo pipefail
 action=$1 wine=$2 wineserver=$3
 # Never the user's own prefix: stop ends every program in it.
 if [ -z "${WINEPREFIX:-}" ]; then
-    echo "WINEPREFIX is not set: run the tests through their preset (ctest --preset <tree>)," \
-        "which gives the tree a prefix of its own"
+    echo "WINEPREFIX is not set: run the tests through ctest, whose Wine tests give the tree a" \
+        "prefix of its own (WINE_ENVIRONMENT in windows/tests/CMakeLists.txt)"
     exit 1
 fi
 keeper_pid="$WINEPREFIX/keeper.pid" # the keeper's process, while it runs
