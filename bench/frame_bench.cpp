@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "harness/frame_states.h"
+#include "harness/linked_plugin.h"
 #include "simhost/simhost.h"
 
 namespace {

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "harness/frame_states.h"
+#include "harness/linked_plugin.h"
 
 #if __has_include(<valgrind/callgrind.h>)
 #include <valgrind/callgrind.h>

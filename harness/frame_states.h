@@ -12,14 +12,13 @@ namespace harness {
 enum class State { Closed, TopMenu, ClothingMenu };
 
 // How a fresh plug-in is loaded into the stand-in and unloaded again: the
-// benchmarks on Linux use the plug-in linked in (useLinkedPlugin), the
-// Windows runner the real DLL.
+// benchmarks on Linux use the plug-in linked in (useLinkedPlugin, in
+// linked_plugin.h), the Windows runner the real DLL.
 struct Loader {
     void (*load)();
     void (*unload)();
 };
 void setLoader(Loader loader);
-void useLinkedPlugin();
 
 const char* stateName(State state);
 // Loads the plug-in fresh and brings it into `state`, with recording off and

@@ -17,7 +17,7 @@
 #include "harness/scenario.h"
 #include "host/script.h"
 #include "input/key_table.h"
-#include "plugin_state.h"
+#include "harness/linked_plugin.h"
 #include "simhost/simhost.h"
 #include "ui/menus.h"
 #include "ui/status_line.h"
@@ -301,7 +301,7 @@ TEST(Documents, QuoteTheDemosTranscriptAsItRuns) {
     ASSERT_FALSE(excerpt.empty()) << "README.md has no transcript after its introduction";
 
     sim::reset();
-    resetPluginState();
+    harness::resetPluginState();
     sim::attach(DllMain);
     harness::Scenario demo;
     std::string error;

@@ -41,7 +41,7 @@ class Menus : public PluginTest {
         sim::stopScript();
         EXPECT_EQ(sim::protocolErrors(), std::vector<std::string>{});
         sim::reset();
-        resetPluginState();
+        harness::resetPluginState();
         sim::game().freshPedEachCall = true;
         sim::attach(DllMain);
         sim::runFrame();

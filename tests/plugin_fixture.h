@@ -11,7 +11,7 @@
 #include "harness/key_names.h"
 #include "host/inline_string.h"
 #include "host/script.h"
-#include "plugin_state.h"
+#include "harness/linked_plugin.h"
 #include "simhost/game.h"
 #include "simhost/simhost.h"
 
@@ -19,7 +19,7 @@ class HostTest : public ::testing::Test {
   protected:
     void SetUp() override {
         sim::reset();
-        resetPluginState();
+        harness::resetPluginState();
     }
     void TearDown() override {
         sim::detach();

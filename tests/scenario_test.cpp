@@ -137,7 +137,7 @@ TEST_F(Demo, CaptionsNameTheEventThatMadeEachMoment) {
 TEST_F(Demo, ExpectationsTakeNoBlanksBeforeTheirText) {
     for (const char* separator : {" ", "  ", "\t", " \t "}) {
         sim::reset();
-        resetPluginState();
+        harness::resetPluginState();
         sim::attach(DllMain);
         std::istringstream in(std::string("0 tap F9\n100 hold Num5 100\n400 hold Num5 100\n"
                                           "700 hold Backspace 300\n1500 expect screen") +
@@ -215,7 +215,7 @@ using RandomTraffic = HostTest;
 TEST_F(RandomTraffic, ReachesBothMenusTheStatusLineAndHiding) {
     for (std::uint32_t seed = 1; seed <= 4; ++seed) {
         harness::startRun(16);
-        resetPluginState();
+        harness::resetPluginState();
         sim::attach(DllMain);
         int clothing = 0, status = 0, hidden = 0;
         std::ostringstream transcript;

@@ -258,7 +258,7 @@ TEST_F(HostTest, HundredLoadCyclesKeepTheHeapFlat) {
     std::size_t settled = 0; // bytes in use after the second load
     for (int cycle = 1; cycle <= 100; ++cycle) {
         sim::reset();
-        resetPluginState();
+        harness::resetPluginState();
         sim::attach(DllMain);
         sim::runFrame();
         sim::keyDown(kKeyF9);

@@ -11,7 +11,7 @@
 #include <iterator>
 
 #include "../frame_shape.h"
-#include "../plugin_state.h"
+#include "harness/linked_plugin.h"
 #include "clothing/slots.h"
 #include "host/script.h"
 #include "input/key_table.h"
@@ -66,7 +66,7 @@ void runCheckedFrame() {
 }
 
 void load() {
-    resetPluginState();
+    harness::resetPluginState();
     sim::attach(DllMain);
     attached = true;
     wasHeld = false;

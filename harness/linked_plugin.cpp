@@ -1,9 +1,14 @@
-#include "plugin_state.h"
+#include "harness/linked_plugin.h"
 
 #include "clothing/slots.h"
+#include "harness/frame_states.h"
+#include "host/script.h"
 #include "input/key_table.h"
+#include "simhost/simhost.h"
 #include "ui/menus.h"
 #include "ui/status_line.h"
+
+namespace harness {
 
 void resetPluginState() {
     for (DWORD key = 0; key < kKeyCount; ++key) clearKeyRecord(key);
@@ -15,3 +20,13 @@ void resetPluginState() {
     mainMenuIndex = 0;
     clothingMenuIndex = 0;
 }
+
+void useLinkedPlugin() {
+    setLoader({[] {
+                   resetPluginState();
+                   sim::attach(DllMain);
+               },
+               [] { sim::detach(); }});
+}
+
+} // namespace harness
