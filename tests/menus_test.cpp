@@ -611,6 +611,35 @@ TEST_F(Menus, EveryClothingRowDoesWhatItsCaptionSays) {
     }
 }
 
+// Every row of the top menu, chosen once from a fresh load, does what its
+// caption says: the screen a few frames later. selectMainRow picks by
+// position, so a row moved or added without its case fails here.
+TEST_F(Menus, EveryMainRowDoesWhatItsCaptionSays) {
+    const std::pair<const char*, std::string> rows[] = {
+        {"Skin/Clothing Change", clothingAt(0)},
+        {"Close Menu", ""},
+    };
+    for (int row = 0; row < kMainMenuRows; ++row) {
+        const std::string caption(kMainRows[row]);
+        const auto known = std::find_if(std::begin(rows), std::end(rows),
+                                        [&](const auto& entry) { return caption == entry.first; });
+        if (known == std::end(rows)) {
+            ADD_FAILURE() << "row " << row << ", \"" << caption
+                          << "\": this test does not know what it does";
+            continue;
+        }
+        restart();
+        openMainMenu();
+        for (int down = 1; down <= row; ++down) pressUntil(kKeyNumpad2, kMainRow1);
+        sim::runFor(kSelectWait);
+        sim::keyDown(kKeyNumpad5);
+        sim::runFrames(3);
+        sim::keyUp(kKeyNumpad5);
+        sim::runFrames(2);
+        EXPECT_EQ(screen(), known->second) << caption;
+    }
+}
+
 // While the character is dead the open menu is neither drawn nor tested;
 // when the hold ends after the deadline, the keys are tested at once.
 TEST_F(Menus, DeathHoldsTheMenuWhichTestsItsKeysAsSoonAsItEnds) {
