@@ -75,10 +75,10 @@ add_test(NAME MutateScript.FailsWhenItTriesNothingAndMirrorsTheCheckout
 add_usage_error_test(TestNamesTheRenamedPreset "the preset 'windows-msvc' is now 'windows-dll'\nstatus 2"
                      ${EXIT_STATUS} ${PROJECT_SOURCE_DIR}/scripts/test windows-msvc)
 
-# The documents' pictures are those of the demo as it paints now.
+# The documents' pictures are, byte for byte, what the demo paints now.
 add_test(NAME DocumentPicturesShowTheDemo
-         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/data/doc_pictures_check.sh $<TARGET_FILE:drapelle-sim>
-                 ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_BINARY_DIR}/doc-pictures)
+         COMMAND ${PROJECT_SOURCE_DIR}/scripts/doc-pictures --check $<TARGET_FILE:drapelle-sim>
+                 ${CMAKE_CURRENT_BINARY_DIR}/doc-pictures)
 
 add_test(NAME CommandsAnswerHelpAndReplacePictures
          COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/data/commands_test.sh ${PROJECT_SOURCE_DIR}
