@@ -176,6 +176,7 @@ const std::pair<const char*, const char*> kOtherTimes[] = {
     {"docs/test-strength.md", R"(its trees ([0-9]+) seconds)"},
     {"docs/test-strength.md", R"(up to ([0-9]+) seconds a line)"},
     {"docs/reliability.md", R"(for ([0-9]+) seconds on every test run)"},
+    {"docs/windows-dll.md", R"(random key traffic at 16 and ([0-9]+) ms frames)"},
 };
 
 // Every time a reader meets in README.md, docs/ or the player's read-me is
