@@ -12,6 +12,10 @@ add_test(NAME Layout.ShellScriptsPassShellcheck
          COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/layout/check_scripts.sh ${DRAPELLE_SHELLCHECK}
                  ${PROJECT_SOURCE_DIR})
 
+# The pages name what exists: paths, links, and names beside their files.
+add_test(NAME Documents.PagesNameWhatExists
+         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/layout/check_page_names.py ${PROJECT_SOURCE_DIR})
+
 # The command line as a user meets it.
 add_test(NAME DemoHelp COMMAND drapelle-sim --help)
 set_tests_properties(DemoHelp PROPERTIES PASS_REGULAR_EXPRESSION "Usage: drapelle-sim")
