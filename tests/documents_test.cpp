@@ -14,10 +14,10 @@
 #include <vector>
 
 #include "harness/key_names.h"
+#include "harness/linked_plugin.h"
 #include "harness/scenario.h"
 #include "host/script.h"
 #include "input/key_table.h"
-#include "harness/linked_plugin.h"
 #include "simhost/simhost.h"
 #include "ui/menus.h"
 #include "ui/status_line.h"

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "harness/key_names.h"
+#include "harness/linked_plugin.h"
 #include "host/inline_string.h"
 #include "host/script.h"
-#include "harness/linked_plugin.h"
 #include "simhost/game.h"
 #include "simhost/simhost.h"
 

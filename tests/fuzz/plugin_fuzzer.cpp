@@ -11,8 +11,8 @@
 #include <iterator>
 
 #include "../frame_shape.h"
-#include "harness/linked_plugin.h"
 #include "clothing/slots.h"
+#include "harness/linked_plugin.h"
 #include "host/script.h"
 #include "input/key_table.h"
 #include "simhost/game.h"
