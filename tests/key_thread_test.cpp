@@ -28,7 +28,7 @@ struct Collision {
 
 // Trials in which the answers were not those of the story.
 long wrongTrials(const Collision& c) {
-    constexpr long kTrials = 10000;
+    constexpr long kTrials = 5000;
     constexpr DWORD kNow = 500000;
     std::atomic<long> started{0}, delivered{0};
     JoiningThread handler([&] {
