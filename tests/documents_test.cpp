@@ -87,8 +87,7 @@ TEST(Documents, ListExactlyDrapellesKeys) {
 const char* const kDocuments[] = {"README.md",
                                   "docs/demo.md",
                                   "docs/building.md",
-                                  "docs/windows-dll.md",
-                                  "docs/working-on-windows.md",
+                                  "docs/windows.md",
                                   "docs/test-strength.md",
                                   "docs/how-it-works.md",
                                   "windows/README.txt.in",
@@ -176,7 +175,7 @@ const std::pair<const char*, const char*> kOtherTimes[] = {
     {"docs/test-strength.md", R"(its trees ([0-9]+) seconds)"},
     {"docs/test-strength.md", R"(up to ([0-9]+) seconds a line)"},
     {"docs/reliability.md", R"(for ([0-9]+) seconds on every test run)"},
-    {"docs/windows-dll.md", R"(random key traffic at 16 and ([0-9]+) ms frames)"},
+    {"docs/windows.md", R"(random key traffic at 16 and ([0-9]+) ms frames)"},
 };
 
 // Every time a reader meets in README.md, docs/ or the player's read-me is
@@ -248,8 +247,7 @@ TEST(Documents, ShowTheMenusRowsAsTheTablesHaveThem) {
             }
         }
     }
-    EXPECT_GE(lists, 5) << "lists of rows found in the screen lines of docs/demo.md, --help and "
-                           "docs/working-on-windows.md";
+    EXPECT_GE(lists, 5) << "lists of rows found in the screen lines of docs/demo.md and --help";
 
     // The player's read-me: each row's caption at the start of a line, in
     // both menus' order, under 'The menu "Drapelle"'.
