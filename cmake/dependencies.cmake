@@ -39,17 +39,6 @@ function(drapelle_find_program variable program debian_package)
     endif()
 endfunction()
 
-# README's row of the preset that configured this tree says what the tree
-# builds and tests (tests/layout/check_preset_row.py); only the preset's own
-# tree, build/<preset>, is held to it, as others build under other names.
-function(drapelle_add_preset_row_test)
-    if(DRAPELLE_PRESET AND CMAKE_BINARY_DIR STREQUAL "${PROJECT_SOURCE_DIR}/build/${DRAPELLE_PRESET}")
-        add_test(NAME Documents.PresetRowSaysWhatThisTreeDoes
-                 COMMAND ${PROJECT_SOURCE_DIR}/tests/layout/check_preset_row.py
-                         ${PROJECT_SOURCE_DIR} ${CMAKE_BINARY_DIR})
-    endif()
-endfunction()
-
 # The test that keeps it so: everything this tree and its tests take from the
 # system comes from a package scripts/setup installs. A fix goes on the line of
 # scripts/packages.txt for the job that builds this tree.
