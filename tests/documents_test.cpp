@@ -159,9 +159,6 @@ const std::pair<const char*, const char*> kOtherTimes[] = {
     {"docs/test-strength.md", R"(a wait of anything but ([0-9]+) ms)"},
     {"docs/test-strength.md", R"(after ([0-9]+) ms, then)"},
     {"docs/test-strength.md", R"(every ([0-9]+) ms, settable)"},
-    {"docs/test-strength.md", R"(time limit: ([0-9]+) seconds)"},
-    {"docs/test-strength.md", R"(its trees ([0-9]+) seconds)"},
-    {"docs/test-strength.md", R"(up to ([0-9]+) seconds a line)"},
     {"docs/reliability.md", R"(for ([0-9]+) seconds on every test run)"},
     {"docs/windows.md", R"(random key traffic at 16 and ([0-9]+) ms frames)"},
 };
