@@ -309,8 +309,4 @@ TEST(Documents, QuoteTheDemosTranscriptAsItRuns) {
     }
 }
 
-// How many GoogleTest cases each build runs, where the documents give it:
-// all in the plain builds and under AddressSanitizer; one fewer under
-// ThreadSanitizer (the allocation count it cannot take); on Windows all but
-// those of the files that paint or read the source tree's documents.
 } // namespace
