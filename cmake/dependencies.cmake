@@ -41,7 +41,8 @@ endfunction()
 
 # The test that keeps it so: everything this tree and its tests take from the
 # system comes from a package scripts/setup installs. A fix goes on the line of
-# scripts/packages.txt for the job that builds this tree.
+# scripts/packages.txt for the job that builds this tree. shfmt parses the
+# shell scripts and build commands, so only what a shell runs counts.
 function(drapelle_add_setup_test)
     if(DRAPELLE_TREE STREQUAL "windows-dll")
         set(job windows-dll)
@@ -52,7 +53,8 @@ function(drapelle_add_setup_test)
     else()
         set(job linux-tests)
     endif()
+    drapelle_find_program(DRAPELLE_SHFMT shfmt shfmt)
     add_test(NAME Setup.Packages
-             COMMAND ${PROJECT_SOURCE_DIR}/tests/setup/check_packages.py
-                     ${PROJECT_SOURCE_DIR} ${CMAKE_BINARY_DIR} ${job})
+             COMMAND ${PROJECT_SOURCE_DIR}/tests/setup/packages_test.sh
+                     ${PROJECT_SOURCE_DIR} ${CMAKE_BINARY_DIR} ${job} ${DRAPELLE_SHFMT})
 endfunction()

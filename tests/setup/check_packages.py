@@ -7,26 +7,22 @@ every program the tests and scripts start is mapped to its Debian package,
 which must be one scripts/setup names, one those depend on, or one every
 Debian system has (Essential, or priority required).
 
-Usage: check_packages.py SOURCE_DIR BUILD_DIR JOB
-(JOB: the line of scripts/packages.txt a fix for this tree goes on)
+Usage: check_packages.py SOURCE_DIR BUILD_DIR JOB SHFMT
+(JOB: the line of scripts/packages.txt a fix for this tree goes on; SHFMT:
+the shell parser that reads the commands of scripts and of the build)
 """
 import json
 import os
 import re
-import shlex
 import shutil
 import subprocess
 import sys
 
 # Cache entries that name where things would be installed, not what is used.
 IGNORED_CACHE_KEYS = re.compile(r"INSTALL_PREFIX$")
-# Words in a shell script that are not programs it starts.
-SHELL_WORDS = {"if", "then", "else", "elif", "fi", "while", "until", "do", "done", "esac",
-               "in", "return", "set", "shift", "exit", "source", "trap", "wait", "kill", "cd",
-               "exec", "time", "!", "{", "}", "[[", "]]", "eval", "break", "continue", "."}
-# Words after which the rest of a command names variables, not programs.
-DECLARING_WORDS = {"for", "case", "local", "export", "declare", "readonly", "unset", "read",
-                   "mapfile", "function"}
+# Commands that start the program named by the words after their options
+# (timeout: after its duration too).
+WRAPPERS = {"exec", "env", "nice", "setsid", "sudo", "timeout", "xargs"}
 SYSTEM_PATH = re.compile(r"(?<![\w.$/-])/(?:usr|etc|opt|bin|lib|sbin)/[\w./+-]*[\w+]")
 
 
@@ -113,48 +109,87 @@ def cache_paths(build):
     return paths
 
 
-def command_steps(command):
-    """A shell command's steps between &&, || and ;, leaving quoted text whole
-    (a quoted CMake list holds semicolons)."""
-    steps, step, quote, at = [], "", None, 0
-    while at < len(command):
-        c = command[at]
-        if quote:
-            quote = None if c == quote else quote
-        elif c in "'\"":
-            quote = c
-        elif c == ";" or command.startswith(("&&", "||"), at):
-            steps.append(step)
-            step, at = "", at + (1 if c == ";" else 2)
-            continue
-        step += c
-        at += 1
-    return steps + [step]
+def shell_commands(shfmt, text, what):
+    """The commands a shell text runs, read by a shell parser (shfmt): the
+    words of here-documents, quoted text and comments are none. Each command
+    is its words, None for one known only when it runs ("$x", $(...)); the
+    text's own functions and the shell's builtins are left out."""
+    parsed = run([shfmt, "--to-json", "-ln", "bash"], input=text)
+    if parsed.returncode:
+        sys.exit("Setup: shfmt cannot read %s: %s" % (what, parsed.stderr.strip()))
+    calls, functions = [], set()
+
+    def walk(node):
+        if isinstance(node, list):
+            for item in node:
+                walk(item)
+        elif isinstance(node, dict):
+            if node.get("Type") == "CallExpr" and node.get("Args"):
+                calls.append([literal(word) for word in node["Args"]])
+            elif node.get("Type") == "FuncDecl":
+                functions.add(node["Name"]["Value"])
+            for value in node.values():
+                walk(value)
+
+    walk(json.loads(parsed.stdout))
+    builtins = set(run(["bash", "-c", "compgen -b -k"]).stdout.split())
+    commands = []
+    for words in calls:
+        while words and words[0] not in functions:
+            if words[0] not in builtins:
+                commands.append(words)
+            if words[0] not in WRAPPERS:
+                break
+            wrapper, words = words[0], words[1:]
+            while words and words[0] and (words[0].startswith("-") or "=" in words[0]):
+                words = words[1:]
+            words = words[1:] if wrapper == "timeout" else words
+    return commands
 
 
-def ninja_paths(build):
+def literal(word):
+    """A word's text, or None when it holds an expansion."""
+    text = ""
+    for part in word["Parts"]:
+        if part["Type"] == "Lit":
+            text += re.sub(r"\\(.)", r"\1", part.get("Value", ""))
+        elif part["Type"] == "SglQuoted":
+            text += part.get("Value", "")
+        elif part["Type"] == "DblQuoted" and all(p["Type"] == "Lit" for p in part.get("Parts", [])):
+            text += "".join(p.get("Value", "") for p in part.get("Parts", []))
+        else:
+            return None
+    return text
+
+
+def program_path(name):
+    """Where a command's program is: a path as it stands, a bare name on the
+    PATH (a relative path is the project's own)."""
+    if name and name.startswith("/"):
+        return name
+    return shutil.which(name) if name and "/" not in name else None
+
+
+def ninja_paths(build, shfmt):
     """Headers the objects include, and the programs, files and libraries the
     build commands name."""
     paths = {}
     for line in run(["ninja", "-C", build, "-t", "deps"], check=True).stdout.splitlines():
         if line.startswith("    /"):
             paths.setdefault(line.strip(), "a header the build includes")
-    for command in run(["ninja", "-C", build, "-t", "commands"], check=True).stdout.splitlines():
-        for step in command_steps(command):
-            words = shlex.split(step) if step.strip() else []
-            if not words or words[0] in (":", "cd"):
-                continue
-            program = shutil.which(words[0])
-            if program:
-                paths.setdefault(program, "a program the build runs")
-            for word in words[1:]:
-                word = re.sub(r"^(-I|-L|-isystem|-include|-Wl,[^=]*=|/I|/LIBPATH:)", "", word)
-                if word.startswith("/"):
-                    paths.setdefault(word, "a file or folder the build names")
-                elif word.startswith("-l") and program:
-                    library = library_file(program, word[2:])
-                    if library:
-                        paths.setdefault(library, "a library the build links (%s)" % word)
+    commands = run(["ninja", "-C", build, "-t", "commands"], check=True).stdout
+    for words in shell_commands(shfmt, commands, "the build's commands"):
+        program = program_path(words[0])
+        if program:
+            paths.setdefault(program, "a program the build runs")
+        for word in filter(None, words[1:]):
+            word = re.sub(r"^(-I|-L|-isystem|-include|-Wl,[^=]*=|/I|/LIBPATH:)", "", word)
+            if word.startswith("/"):
+                paths.setdefault(word, "a file or folder the build names")
+            elif word.startswith("-l") and program:
+                library = library_file(program, word[2:])
+                if library:
+                    paths.setdefault(library, "a library the build links (%s)" % word)
     return paths
 
 
@@ -180,76 +215,25 @@ def test_programs(build):
     return programs, scripts
 
 
-def script_programs(script):
-    """Programs a shell or Python script starts: its interpreter, and for shell
-    scripts the first word of each command."""
-    found = {}
+def script_programs(script, shfmt):
+    """Programs a script starts: its interpreter, and for a shell script the
+    program of each of its commands."""
     with open(script, errors="replace") as text:
-        lines = text.read().splitlines()
-    why = "a program %s starts" % os.path.basename(script)
-    if lines and lines[0].startswith("#!"):
-        words = lines[0][2:].split()
+        code = text.read()
+    found, why = {}, "a program %s starts" % os.path.basename(script)
+    words = code[2:].split("\n", 1)[0].split() if code.startswith("#!") else []
+    if words:
         interpreter = words[1] if os.path.basename(words[0]) == "env" and len(words) > 1 else words[0]
-        path = interpreter if interpreter.startswith("/") else shutil.which(interpreter)
+        path = program_path(interpreter)
         if path:
             found[path] = why
         if "sh" not in os.path.basename(interpreter):
             return found
-    for line in shell_code("\n".join(lines[1:])).splitlines():
-        for segment in re.split(r"\$\(|[|;&(`]|\b(?:then|do|else|exec|timeout \S+|sudo)\b", line):
-            words = segment.split()
-            while words and ("=" in words[0] or words[0] in SHELL_WORDS):
-                words = words[1:]
-            if not words or words[0] in DECLARING_WORDS or not re.fullmatch(r"[\w.+-]+", words[0]):
-                continue
-            path = shutil.which(words[0])
-            if path and not path.startswith(os.path.dirname(os.path.abspath(script))):
-                found.setdefault(path, why)
+    for command in shell_commands(shfmt, code, script):
+        path = program_path(command[0])
+        if path:
+            found.setdefault(path, why)
     return found
-
-
-def shell_code(text):
-    """A shell script with its comments and quoted text blanked out, keeping
-    the commands inside "$(...)"."""
-    code, quote, depth, at = [], None, [], 0
-    while at < len(text):
-        char = text[at]
-        if quote == "'":
-            if char == "'":
-                quote = None
-            at += 1
-            continue
-        if char == "\\":
-            at += 2
-            continue
-        if quote == '"' and not depth:
-            if text.startswith("$(", at):
-                depth.append(quote)
-                quote = None
-                code.append(" $(")
-                at += 2
-                continue
-            if char == '"':
-                quote = None
-            at += 1
-            continue
-        if char == "#" and (not code or code[-1] in " \t\n;|&("):
-            while at < len(text) and text[at] != "\n":
-                at += 1
-            continue
-        if char in "'\"":
-            quote = char
-            code.append(" ")
-        elif char == "(" and depth:
-            depth.append(None)
-            code.append(char)
-        elif char == ")" and depth:
-            quote = depth.pop()
-            code.append(" ")
-        else:
-            code.append(char)
-        at += 1
-    return "".join(code)
 
 
 def project_scripts(source):
@@ -282,17 +266,18 @@ def source_paths(source, files):
 
 
 def main():
-    if len(sys.argv) != 4:
+    if len(sys.argv) != 5:
         sys.exit(__doc__)
-    source, build, job = (os.path.realpath(sys.argv[1]), os.path.realpath(sys.argv[2]), sys.argv[3])
+    source, build, job, shfmt = (os.path.realpath(sys.argv[1]), os.path.realpath(sys.argv[2]),
+                                 sys.argv[3], sys.argv[4])
     used = {}
     used.update(cache_paths(build))
-    used.update(ninja_paths(build))
+    used.update(ninja_paths(build, shfmt))
     programs, test_scripts = test_programs(build)
     used.update(programs)
     scripts, files = project_scripts(source)
     for script in sorted(set(scripts) | test_scripts):
-        used.update(script_programs(script))
+        used.update(script_programs(script, shfmt))
     used.update(source_paths(source, files))
     used = {path: why for path, why in used.items()
             if os.path.exists(path) and not path.startswith((source + "/", build + "/"))
