@@ -1,14 +1,16 @@
 #!/usr/bin/python3
-"""The hardening Microsoft asks of a shipped 64-bit DLL, read from the DLL's
-headers, load configuration, sections, debug directory and imports with
-pefile: the nine of its BinSkim checker's rules that those answer, named as
-BinSkim names them, and the project's own (a matching PDB, no C runtime
-imported, the size). BinSkim's rules that need the PDB's contents or the
-compilers' command lines are not read here. Every rule must hold; each
+"""What a player's machine sees of the players' DLL, read with pefile from its
+headers, load configuration, sections, debug directory, imports, exports and
+version resource: the hardening Microsoft asks of a shipped 64-bit DLL (the
+nine of its BinSkim checker's rules that those answer, named as BinSkim names
+them; its rules that need the PDB's contents or the compilers' command lines
+are not read here), and the project's own: a matching PDB, the imports and
+exports the host expects, the version, the size. Every rule must hold; each
 failure names its rule and what the DLL has.
 
-Usage: check_hardening.py DLL PDB
+Usage: check_pe.py DLL PDB VERSION HOST_LIBRARY HOST_EXPORTS_DEF ALLOWED_IMPORTS
 """
+import collections
 import os
 import re
 import sys
@@ -31,6 +33,9 @@ GUARD_CF_INSTRUMENTED, GUARD_CF_FUNCTION_TABLE_PRESENT = 0x100, 0x400
 DEBUG_TYPE_CODEVIEW, DEBUG_TYPE_EX_DLLCHARACTERISTICS = 2, 20
 EX_CET_COMPAT = 0x1
 SECTION_SHARED, SECTION_EXECUTE, SECTION_WRITE = 0x10000000, 0x20000000, 0x80000000
+
+Given = collections.namedtuple("Given", "dll pdb version host host_exports allowed")
+
 
 def characteristics(pe):
     return pe.OPTIONAL_HEADER.DllCharacteristics
@@ -121,7 +126,8 @@ def rule_cet(pe, _):
     return bool(flags & EX_CET_COMPAT), "extended DLL characteristics 0x%x" % flags
 
 
-def rule_pdb(pe, pdb):
+def rule_pdb(pe, given):
+    pdb = given.pdb
     entries = debug_entries(pe, DEBUG_TYPE_CODEVIEW)
     if not entries or not hasattr(entries[0].entry, "PdbFileName"):
         return False, "no CodeView debug entry"
@@ -138,14 +144,55 @@ def rule_pdb(pe, pdb):
                                        "which is of another build (its GUID differs)")
 
 
-# A C runtime's libraries: a Windows without it installed could not load the DLL.
-C_RUNTIME = re.compile(r"^(msvcr.*|ucrtbase.*|vcruntime.*|api-ms-win-crt-.*)\.dll$", re.I)
+def rule_imports(pe, given):
+    """The host's functions by the names the stand-in host exports, and of
+    Windows' own exactly the list: a C runtime, or a call virus scanners look
+    for, comes in only through it. Libraries are named as Windows compares
+    them, without regard to case."""
+    has = {(library.dll.decode().lower(), f.name.decode() if f.name else "#%d" % f.ordinal)
+           for library in getattr(pe, "DIRECTORY_ENTRY_IMPORT", []) for f in library.imports}
+    with open(given.host_exports) as exports:
+        wanted = {(given.host.lower(), name)
+                  for name in re.findall(r'^"(.*)" = ', exports.read(), re.M)}
+    with open(given.allowed) as allowed:
+        wanted |= {(library.lower(), function) for library, function in
+                   (line.split() for line in allowed if line.strip() and line[0] != "#")}
+    counts = collections.Counter(library for library, _ in has)
+    said = ", ".join("%d from %s" % (n, library) for library, n in sorted(counts.items()))
+    lists = "%s or %s" % (os.path.basename(given.host_exports), os.path.basename(given.allowed))
+    if has == wanted:
+        return True, "%s, each in %s" % (said, lists)
+    return False, "%s; not in %s: %s; listed but not imported: %s" % (
+        said, lists, ", ".join(" ".join(pair) for pair in sorted(has - wanted)) or "none",
+        ", ".join(" ".join(pair) for pair in sorted(wanted - has)) or "none")
 
 
-def rule_no_c_runtime(pe, _):
-    libraries = [e.dll.decode() for e in getattr(pe, "DIRECTORY_ENTRY_IMPORT", [])]
-    runtimes = [name for name in libraries if C_RUNTIME.match(name)]
-    return not runtimes, "imports from " + ", ".join(libraries)
+def rule_no_exports(pe, _):
+    names = [e.name.decode() if e.name else "#%d" % e.ordinal
+             for e in getattr(getattr(pe, "DIRECTORY_ENTRY_EXPORT", None), "symbols", [])]
+    return not names, "exports: " + (", ".join(names) or "none")
+
+
+def rule_version(pe, given):
+    strings = {}
+    for info in getattr(pe, "FileInfo", []):
+        for entry in info:
+            for table in getattr(entry, "StringTable", []):
+                strings.update({k.decode(): v.decode() for k, v in table.entries.items()})
+    fixed = pe.VS_FIXEDFILEINFO[0] if hasattr(pe, "VS_FIXEDFILEINFO") else None
+    for field in ("FileVersion", "ProductVersion"):
+        if fixed:
+            high, low = getattr(fixed, field + "MS"), getattr(fixed, field + "LS")
+            strings[field + " (numbers)"] = "%d.%d.%d.%d" % (high >> 16, high & 0xFFFF,
+                                                             low >> 16, low & 0xFFFF)
+    wanted = {"ProductName": "Drapelle", "OriginalFilename": os.path.basename(given.dll),
+              "FileVersion": given.version, "ProductVersion": given.version,
+              "FileVersion (numbers)": given.version + ".0",
+              "ProductVersion (numbers)": given.version + ".0"}
+    wrong = ["%s %s, not %s" % (field, strings.get(field, "missing"), value)
+             for field, value in wanted.items() if strings.get(field) != value]
+    return not wrong, "; ".join(wrong) or "Drapelle %s, %s" % (given.version,
+                                                                 wanted["OriginalFilename"])
 
 
 def rule_size(pe, _):
@@ -153,7 +200,7 @@ def rule_size(pe, _):
     if size <= SIZE_BUDGET:
         return True, "%d bytes, within the budget of %d" % (size, SIZE_BUDGET)
     return False, ("%d bytes, over the budget of %d: make the change smaller, or raise "
-                   "SIZE_BUDGET in windows/tests/check_hardening.py" % (size, SIZE_BUDGET))
+                   "SIZE_BUDGET in windows/tests/check_pe.py" % (size, SIZE_BUDGET))
 
 
 RULES = [
@@ -167,22 +214,24 @@ RULES = [
     ("BA2021", "no section both writable and executable", rule_no_writable_code),
     ("BA2025", "compatible with CET shadow stacks", rule_cet),
     ("PDB", "a PDB beside the DLL, named without a build path", rule_pdb),
-    ("NOCRT", "no C runtime imported", rule_no_c_runtime),
+    ("IMPORTS", "the host's functions and Windows' listed ones", rule_imports),
+    ("EXPORTS", "no name exported: DllMain registers the plug-in", rule_no_exports),
+    ("VERSION", "a version resource naming Drapelle and its version", rule_version),
     ("SIZE", "the players' DLL's size", rule_size),
 ]
 
 
 def main():
-    if len(sys.argv) != 3:
+    if len(sys.argv) != 7:
         sys.exit(__doc__.strip().splitlines()[-1])
-    dll, pdb = sys.argv[1:]
-    pe = pefile.PE(dll)
+    given = Given(*sys.argv[1:])
+    pe = pefile.PE(given.dll)
     failures = 0
     for rule, asks, check in RULES:
-        held, has = check(pe, pdb)
+        held, has = check(pe, given)
         print("%-7s %s: %s (%s)" % (rule, asks, "holds" if held else "FAILS", has))
         failures += not held
-    print("%s: %d rule(s) failed" % (os.path.basename(dll), failures))
+    print("%s: %d rule(s) failed" % (os.path.basename(given.dll), failures))
     return 1 if failures else 0
 
 
