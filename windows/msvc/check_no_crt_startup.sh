@@ -8,10 +8,10 @@
 # without constinit. Fails before the link, naming the object and the reason, when
 # something needs it. Objects may be machine code or, optimised across files,
 # LLVM bitcode (whose thread-local variables llvm-lto2 shows with a T flag).
-# Usage: check_no_crt_startup.sh LLVM_NM LLVM_OBJDUMP LLVM_LTO2 OBJECT...
+# Usage: check_no_crt_startup.sh LLVM_NM LLVM_LTO2 OBJECT...
 set -euo pipefail
-nm=$1 objdump=$2 lto2=$3
-shift 3
+nm=$1 lto2=$2
+shift 2
 status=0
 refuse() {
     echo "$(basename "$1"): needs the C runtime's start-up code for $2; Drapelle.dll starts" \
@@ -20,14 +20,15 @@ refuse() {
 }
 for object in "$@"; do
     [[ $object == *.obj ]] || continue # the version resource
-    symbols=$("$nm" "$object")
+    # With the sections' own symbols, among them .tls$ for thread-local data.
+    symbols=$("$nm" --debug-syms "$object")
     if grep -Eq ' [tT] \?\?__F| U (atexit|_onexit)$' <<<"$symbols"; then
         refuse "$object" "a destructor or function run at exit" \
             "Give the global a trivial destructor."
     elif grep -Eq ' [tT] (_GLOBAL__sub_I_|\?\?__E)' <<<"$symbols"; then
         refuse "$object" "a global with a dynamic initialiser" \
             "Make it constant-initialised (constexpr, constinit)."
-    elif { "$objdump" -h "$object" 2>/dev/null | grep -q ' \.tls'; } ||
+    elif grep -q ' \.tls\$' <<<"$symbols" ||
          { "$lto2" dump-symtab "$object" 2>/dev/null | grep -Eq '^[-A-Z]{6}T'; }; then
         refuse "$object" "thread-local storage" \
             "Use no thread_local, nor a function's static with a dynamic initialiser."
