@@ -22,8 +22,14 @@ std::string menuAt(const char* title, const std::string_view rows[], std::int32_
     }
     return text;
 }
-const std::string kMainRow0 = menuAt("Drapelle", kMainRows, kMainMenuRows, 0);
-const std::string kMainRow1 = menuAt("Drapelle", kMainRows, kMainMenuRows, 1);
+std::string mainAt(int row) { return menuAt("Drapelle", kMainRows, kMainMenuRows, row); }
+const std::string kMainRow0 = mainAt(0);
+const std::string kMainRow1 = mainAt(1);
+// The row up from the first; "Close Menu", wherever the table has it.
+const std::string kMainLastRow = mainAt(kMainMenuRows - 1);
+const int kCloseRow =
+    static_cast<int>(std::find(kMainRows, kMainRows + kMainMenuRows, "Close Menu") - kMainRows);
+const std::string kMainCloseRow = mainAt(kCloseRow);
 
 class Menus : public PluginTest {
   protected:
@@ -201,12 +207,12 @@ TEST_F(Menus, KeyPressedAndReleasedWithinOneWaitIsNotActedOn) {
     sim::runFrames(30);
     EXPECT_EQ(screen(), kMainRow0);
 
-    pressUntil(kKeyNumpad8, kMainRow1);
+    pressUntil(kKeyNumpad8, kMainCloseRow);
     sim::keyDown(kKeyNumpad5); // inside kMoveWait after the move
     sim::runFrame();
     sim::keyUp(kKeyNumpad5);
     sim::runFrames(30);
-    EXPECT_EQ(screen(), kMainRow1) << "Close Menu was not chosen";
+    EXPECT_EQ(screen(), kMainCloseRow) << "Close Menu was not chosen";
 }
 
 // Every pair of held keys, in both menus, from row 0: the first key test acts
@@ -219,7 +225,7 @@ TEST_F(Menus, OfTwoHeldKeysTheStrongerActs) {
     const Role roles[] = {
         {kKeyNumpad5, 0}, {kKeyNumpad0, 1}, {kKeyBackspace, 1}, {kKeyNumpad8, 2}, {kKeyNumpad2, 3}};
     // The first screen after the key test, by the winner's rank.
-    const std::string mainOutcome[] = {clothingAt(0), "", kMainRow1, kMainRow1};
+    const std::string mainOutcome[] = {clothingAt(0), "", kMainLastRow, kMainRow1};
     const std::string clothingOutcome[] = {clothingAt(0) + " | [Face]: 0,(46),0,(1)", kMainRow0,
                                            clothingAt(kClothingMenuRows - 1), clothingAt(1)};
     for (bool inClothing : {false, true}) {
@@ -523,15 +529,15 @@ TEST_F(Menus, F9TappedWhileBackIsHeldReopensTheMenu) {
 
 TEST_F(Menus, CloseMenuLeavesItsRowHighlightedForTheNextOpening) {
     openMainMenu();
-    pressUntil(kKeyNumpad8, kMainRow1);
+    pressUntil(kKeyNumpad8, kMainCloseRow);
     sim::keyDown(kKeyNumpad5);
     runUntilClosed();
     sim::keyUp(kKeyNumpad5);
     EXPECT_TRUE(menuClosedFor(20));
-    EXPECT_EQ(mainMenuIndex, 1) << "the top menu's row after \"Close Menu\" closed it";
+    EXPECT_EQ(mainMenuIndex, kCloseRow) << "the top menu's row after \"Close Menu\" closed it";
     openMainMenu();
-    EXPECT_EQ(screen(), kMainRow1);
-    pressUntil(kKeyNumpad2, kMainRow0); // down from the last row wraps to the first
+    EXPECT_EQ(screen(), kMainCloseRow);
+    pressUntil(kKeyNumpad2, kMainRow0); // down, round from the last row to the first
 }
 
 TEST_F(Menus, ClothingRowsHandEachActionAFreshPedAndSlotName) {
@@ -630,7 +636,7 @@ TEST_F(Menus, EveryMainRowDoesWhatItsCaptionSays) {
         }
         restart();
         openMainMenu();
-        for (int down = 1; down <= row; ++down) pressUntil(kKeyNumpad2, kMainRow1);
+        for (int down = 1; down <= row; ++down) pressUntil(kKeyNumpad2, mainAt(down));
         sim::runFor(kSelectWait);
         sim::keyDown(kKeyNumpad5);
         sim::runFrames(3);
