@@ -85,6 +85,11 @@ std::string describeKey(DWORD code) {
     return key ? std::string(key->name) + " (" + hex + ")" : std::string("key ") + hex;
 }
 
+std::string keyMessageLine(const sim::KeyMessage& message) {
+    const NamedKey* key = findKey(message.key);
+    return sim::describeKeyMessage(message) + (key ? std::string(" (") + key->name + ")" : "");
+}
+
 std::string drapelleKeyLines() {
     std::string lines;
     for (const NamedKey& key : kDrapelleKeys) {

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "host/platform.h"
+#include "simhost/simhost.h"
 
 namespace harness {
 
@@ -49,6 +50,9 @@ const NamedKey* findKey(DWORD code);
 const NamedKey* findKey(const std::string& scenarioName);
 // "numpad 4 (0x64)", or "key 0x8A" for a code neither table has.
 std::string describeKey(DWORD code);
+// A key message as the previews log it, with the key's name when it has one:
+// "key 0x62 repeats 1 scan 0x50 ... transition 0 (numpad 2)".
+std::string keyMessageLine(const sim::KeyMessage& message);
 // Drapelle's keys, one "  name  does" line each, for --help texts.
 std::string drapelleKeyLines();
 

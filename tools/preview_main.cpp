@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <iostream>
+#include <iterator>
 #include <string>
 
 #include "harness/key_names.h"
@@ -28,52 +29,77 @@ std::string description() {
           --shots); none is overwritten
   Escape  close the window (so does the window's close button)
 
-Each change of the screen and of its size is logged on standard output.
+Each key message given to the plug-in, each change of the screen and of its size
+is logged on standard output.
 )";
 }
 
-// The Windows virtual-key code the host would deliver for an SDL key, or 0.
-// The keypad sends digits with NumLock on, arrows, Clear, Insert... with it
-// off, as Windows has it.
-DWORD virtualKeyFor(const SDL_Keysym& key) {
-    const SDL_Scancode keypad[] = {SDL_SCANCODE_KP_0, SDL_SCANCODE_KP_1, SDL_SCANCODE_KP_2,
-                                   SDL_SCANCODE_KP_3, SDL_SCANCODE_KP_4, SDL_SCANCODE_KP_5,
-                                   SDL_SCANCODE_KP_6, SDL_SCANCODE_KP_7, SDL_SCANCODE_KP_8,
-                                   SDL_SCANCODE_KP_9};
-    const DWORD numLockOff[] = {0x2D, 0x23, 0x28, 0x22, 0x25, 0x0C, 0x27, 0x24, 0x26, 0x21};
-    for (DWORD digit = 0; digit < 10; ++digit) {
-        if (key.scancode != keypad[digit]) continue;
-        return (key.mod & KMOD_NUM) ? 0x60 + digit : numLockOff[digit];
-    }
-    switch (key.sym) {
-    case SDLK_F9:
-        return 0x78;
-    case SDLK_BACKSPACE:
-        return 0x08;
-    case SDLK_RETURN:
-        return 0x0D;
-    case SDLK_SPACE:
-        return 0x20;
-    case SDLK_UP:
-        return 0x26;
-    case SDLK_DOWN:
-        return 0x28;
-    case SDLK_LEFT:
-        return 0x25;
-    case SDLK_RIGHT:
-        return 0x27;
-    default:
-        break;
-    }
-    if (key.sym >= SDLK_a && key.sym <= SDLK_z) return static_cast<DWORD>('A' + (key.sym - SDLK_a));
-    if (key.sym >= SDLK_0 && key.sym <= SDLK_9) return static_cast<DWORD>('0' + (key.sym - SDLK_0));
-    return 0;
-}
+constexpr WORD kExtended = 0x100; // beside a code: the key comes with the extended flag
+constexpr WORD E = kExtended;
 
-// Whether an SDL key is one of the keypad's, which Windows sends without the
-// extended flag whatever NumLock says.
-bool isOnKeypad(const SDL_Keysym& key) {
-    return key.scancode >= SDL_SCANCODE_KP_1 && key.scancode <= SDL_SCANCODE_KP_0;
+// Windows' virtual-key codes of the keys from Return to Application, in SDL's
+// order of them (the USB one): Return, Escape, Backspace, Tab, Space; - = [ ]
+// \ # ; ' ` , . /; CapsLock, F1-F12; PrintScreen, ScrollLock, Pause; Insert,
+// Home, PageUp, Delete, End, PageDown; Right, Left, Down, Up; NumLock and the
+// keypad's / * - + Enter 1-9 0 . (its digits and point as NumLock on sends
+// them); the key left of Z, Application.
+constexpr WORD kReturnToApplication[] = {
+    0x0D,     0x1B,     0x08,     0x09,     0x20,     0xBD,     0xBB,     0xDB,     0xDD,
+    0xDC,     0xDC,     0xBA,     0xDE,     0xC0,     0xBC,     0xBE,     0xBF,     0x14,
+    0x70,     0x71,     0x72,     0x73,     0x74,     0x75,     0x76,     0x77,     0x78,
+    0x79,     0x7A,     0x7B,     0x2C | E, 0x91,     0x13,     0x2D | E, 0x24 | E, 0x21 | E,
+    0x2E | E, 0x23 | E, 0x22 | E, 0x27 | E, 0x25 | E, 0x28 | E, 0x26 | E, 0x90 | E, 0x6F | E,
+    0x6A,     0x6D,     0x6B,     0x0D | E, 0x61,     0x62,     0x63,     0x64,     0x65,
+    0x66,     0x67,     0x68,     0x69,     0x60,     0x6E,     0xE2,     0x5D | E};
+static_assert(std::size(kReturnToApplication) ==
+              SDL_SCANCODE_APPLICATION - SDL_SCANCODE_RETURN + 1);
+// What the keypad's 1-9, 0 and point send with NumLock off: End, Down, ... Delete.
+constexpr WORD kKeypadNumLockOff[] = {0x23, 0x28, 0x22, 0x25, 0x0C, 0x27,
+                                      0x24, 0x26, 0x21, 0x2D, 0x2E};
+// Left and right Control, Shift, Alt and Windows key: Windows sends Control,
+// Shift and Alt as one code for either side.
+constexpr WORD kModifiers[] = {0x11, 0x10, 0x12, 0x5B | E, 0x11 | E, 0x10, 0x12 | E, 0x5C | E};
+// The media and browser keys, from next track to favourites.
+constexpr WORD kMedia[] = {0xB0, 0xB1, 0xB2, 0xB3, 0xAD, 0xB5, 0,    0xB4, 0xB7,
+                           0xB6, 0xAA, 0xAC, 0xA6, 0xA7, 0xA9, 0xA8, 0xAB};
+static_assert(std::size(kMedia) == SDL_SCANCODE_AC_BOOKMARKS - SDL_SCANCODE_AUDIONEXT + 1);
+
+// The key message a Windows host would hand the plug-in for an SDL key event,
+// with key 0 for a key that has no virtual-key code. Keys go by where they
+// are on the keyboard, but letters by the layout, as Windows has them. SDL
+// does not give the keyboard's own scan code, which Drapelle does not read.
+sim::KeyMessage keyMessageFor(const SDL_KeyboardEvent& event) {
+    const SDL_Keysym& key = event.keysym;
+    const int code = key.scancode;
+    WORD word = 0;
+    if (key.sym >= SDLK_a && key.sym <= SDLK_z) {
+        word = static_cast<WORD>('A' + (key.sym - SDLK_a));
+    } else if (code >= SDL_SCANCODE_A && code <= SDL_SCANCODE_Z) {
+        word = static_cast<WORD>('A' + (code - SDL_SCANCODE_A));
+    } else if (code >= SDL_SCANCODE_1 && code <= SDL_SCANCODE_0) {
+        word = static_cast<WORD>('0' + (code - SDL_SCANCODE_1 + 1) % 10);
+    } else if (code >= SDL_SCANCODE_KP_1 && code <= SDL_SCANCODE_KP_PERIOD &&
+               !(key.mod & KMOD_NUM)) {
+        word = kKeypadNumLockOff[code - SDL_SCANCODE_KP_1];
+    } else if (code >= SDL_SCANCODE_RETURN && code <= SDL_SCANCODE_APPLICATION) {
+        word = kReturnToApplication[code - SDL_SCANCODE_RETURN];
+    } else if (code >= SDL_SCANCODE_F13 && code <= SDL_SCANCODE_F24) {
+        word = static_cast<WORD>(0x7C + (code - SDL_SCANCODE_F13));
+    } else if (code >= SDL_SCANCODE_MUTE && code <= SDL_SCANCODE_VOLUMEDOWN) {
+        const WORD volume[] = {0xAD, 0xAF, 0xAE}; // mute, up, down
+        word = volume[code - SDL_SCANCODE_MUTE] | E;
+    } else if (code >= SDL_SCANCODE_LCTRL && code <= SDL_SCANCODE_RGUI) {
+        word = kModifiers[code - SDL_SCANCODE_LCTRL];
+    } else if (code >= SDL_SCANCODE_AUDIONEXT && code <= SDL_SCANCODE_AC_BOOKMARKS) {
+        word = kMedia[code - SDL_SCANCODE_AUDIONEXT] | E;
+    }
+    sim::KeyMessage message;
+    message.key = word & 0xFF;
+    message.isExtended = (word & kExtended) != 0;
+    message.isWithAlt = (key.mod & KMOD_ALT) != 0;
+    message.isUpNow = event.type == SDL_KEYUP;
+    message.wasDownBefore = message.isUpNow || event.repeat;
+    return message;
 }
 
 std::string clothingOverlay() {
@@ -180,10 +206,17 @@ int main(int argc, char** argv) {
                 if (down && key == SDLK_ESCAPE) running = false;
                 if (down && key == SDLK_F1 && !event.key.repeat) overlay = !overlay;
                 if (down && key == SDLK_F12 && !event.key.repeat) shoot = true;
-                const DWORD vk = virtualKeyFor(event.key.keysym);
-                if (down && vk)
-                    harness::followNumLock(vk, !isOnKeypad(event.key.keysym), numLockNote);
-                if (vk) down ? sim::keyDown(vk) : sim::keyUp(vk);
+                const sim::KeyMessage message = keyMessageFor(event.key);
+                if (!message.key) {
+                    std::cout << "no Windows key code for "
+                              << SDL_GetScancodeName(event.key.keysym.scancode) << ": not delivered"
+                              << std::endl;
+                    continue;
+                }
+                std::cout << harness::keyMessageLine(message) << std::endl;
+                if (down && !event.key.repeat)
+                    harness::followNumLock(message.key, message.isExtended, numLockNote);
+                sim::deliverKeyMessage(message);
             }
         }
         harness::followNumLockState((SDL_GetModState() & KMOD_NUM) != 0, numLockNote);

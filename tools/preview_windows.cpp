@@ -204,7 +204,7 @@ LRESULT CALLBACK handleWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPA
     case WM_KEYUP:
     case WM_SYSKEYUP: {
         const sim::KeyMessage key = decodeKeyMessage(wParam, lParam);
-        std::cout << sim::describeKeyMessage(key) << std::endl;
+        std::cout << harness::keyMessageLine(key) << std::endl;
         if (!key.isUpNow && !key.wasDownBefore)
             harness::followNumLock(key.key, key.isExtended, numLockNote);
         sim::deliverKeyMessage(key);
