@@ -196,6 +196,11 @@ int main(int argc, char** argv) {
     int shownWidth = 0, shownHeight = 0;
     Uint32 last = SDL_GetTicks();
     while (running) {
+        // The clock first: a key is stamped with the time it is handed over,
+        // not that of the frame before, which can be older than a tap lasts.
+        const Uint32 now = SDL_GetTicks();
+        sim::advance(now - last);
+        last = now;
         SDL_Event event;
         bool shoot = false;
         while (SDL_PollEvent(&event)) {
@@ -225,9 +230,6 @@ int main(int argc, char** argv) {
         sim::game().screenWidth = width;
         sim::game().screenHeight = height;
 
-        const Uint32 now = SDL_GetTicks();
-        sim::advance(now - last);
-        last = now;
         sim::runFrame();
         logChanges(width, height, shownWidth, shownHeight, shown);
 
