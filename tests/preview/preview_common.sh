@@ -1,11 +1,13 @@
 # shellcheck shell=bash
-# Shared by the preview tests (sourced): a virtual X display, and waiting for
-# what the preview logs rather than for a fixed time. Every wait has a bound
-# long enough for a loaded machine (PREVIEW_WAIT seconds, 60 unless set), and
-# every failure says what it waited for and prints what the preview logged.
+# Shared by the preview tests (sourced): a virtual X display, keys sent and
+# waiting for what the preview logs rather than for a fixed time. Every wait
+# has a bound long enough for a loaded machine (PREVIEW_WAIT seconds, 60
+# unless set; a key's delivery 10), and every failure says what it waited
+# for and what the screen last showed, and prints what the preview logged.
 # Needs: work (a folder of the test's own), log (the preview's log file).
 work=${work:?a folder for the test} log=${log:?the log file of the preview}
 wait_seconds=${PREVIEW_WAIT:-60}
+key_seconds=10
 
 # Any command that fails, in a function too, stops the test with its line
 # and the log.
@@ -46,20 +48,41 @@ find_window() {
 }
 
 seen=0 # lines of the log already read
-# Waits (up to PREVIEW_WAIT seconds) for a line matching the pattern among
-# those logged since the last one found, and prints it.
+# Waits (up to $2 seconds, PREVIEW_WAIT unless given) for a line matching the
+# pattern among those logged since the last one found, and prints it; fails
+# saying $3 (unless given, what it waited for) and what the screen showed.
 await() {
-    local found
-    for _ in $(seq $((wait_seconds * 20))); do
-        found=$(tail -n +$((seen + 1)) "$log" | tr -d '\r' | grep -n -m1 -- "$1" || true)
-        if [ -n "$found" ]; then
-            seen=$((seen + ${found%%:*}))
-            echo "${found#*:}"
-            return 0
+    local found seconds=${2:-$wait_seconds} what shown
+    local deadline=$((SECONDS + seconds))
+    until found=$(tail -n +$((seen + 1)) "$log" | tr -d '\r' | grep -n -m1 -- "$1" || true)
+        [ -n "$found" ]; do
+        if [ "$SECONDS" -ge "$deadline" ]; then
+            what=${3:-"waited $seconds s for a line matching '$1'"}
+            shown=$( (tr -d '\r' <"$log" | grep "^screen: " || echo "no screen logged") | tail -1)
+            shown=${shown#screen: }
+            fail "$what after line $seen of the log; the screen showed: ${shown:-nothing}"
         fi
         sleep 0.05
     done
-    fail "waited ${wait_seconds} s for a line matching '$1' after line $seen of the log"
+    seen=$((seen + ${found%%:*}))
+    echo "${found#*:}"
+}
+
+# Sends a key with xdotool (key, keydown or keyup, and the key as xdotool
+# names it or by Xvfb's key code) and waits for the preview to log that the
+# plug-in was handed it: its first press, its release, or both. NAME is the
+# key's name in that log ("numpad 2").
+press() { # ACTION KEY NAME
+    xdotool "$1" "$2"
+    [ "$1" = keyup ] || delivered "previous 0 transition 0 ($3)" "$1 $2"
+    [ "$1" = keydown ] || delivered "transition 1 ($3)" "$1 $2"
+}
+
+# Waits, up to 10 s, for the key message PATTERN in the log, after xdotool's
+# SENT (such as "key F9").
+delivered() { # PATTERN SENT
+    await "$1" "$key_seconds" \
+        "xdotool's $2: the plug-in was handed no '$1' in $key_seconds s" >/dev/null
 }
 
 # The menu as last logged: "none" or "row N highlighted".
@@ -73,8 +96,9 @@ logged_menu() {
 # (8: 80, 2: 88, 5: 84 on Xvfb's keyboard), so that xdotool does not toggle
 # NumLock itself. First, with it off, the preview must say so.
 turn_num_lock_on() {
-    xdotool key 88
-    await "NumLock is off: the keypad sends arrow keys" >/dev/null
+    press keydown 88 Down
+    await "NumLock is off: the keypad sends arrow keys" "$key_seconds" >/dev/null
+    press keyup 88 Down
     xdotool key Num_Lock
-    await "NumLock is on: the keypad sends digits" >/dev/null
+    await "NumLock is on: the keypad sends digits" "$key_seconds" >/dev/null
 }

@@ -34,18 +34,18 @@ expect() { # what, [window size]: a screenshot shows the menu as last logged
 }
 
 expect "at start"
-xdotool key F9
+press key F9 F9
 await "menu: row 0 highlighted" >/dev/null
 expect "after F9"
-xdotool keydown 88
+press keydown 88 "numpad 2"
 await "menu: row 1 highlighted" >/dev/null
-xdotool keyup 88
+press keyup 88 "numpad 2"
 expect "after numpad 2"
 # A bigger window is a bigger screen: the menu keeps its size in pixels.
 xdotool windowsize "$window" 1920 1080
 await "resolution: 1920 x 1080" >/dev/null
 expect "at 1920 x 1080" 1920x1080
-xdotool key F9
+press key F9 F9
 await "menu: none" >/dev/null
 expect "after F9 again" 1920x1080
 

@@ -28,24 +28,25 @@ echo "NumLock on: keypad keys arrive as digits"
 turn_num_lock_on
 
 xdotool key F9
-await "key 0x78 repeats 1 scan 0x43 extended 0 alt 0 previous 0 transition 0"
-await "key 0x78 repeats 1 scan 0x43 extended 0 alt 0 previous 1 transition 1"
+delivered "key 0x78 repeats 1 scan 0x43 extended 0 alt 0 previous 0 transition 0 (F9)" "key F9"
+delivered "key 0x78 repeats 1 scan 0x43 extended 0 alt 0 previous 1 transition 1 (F9)" "key F9"
 await "screen: Drapelle: \[Skin/Clothing Change\] Close Menu"
 
-xdotool keydown 84
-await "key 0x65 .* previous 0 transition 0"
+press keydown 84 "numpad 5"
 await "screen: Clothing Menu: \[Show Player Clothing Data\]"
-xdotool keyup 84
-await "key 0x65 .* previous 1 transition 1" >/dev/null
+press keyup 84 "numpad 5"
 
 # Held for 1.2 s: X repeats the press, and Windows marks each repeat as a
 # press of a key that was already down; the menu moves every 150 ms.
 xdotool keydown 88
+delivered "key 0x62 repeats 1 scan 0x50 extended 0 alt 0 previous 0 transition 0 (numpad 2)" \
+    "keydown 88"
 sleep 1.2
+delivered "key 0x62 repeats 1 scan 0x50 extended 0 alt 0 previous 1 transition 0 (numpad 2)" \
+    "keydown 88, held 1.2 s"
 xdotool keyup 88
-await "key 0x62 repeats 1 scan 0x50 extended 0 alt 0 previous 0 transition 0"
-await "key 0x62 repeats 1 scan 0x50 extended 0 alt 0 previous 1 transition 0"
-await "key 0x62 repeats 1 scan 0x50 extended 0 alt 0 previous 1 transition 1"
+delivered "key 0x62 repeats 1 scan 0x50 extended 0 alt 0 previous 1 transition 1 (numpad 2)" \
+    "keyup 88"
 
 # The screenshot is logged once it is whole, after every screen before it.
 xdotool key F12
@@ -61,11 +62,11 @@ echo "$shot: $reading"
 # Back to the top menu (Backspace is tested as held, so it stays down until
 # the menu has gone back), then closed: a tap of F9 once the top menu tests
 # its keys again, 200 ms after the clothing menu closed.
-xdotool keydown BackSpace
+press keydown BackSpace Backspace
 await "screen: Drapelle: \[Skin/Clothing Change\] Close Menu"
-xdotool keyup BackSpace
+press keyup BackSpace Backspace
 sleep 0.4
-xdotool key F9
+press key F9 F9
 await "menu: none"
 
 # A resize is a new screen resolution.
