@@ -137,6 +137,21 @@ std::string parseLine(const std::string& line, std::vector<ScenarioEvent>& event
         events.push_back(event);
         return "";
     }
+    if (action == "select") {
+        // The row runs to the end of the line: its caption, or its number.
+        const std::size_t row = line.find_first_not_of(" \t", line.find(action) + action.size());
+        if (row == std::string::npos)
+            return "select needs a row: its caption, or its number from 1 at the top";
+        event.kind = EventKind::Select;
+        if (line.find_first_not_of("0123456789", row) == std::string::npos) {
+            long long number = 0;
+            const std::string problem = checkNumber(line.substr(row), "row", 1, 99, number);
+            if (!problem.empty()) return problem;
+            event.a = static_cast<std::int32_t>(number);
+        }
+        events.push_back(event);
+        return "";
+    }
     if (!extra.empty()) return "too many words";
     if (action == "press" || action == "release" || action == "tap" || action == "hold") {
         if (first.empty()) return action + " needs a key";
@@ -252,6 +267,7 @@ void applyEvent(const ScenarioEvent& event) {
         sim::game().screenWidth = event.a;
         sim::game().screenHeight = event.b;
         break;
+    case EventKind::Select: // played by playScenario, frame by frame
     case EventKind::Note:
     case EventKind::ExpectScreen:
     case EventKind::ExpectCharacter:
@@ -392,16 +408,41 @@ std::string withoutLeadingBlanks(const std::string& line) {
     return start == std::string::npos ? "" : line.substr(start);
 }
 
+// Where `actual` first departs from `expected`, or npos when it does not.
+// In a screen line "..." stands for any rows: any text without the '|' that
+// starts the status line, so that a line names only the rows it is about.
+std::size_t firstDifference(const std::string& expected, const std::string& actual, bool screen) {
+    const std::size_t gap = screen ? expected.find("...") : std::string::npos;
+    const std::string head = expected.substr(0, gap);
+    std::size_t column = 0;
+    while (column < actual.size() && column < head.size() && actual[column] == head[column])
+        ++column;
+    if (gap == std::string::npos)
+        return column == actual.size() && column == expected.size() ? std::string::npos : column;
+    if (column < head.size()) return column;
+    const std::string rest = expected.substr(gap + 3);
+    const std::size_t next = rest.find("...");
+    const std::string piece = rest.substr(0, next);
+    const std::size_t bar = std::min(actual.find('|', column), actual.size());
+    // The piece after the gap: anywhere before the bar, or, the last, at the end.
+    const std::size_t at = next != std::string::npos                ? actual.find(piece, column)
+                           : actual.size() >= piece.size() + column ? actual.size() - piece.size()
+                                                                    : std::string::npos;
+    if (at == std::string::npos || at > bar || actual.compare(at, piece.size(), piece) != 0)
+        return column;
+    if (next == std::string::npos) return std::string::npos;
+    const std::size_t after =
+        firstDifference(rest.substr(next), actual.substr(at + piece.size()), true);
+    return after == std::string::npos ? after : at + piece.size() + after;
+}
+
 bool checkExpectation(const std::string& scenario, const ScenarioEvent& event, std::ostream& out) {
     const bool screen = event.kind == EventKind::ExpectScreen;
     const std::string actual =
         withoutLeadingBlanks(screen ? sim::screenLine(sim::lastFrame()) : describeCharacter());
-    if (actual == event.text) return true;
+    const std::size_t column = firstDifference(event.text, actual, screen);
+    if (column == std::string::npos) return true;
     // Quoted, so that a blank at either end shows, and the first difference marked.
-    std::size_t column = 0;
-    while (column < actual.size() && column < event.text.size() &&
-           actual[column] == event.text[column])
-        ++column;
     out << "  FAILED: " << printable(scenario) << ':' << event.line << ": expect "
         << (screen ? "screen" : "character") << '\n'
         << "    expected: \"" << printable(event.text) << "\"\n"
@@ -427,6 +468,20 @@ std::string explainChange(const std::string& eventSince, bool hiddenSince, const
     return "the menu's wait ended";
 }
 
+// A select under way: it holds numpad 2 or 8, the shorter way round, until
+// the menu highlights its row, then numpad 5 for one frame when the menu
+// next tests the keys: kMoveWait after the last move or, with no move to
+// make, once any wait a key sent before may have started is over.
+struct RowSelection {
+    const ScenarioEvent* event = nullptr; // the line that asked; null when none is under way
+    std::string title;                    // the menu it selects in
+    int row = 0;
+    DWORD key = 0;      // the key it holds, 0 for none
+    bool there = false; // the row is highlighted
+    DWORD selectAt = 0; // numpad 5 goes down at the first frame from this tick
+    DWORD until = 0;    // not done by this tick, it fails
+};
+
 DWORD scenarioLength(const Scenario& scenario) {
     DWORD last = 0;
     for (const ScenarioEvent& event : scenario.events) last = std::max(last, event.at);
@@ -448,7 +503,76 @@ int playScenario(const Scenario& scenario, std::ostream& out, const KeyMoment& o
     out << formatTime(0) << "  character: " << shownCharacter << '\n';
     std::size_t next = 0;
     bool ended = false;
-    while (!ended && static_cast<DWORD>(sim::now() - start) <= stop) {
+    DWORD lastKeyAt = start; // when the scenario last sent a key
+    RowSelection selecting;
+    // A key a select sends, written in the transcript as the event it is.
+    const auto sendKey = [&](DWORD key, bool down) {
+        const std::string name = findKey(key)->scenarioName;
+        eventSince = (down ? "press " : "release ") + name;
+        out << formatTime(sim::now() - start) << "  " << eventSince << '\n';
+        if (down) {
+            sim::keyDown(key);
+            held.push_back(name);
+        } else {
+            sim::keyUp(key);
+            held.erase(std::remove(held.begin(), held.end(), name), held.end());
+        }
+        lastKeyAt = sim::now();
+    };
+    const auto selectFailed = [&](const std::string& why) {
+        out << "  FAILED: " << printable(scenario.name) << ':' << selecting.event->line << ": "
+            << printable(selecting.event->text) << ": " << why << '\n';
+        ++failures;
+        if (selecting.key != 0) sendKey(selecting.key, false);
+        selecting = {};
+    };
+    const auto startSelect = [&](const ScenarioEvent& event) {
+        const sim::Screen screen = sim::readScreen(sim::lastFrame());
+        const std::string caption = event.text.substr(event.text.find_first_not_of(" \t", 6));
+        const auto named = std::find(screen.rows.begin(), screen.rows.end(), caption);
+        const DWORD frame = sim::now() - sim::lastFrame().tick;
+        selecting = {&event,
+                     screen.title,
+                     event.a > 0 ? event.a - 1 : static_cast<int>(named - screen.rows.begin()),
+                     0,
+                     false,
+                     lastKeyAt + std::max(kMoveWait, kSelectWait) + 2 * frame,
+                     sim::now() + static_cast<DWORD>(screen.rows.size() + 2) *
+                                      (kMoveWait + kSelectWait + 2 * frame)};
+        if (screen.title.empty())
+            selectFailed("no menu is shown");
+        else if (selecting.row >= static_cast<int>(screen.rows.size()))
+            selectFailed("\"" + screen.title + "\" has no such row");
+    };
+    const auto stepSelect = [&] {
+        const sim::Screen screen = sim::readScreen(sim::lastFrame());
+        if (!selecting.there && screen.title != selecting.title)
+            return selectFailed("\"" + selecting.title + "\" went before the row was reached");
+        const int rows = static_cast<int>(screen.rows.size());
+        if (!selecting.there && screen.highlighted == selecting.row) {
+            selecting.there = true;
+            if (selecting.key != 0) {
+                sendKey(selecting.key, false);
+                selecting.key = 0;
+                selecting.selectAt = sim::lastFrame().tick + kMoveWait;
+            }
+        } else if (!selecting.there && selecting.key == 0) {
+            const int down = (selecting.row - screen.highlighted + rows) % rows;
+            selecting.key = down <= rows - down ? kKeyNumpad2 : kKeyNumpad8;
+            sendKey(selecting.key, true);
+        }
+        if (selecting.there && selecting.key != 0) {
+            sendKey(selecting.key, false);
+            selecting = {};
+        } else if (selecting.there && sim::now() >= selecting.selectAt) {
+            selecting.key = kKeyNumpad5;
+            sendKey(selecting.key, true);
+        } else if (sim::now() > selecting.until) {
+            selectFailed("not done in time; the screen shows \"" +
+                         sim::screenLine(sim::lastFrame()) + "\"");
+        }
+    };
+    while (!ended && (static_cast<DWORD>(sim::now() - start) <= stop || selecting.event)) {
         const DWORD elapsed = sim::now() - start;
         for (; next < scenario.events.size() && scenario.events[next].at <= elapsed; ++next) {
             const ScenarioEvent& event = scenario.events[next];
@@ -462,8 +586,14 @@ int playScenario(const Scenario& scenario, std::ostream& out, const KeyMoment& o
                     << event.text << "\"\n";
             else
                 out << formatTime(elapsed) << "  " << event.text << '\n';
+            if (selecting.event && event.kind != EventKind::Note && !expectation)
+                selectFailed("line " + std::to_string(event.line) + " came before it was done");
             if (event.kind != EventKind::Note && !expectation && event.kind != EventKind::End)
                 eventSince = event.text;
+            if (event.kind == EventKind::Press || event.kind == EventKind::Release ||
+                event.kind == EventKind::Tap)
+                lastKeyAt = sim::now();
+            if (event.kind == EventKind::Select) startSelect(event);
             hiddenSince |= event.kind == EventKind::Dead || event.kind == EventKind::Arrested;
             const std::string key = event.text.substr(event.text.find(' ') + 1);
             const std::string keyName = key.substr(0, key.find(' '));
@@ -479,6 +609,7 @@ int playScenario(const Scenario& scenario, std::ostream& out, const KeyMoment& o
             applyEvent(event);
         }
         if (ended) break;
+        if (selecting.event) stepSelect();
         sim::runFrame();
         if (onFrame) onFrame(sim::lastFrame());
         if (onProgress) onProgress(sim::now() - start, last);

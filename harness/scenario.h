@@ -20,6 +20,7 @@ enum class EventKind {
     Arrested,
     MidFrame, // key messages from here arrive between a frame's native calls, or not
     Screen,
+    Select, // a row of the menu shown, by its caption or its number from 1: moves, then numpad 5
     Note,
     ExpectScreen,
     ExpectCharacter,
@@ -30,7 +31,7 @@ struct ScenarioEvent {
     DWORD at = 0; // ms from the start
     EventKind kind = EventKind::Note;
     DWORD key = 0;
-    std::int32_t a = 0, b = 0; // on/off, or a screen size
+    std::int32_t a = 0, b = 0; // on/off, a screen size, or a row's number (0: by caption)
     std::string text;          // a note, or the event as written
     int line = 0;              // where it is written in the scenario
 };

@@ -83,16 +83,6 @@ TEST(Documents, ListExactlyDrapellesKeys) {
     EXPECT_EQ(keysNamed(player), drapellesKeys()) << "README.txt's keys:\n" << player;
 }
 
-// The documents a reader meets, and the source of drapelle-sim's --help.
-const char* const kDocuments[] = {"README.md",
-                                  "docs/demo.md",
-                                  "docs/building.md",
-                                  "docs/windows.md",
-                                  "docs/test-strength.md",
-                                  "docs/how-it-works.md",
-                                  "windows/README.txt.in",
-                                  "tools/sim_main.cpp"};
-
 // "docs/demo.md:52: " and the line.
 struct Line {
     std::string where, text;
@@ -197,45 +187,9 @@ TEST(Documents, StateNoTimeNoCheckKnows) {
     }
 }
 
-// A menu's rows as one line, the way the screen reads: "Drapelle: [Skin/Clothing Change] Close
-// Menu" with the highlighted one in [ ], without the brackets.
-std::string rowsLine(const std::string_view rows[], std::int32_t count) {
-    std::string line;
-    for (std::int32_t i = 0; i < count; ++i) line += (i ? " " : "") + std::string(rows[i]);
-    return line;
-}
-
-// Every screen line a document or --help shows ("Clothing Menu: [Show Player
-// Clothing Data] Switch ...") lists the menu's rows as its table has them.
+// The player's read-me lists each row's caption at the start of a line, in
+// both menus' order, under 'The menu "Drapelle"'.
 TEST(Documents, ShowTheMenusRowsAsTheTablesHaveThem) {
-    const struct {
-        const char* title;
-        std::string rows;
-    } menus[] = {{"Drapelle: ", rowsLine(kMainRows, kMainMenuRows)},
-                 {"Clothing Menu: ", rowsLine(kClothingRows, kClothingMenuRows)}};
-    int lists = 0;
-    for (const char* file : kDocuments) {
-        for (const Line& line : linesOf(file)) {
-            for (const auto& menu : menus) {
-                for (std::size_t at = line.text.find(menu.title); at != std::string::npos;
-                     at = line.text.find(menu.title, at + 1)) {
-                    std::string shown = line.text.substr(at + std::strlen(menu.title));
-                    shown = shown.substr(0, shown.find_first_of("|`\"\n"));
-                    if (shown.find('[') == std::string::npos) continue; // prose, not a screen
-                    shown.erase(std::remove_if(shown.begin(), shown.end(),
-                                               [](char c) { return c == '[' || c == ']'; }),
-                                shown.end());
-                    while (!shown.empty() && shown.back() == ' ') shown.pop_back();
-                    ++lists;
-                    EXPECT_EQ(shown, menu.rows) << line.where << ": a stale row list";
-                }
-            }
-        }
-    }
-    EXPECT_GE(lists, 2) << "lists of rows found in the screen lines of --help";
-
-    // The player's read-me: each row's caption at the start of a line, in
-    // both menus' order, under 'The menu "Drapelle"'.
     std::vector<std::pair<std::string, std::string>> captions; // where, caption
     bool inMenus = false;
     const std::regex caption(R"(^  ([A-Z][A-Za-z/ ]*[a-z])  +\S)");

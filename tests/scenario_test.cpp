@@ -56,6 +56,9 @@ TEST(ScenarioFile, BadLinesAreNamedWithTheirNumberAndWhatIsWrong) {
                                 "4294967295, such as 65 or 0x41)"},
         {"", "test.txt has no events"},
         {"# comments only\n\n   # and blanks\n", "test.txt has no events"},
+        {"0 select\n",
+         "test.txt:1: select needs a row: its caption, or its number from 1 at the top"},
+        {"0 select 0\n", "test.txt:1: row '0' is out of range (1 to 99)"},
         {"0 hold Num5 300\n100 tap F9\r\n 200 note text # kept\n", "parsed"}};
     // @KEYS@: the key names, which the documents' test checks.
     for (auto [text, error] : cases) {
@@ -110,6 +113,62 @@ TEST_F(Demo, FailedExpectationShowsBothLinesAligned) {
               std::string::npos)
         << out;
     EXPECT_NE(out.find("2 expectations passed, 1 failed"), std::string::npos) << out;
+}
+
+// "..." in an expected screen line stands for any rows, never for the status
+// line; the first difference is marked where the text after it cannot be.
+TEST_F(Demo, DotsInAScreenLineStandForAnyRows) {
+    const std::string first = "Drapelle: [" + std::string(kMainRows[0]) + "]";
+    std::istringstream in("0 tap F9\n100 hold Num5 100\n400 hold Num5 100\n"
+                          "600 expect screen ...\n"
+                          "600 expect screen Drapelle: ... | [Face]: 0,(46),0,(1)\n"
+                          "600 expect screen Clothing ... | [Face]: 0,(46),0,(1)\n"
+                          "600 expect screen Clothing Menu: [...] ... | ...\n"
+                          "600 expect screen Clothing Menu: ...ZZZ ... | [Face]: 0,(46),0,(1)\n"
+                          "1500 hold Backspace 300\n2000 expect screen " +
+                          first + " ...\n");
+    harness::Scenario scenario;
+    std::string error;
+    ASSERT_TRUE(harness::parseScenario(in, "dots.txt", scenario, error)) << error;
+    std::ostringstream transcript;
+    EXPECT_EQ(harness::playScenario(scenario, transcript), 4);
+    const std::string out = transcript.str();
+    for (const char* failed : {"dots.txt:4:", "dots.txt:5:", "dots.txt:8:", "dots.txt:10:"})
+        EXPECT_NE(out.find(std::string("FAILED: ") + failed), std::string::npos) << out;
+    const std::size_t zzz = out.find("FAILED: dots.txt:8:");
+    EXPECT_EQ(out.find("^ first difference, column 16\n", zzz), out.find("^ first", zzz))
+        << "line 8 parts where its \"...\" starts\n"
+        << out;
+}
+
+// A select reaches its row with numpad 8 or 2, the shorter way round, and
+// selects it once; one that cannot fails, naming its line and why.
+TEST_F(Demo, SelectReachesItsRowTheShorterWayAndActsOnce) {
+    std::istringstream in("0 tap F9\n100 select " + std::string(kMainRows[0]) +
+                          "\n700 select 3\n1500 select 1\n"
+                          "2300 expect character Face drawable 1 texture 0 palette 0\n"
+                          "2300 expect screen Clothing Menu: [" +
+                          std::string(kClothingRows[0]) +
+                          "] ... | [Face]: 1,(46),0,(2)\n"
+                          "2400 select Nowhere\n2500 select 2\n2510 note too soon\n2520 tap F9\n"
+                          "3500 hold Backspace 500\n4500 select 1\n");
+    harness::Scenario scenario;
+    std::string error;
+    ASSERT_TRUE(harness::parseScenario(in, "select.txt", scenario, error)) << error;
+    std::ostringstream transcript;
+    EXPECT_EQ(harness::playScenario(scenario, transcript), 3);
+    const std::string out = transcript.str();
+    std::vector<std::string> keys;
+    std::istringstream lines(out);
+    for (std::string line; std::getline(lines, line);)
+        if (line.find("s  press ") != std::string::npos)
+            keys.push_back(line.substr(line.rfind(' ') + 1));
+    EXPECT_EQ(keys, (std::vector<std::string>{"Num5", "Num2", "Num5", "Num8", "Num5", "Num2"}))
+        << out;
+    for (const char* failed : {"select.txt:7: select Nowhere: \"Clothing Menu\" has no such row",
+                               "select.txt:8: select 2: line 10 came before it was done",
+                               "select.txt:12: select 1: no menu is shown"})
+        EXPECT_NE(out.find(std::string("FAILED: ") + failed), std::string::npos) << out;
 }
 
 // A key moment's caption names what made it: the status line's end, not a key

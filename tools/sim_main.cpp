@@ -48,6 +48,10 @@ per line, "<ms from start> <action> [arguments]". Numbers are decimal (0300 is
 1000+kStatusTime-10 (kMoveWait, kSelectWait, kStatusTime, kHeldFor, kTappedFor). '#' at the start of a line or after a blank starts a
 comment, on its own line or after an event:
   press KEY | release KEY | tap KEY | hold KEY MS (1 to 600000)
+  select ROW   (a row of the menu shown, by its caption or its number from 1
+                at the top: numpad 8 or 2 held, the shorter way round, until
+                the menu highlights it, then numpad 5 for one frame when the
+                menu next tests the keys)
   dead on|off | arrested on|off | screen WIDTH HEIGHT (-100000 to 100000)
   mid-frame on|off   (key messages arrive between the natives of the next
                       frame, as the game window's thread delivers them)
@@ -55,18 +59,26 @@ comment, on its own line or after an event:
   expect screen LINE | expect character TEXT   (checks the last frame drawn)
 @KEYS@
 
-An expectation's text runs to the end of its line, or to a comment, without
-the blanks before it. "expect screen" compares the screen as one line: the
-menu's title and a colon, each row after a blank with the highlighted one in
-[ ], then, while the status line shows, " |" and the status line (which
-begins with a blank); an empty LINE expects nothing drawn. "expect character"
-compares the player's clothing where it differs from the default look:
-   300 expect screen Drapelle: [Skin/Clothing Change] Close Menu
-   900 expect screen Clothing Menu: [Show Player Clothing Data] Switch Player Clothing Data Skin/Clothing Change Skin/Clothing Texture Change Default Skin | [Face]: 0,(46),0,(1)
+A row's caption, like an expectation's text, runs to the end of its line, or
+to a comment, without the blanks before it. "expect screen" compares the
+screen as one line: the menu's title and a colon, each row after a blank with
+the highlighted one in [ ], then, while the status line shows, " |" and the
+status line (which begins with a blank); "..." in LINE stands for any rows
+(any text before the " |"), and an empty LINE expects nothing drawn. "expect
+character" compares the player's clothing where it differs from the default
+look:
+   300 expect screen Drapelle: @MAIN@
+   400 select @ENTER@
+   700 select 1
+   900 expect screen Clothing Menu: [@FIRST@] ... | [Face]: 0,(46),0,(1)
   2000 expect character Face drawable 2 texture 0 palette 0   # two steps on
   9000 expect character the default look
 A failed expectation prints its file and line, then the expected and the actual
-line quoted one under the other, with their first difference marked.
+line quoted one under the other, with their first difference marked. A select
+fails as an expectation does when the menu shown has no such row, when the
+menu goes before the row is reached, or when an event that is not a note or
+an expectation comes before it is done; with no move to make, it first waits
+out any wait the keys before it may have started.
 
 Times take effect at the first frame boundary at or after them (300 ms with
 16 ms frames shows as 0.304 s). Only F9 acts on a tap, when it is released;
@@ -83,6 +95,12 @@ its progress once a second.
     const auto fill = [&text](const std::string& mark, const std::string& value) {
         text.replace(text.find(mark), mark.size(), value);
     };
+    // The menus' rows from their tables, as the screen line shows them.
+    std::string mainRows = "[" + std::string(kMainRows[0]) + "]";
+    for (std::int32_t i = 1; i < kMainMenuRows; ++i) mainRows += " " + std::string(kMainRows[i]);
+    fill("@MAIN@", mainRows);
+    fill("@ENTER@", std::string(kMainRows[0]));
+    fill("@FIRST@", std::string(kClothingRows[0]));
     fill("@KEYS@", keys);
     fill("@MOVE@", std::to_string(kMoveWait));
     fill("@SELECT@", std::to_string(kSelectWait));
