@@ -90,7 +90,7 @@ void enterState(State state) {
     if (state == State::ClothingMenu) {
         hold(kKeyNumpad5, 12); // into the clothing menu
         sim::runFrames(12);
-        hold(kKeyNumpad5, 1); // "Show Player Clothing Data": the status line
+        hold(kKeyNumpad5, 1); // the first row: the status line
     }
     sim::runFrames(20);
     // The cheapest dispatch: a fixed line count instead of the renderer's layout.

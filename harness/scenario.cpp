@@ -368,28 +368,28 @@ const char* builtInScenario() {
         std::string(R"(# The demo: every row of both menus, then out again.
    0 note Tap F9: the menu opens on its first row
    0 tap F9
- 300 note Select "Skin/Clothing Change": the clothing menu opens
+ 300 note Select the first row: the clothing menu opens
  300 hold Num5 100
- 700 note Select "Show Player Clothing Data": slot Face's numbers
+ 700 note Select its first row: slot Face's numbers
  700 hold Num5 100
-1000 note Down, then select "Switch Player Clothing Data": slot Head
+1000 note Down, then select the second: slot Head
 1000 hold Num2 100
 1300 hold Num5 100
-1600 note Down, then "Skin/Clothing Change" four times: Head has 3 drawables, the third wraps
+1600 note Down, then the third four times: Head has 3 drawables, the third wraps
 1600 hold Num2 100
 1900 hold Num5 100
 2200 hold Num5 100
 2500 hold Num5 100
 2800 hold Num5 100
-3100 note Down, then "Skin/Clothing Texture Change" three times: 3 textures, the third wraps
+3100 note Down, then the fourth three times: 3 textures, the third wraps
 3100 hold Num2 100
 3400 hold Num5 100
 3700 hold Num5 100
 4000 hold Num5 100
-4300 note Down, then "Default Skin": the character's default look, no new status line
+4300 note Down, then the fifth: the character's default look, no new status line
 4300 hold Num2 100
 4600 hold Num5 100
-4900 note Backspace: back to the top menu, then down and "Close Menu"
+4900 note Backspace: back to the top menu, then down and select: it closes
 4900 hold Backspace 100
 5300 hold Num2 100
 5600 hold Num5 100
