@@ -11,13 +11,14 @@
 #include "input/key_table.h"
 #include "ui/menu_row.h"
 
-// Highlighted row of the top-level menu, 0 or 1; kept across openings.
+// Highlighted row of the top-level menu, an index into kMainRows; kept across openings.
 constinit std::int32_t mainMenuIndex = 0;
-// Highlighted row of the clothing menu, 0 to 4; kept across openings.
+// Highlighted row of the clothing menu, an index into kClothingRows; kept across openings.
 constinit std::int32_t clothingMenuIndex = 0;
 
 constexpr std::string_view kMainRows[] = {"Skin/Clothing Change", "Close Menu"};
-// A new row: its caption here and its case in selectClothingRow.
+// A new row: its caption here and its case in selectClothingRow (the rest:
+// docs/changing-drapelle.md).
 constexpr std::string_view kClothingRows[] = {"Show Player Clothing Data",
                                               "Switch Player Clothing Data", "Skin/Clothing Change",
                                               "Skin/Clothing Texture Change", "Default Skin"};
