@@ -9,6 +9,7 @@
 #include <istream>
 #include <map>
 #include <ostream>
+#include <regex>
 #include <sstream>
 
 #include "harness/key_names.h"
@@ -410,30 +411,21 @@ std::string withoutLeadingBlanks(const std::string& line) {
 
 // Where `actual` first departs from `expected`, or npos when it does not.
 // In a screen line "..." stands for any rows: any text without the '|' that
-// starts the status line, so that a line names only the rows it is about.
+// starts the status line, so that a line names only the rows it is about;
+// such a line that fails is marked where its text before the first "..." ends.
 std::size_t firstDifference(const std::string& expected, const std::string& actual, bool screen) {
     const std::size_t gap = screen ? expected.find("...") : std::string::npos;
-    const std::string head = expected.substr(0, gap);
     std::size_t column = 0;
-    while (column < actual.size() && column < head.size() && actual[column] == head[column])
+    while (column < actual.size() && column < std::min(gap, expected.size()) &&
+           actual[column] == expected[column])
         ++column;
     if (gap == std::string::npos)
         return column == actual.size() && column == expected.size() ? std::string::npos : column;
-    if (column < head.size()) return column;
-    const std::string rest = expected.substr(gap + 3);
-    const std::size_t next = rest.find("...");
-    const std::string piece = rest.substr(0, next);
-    const std::size_t bar = std::min(actual.find('|', column), actual.size());
-    // The piece after the gap: anywhere before the bar, or, the last, at the end.
-    const std::size_t at = next != std::string::npos                ? actual.find(piece, column)
-                           : actual.size() >= piece.size() + column ? actual.size() - piece.size()
-                                                                    : std::string::npos;
-    if (at == std::string::npos || at > bar || actual.compare(at, piece.size(), piece) != 0)
-        return column;
-    if (next == std::string::npos) return std::string::npos;
-    const std::size_t after =
-        firstDifference(rest.substr(next), actual.substr(at + piece.size()), true);
-    return after == std::string::npos ? after : at + piece.size() + after;
+    const std::regex special(R"([.^$|()\[\]{}*+?\\])");
+    std::string pattern = std::regex_replace(expected, special, R"(\$&)");
+    for (std::size_t at = 0; (at = pattern.find(R"(\.\.\.)", at)) != std::string::npos;)
+        pattern.replace(at, 6, "[^|]*");
+    return std::regex_match(actual, std::regex(pattern)) ? std::string::npos : column;
 }
 
 bool checkExpectation(const std::string& scenario, const ScenarioEvent& event, std::ostream& out) {
