@@ -74,42 +74,40 @@ UINT64 runScreenResolution(const UINT64* a) {
     *asIntPointer(a[1]) = theGame.screenHeight;
     return 0;
 }
+// A style call: the game keeps its arguments for the next text.
+UINT64 styled(TextStyleCall call) {
+    textState.style.styleGiven |= call;
+    return 0;
+}
 UINT64 runSetTextFont(const UINT64* a) {
     textState.style.font = asInt(a[0]);
-    textState.style.styleGiven |= kStyleFont;
-    return 0;
+    return styled(kStyleFont);
 }
 UINT64 runSetTextScale(const UINT64* a) {
     textState.style.firstScale = asFloat(a[0]);
     textState.style.scale = asFloat(a[1]);
-    textState.style.styleGiven |= kStyleScale;
-    return 0;
+    return styled(kStyleScale);
 }
 UINT64 runSetTextColour(const UINT64* a) {
     textState.style.colour = {asInt(a[0]), asInt(a[1]), asInt(a[2]), asInt(a[3])};
-    textState.style.styleGiven |= kStyleColour;
-    return 0;
+    return styled(kStyleColour);
 }
 UINT64 runSetTextWrap(const UINT64* a) {
     textState.style.wrapLeft = asFloat(a[0]);
     textState.style.wrapRight = asFloat(a[1]);
-    textState.style.styleGiven |= kStyleWrap;
-    return 0;
+    return styled(kStyleWrap);
 }
 UINT64 runSetTextCentred(const UINT64* a) {
     textState.style.centred = asInt(a[0]) != 0;
-    textState.style.styleGiven |= kStyleCentred;
-    return 0;
+    return styled(kStyleCentred);
 }
 UINT64 runSetTextDropShadow(const UINT64* a) {
     for (int i = 0; i < 5; ++i) textState.style.shadow[i] = asInt(a[i]);
-    textState.style.styleGiven |= kStyleShadow;
-    return 0;
+    return styled(kStyleShadow);
 }
 UINT64 runSetTextEdge(const UINT64* a) {
     for (int i = 0; i < 5; ++i) textState.style.edge[i] = asInt(a[i]);
-    textState.style.styleGiven |= kStyleEdge;
-    return 0;
+    return styled(kStyleEdge);
 }
 UINT64 runBeginText(const UINT64*) {
     textState.style.text.clear();
