@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <iterator>
 #include <string>
-#include <unordered_map>
 
 namespace sim {
 namespace {
@@ -303,19 +303,10 @@ void resetTextState() {
     textState.pending = false;
 }
 
-namespace {
-// Every native by its hash; built when the program starts, not in a frame.
-const std::unordered_map<UINT64, const NativeInfo*> nativesByHash = [] {
-    std::unordered_map<UINT64, const NativeInfo*> table;
-    for (const NativeInfo& info : kNatives) table.emplace(info.hash, &info);
-    return table;
-}();
-} // namespace
-
 const NativeInfo* findNative(UINT64 hash) {
-    const auto& byHash = nativesByHash;
-    const auto found = byHash.find(hash);
-    return found == byHash.end() ? nullptr : found->second;
+    const auto found = std::find_if(std::begin(kNatives), std::end(kNatives),
+                                    [hash](const NativeInfo& info) { return info.hash == hash; });
+    return found == std::end(kNatives) ? nullptr : found;
 }
 
 } // namespace sim
