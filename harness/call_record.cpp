@@ -1,6 +1,5 @@
 #include "harness/call_record.h"
 
-#include <cstdio>
 #include <cstring>
 #include <ostream>
 #include <random>
@@ -10,16 +9,6 @@
 #include "simhost/game.h"
 
 namespace harness {
-namespace {
-
-std::string hex(std::uint64_t value) {
-    char text[24];
-    std::snprintf(text, sizeof text, "0x%016llX", static_cast<unsigned long long>(value));
-    return text;
-}
-
-} // namespace
-
 void startRun(DWORD frameMs) {
     sim::reset();
     sim::setFrameTime(frameMs);
@@ -30,7 +19,7 @@ void recordFrameCalls(std::ostream& out, long frame, const sim::Frame& drawn) {
     for (const sim::NativeCall& call : drawn.calls) {
         const sim::NativeInfo* info = sim::findNative(call.hash);
         const std::size_t kinds = info ? std::strlen(info->args) : 0;
-        out << "  " << hex(call.hash);
+        out << "  " << sim::hex(call.hash);
         for (int i = 0; i < call.argCount; ++i) {
             const std::size_t index = static_cast<std::size_t>(i);
             const char kind = index < kinds ? info->args[index] : 'x';
@@ -39,7 +28,7 @@ void recordFrameCalls(std::ostream& out, long frame, const sim::Frame& drawn) {
             else if (kind == 'p')
                 out << " &";
             else
-                out << ' ' << hex(call.args[index]);
+                out << ' ' << sim::hex(call.args[index]);
         }
         out << '\n';
     }

@@ -9,10 +9,6 @@
 
 namespace sim {
 
-// --- describe.cpp --------------------------------------------------------------
-// "0x00000000000000FF": a slot or hash as the messages show it.
-std::string hex(UINT64 value);
-
 // --- exports.cpp ---------------------------------------------------------------
 // Back to no registration, no open call and no errors.
 void resetExports();

@@ -170,6 +170,8 @@ std::string describeKeyMessage(const KeyMessage& message);
 const std::vector<std::string>& protocolErrors();
 void reportProtocolError(std::string message);
 const char* nativeName(UINT64 hash);
+// "0x00000000000000FF": a slot or hash as the messages and records show it.
+std::string hex(UINT64 value);
 // "setTextFont(0)", "addPlainText(\"Face\")": one call in words.
 std::string describeCall(const NativeCall& call);
 std::vector<std::string> describeCalls(const Frame& frame);
