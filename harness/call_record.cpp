@@ -14,29 +14,25 @@ void startRun(DWORD frameMs) {
     sim::setFrameTime(frameMs);
 }
 
-void recordFrameCalls(std::ostream& out, long frame, const sim::Frame& drawn) {
-    out << "frame " << frame << " tick " << drawn.tick << '\n';
-    for (const sim::NativeCall& call : drawn.calls) {
-        const sim::NativeInfo* info = sim::findNative(call.hash);
-        const std::size_t kinds = info ? std::strlen(info->args) : 0;
-        out << "  " << sim::hex(call.hash);
-        for (int i = 0; i < call.argCount; ++i) {
-            const std::size_t index = static_cast<std::size_t>(i);
-            const char kind = index < kinds ? info->args[index] : 'x';
-            if (kind == 's')
-                out << " \"" << printable(call.text) << '"';
-            else if (kind == 'p')
-                out << " &";
-            else
-                out << ' ' << sim::hex(call.args[index]);
-        }
-        out << '\n';
-    }
-}
-
 FrameSeen recordInto(std::ostream& out) {
     return [&out, frame = 0L](const sim::Frame& drawn) mutable {
-        recordFrameCalls(out, ++frame, drawn);
+        out << "frame " << ++frame << " tick " << drawn.tick << '\n';
+        for (const sim::NativeCall& call : drawn.calls) {
+            const sim::NativeInfo* info = sim::findNative(call.hash);
+            const std::size_t kinds = info ? std::strlen(info->args) : 0;
+            out << "  " << sim::hex(call.hash);
+            for (int i = 0; i < call.argCount; ++i) {
+                const std::size_t index = static_cast<std::size_t>(i);
+                const char kind = index < kinds ? info->args[index] : 'x';
+                if (kind == 's')
+                    out << " \"" << printable(call.text) << '"';
+                else if (kind == 'p')
+                    out << " &";
+                else
+                    out << ' ' << sim::hex(call.args[index]);
+            }
+            out << '\n';
+        }
     };
 }
 

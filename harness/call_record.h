@@ -20,12 +20,6 @@ namespace harness {
 // starts a run with this, before it loads the plug-in.
 void startRun(DWORD frameMs);
 
-// Appends a frame's native calls: a line "frame N tick T", then a line a call,
-// its hash and each argument's 64-bit slot in hex, bit for bit (a float by its
-// bits), but for a text, written as its text, and an address, written as '&':
-// those differ from one process to another where the calls do not.
-void recordFrameCalls(std::ostream& out, long frame, const sim::Frame& drawn);
-
 // A scenario of random key traffic, the same for a seed on every platform:
 // the menu keys held for a few frames to many, F9 tapped, other keys among
 // them, deaths and arrests, key messages between a frame's natives, over
@@ -36,7 +30,10 @@ Scenario randomScenario(std::uint32_t seed, DWORD length);
 // How long the programs' --random scenarios run: several thousand frames.
 constexpr DWORD kRandomScenarioLength = 60000;
 
-// The programs' --record: every frame `playScenario` plays, into `out`.
+// The programs' --record: every frame `playScenario` plays, into `out`, as a
+// line "frame N tick T", then a line a call, its hash and each argument's
+// 64-bit slot in hex, bit for bit, but a text written as its text and an
+// address as '&': those differ from one process to another where calls do not.
 FrameSeen recordInto(std::ostream& out);
 
 } // namespace harness
