@@ -14,10 +14,6 @@
 
 namespace tools {
 
-// The range every program takes for the simulated length of a frame, in ms.
-constexpr int kFrameMsMin = 1;
-constexpr int kFrameMsMax = 1000;
-
 // A parser for program `name`, with what it does and the rules every program
 // shares; `exitStatus` says what its exit codes mean.
 inline void setUpCommandLine(CLI::App& app, const std::string& exitStatus) {
@@ -46,10 +42,7 @@ inline int parseCommandLine(CLI::App& app, int argc, char** argv) {
 }
 
 // The range every program takes for --frame-ms.
-inline CLI::Validator frameMsRange() {
-    return CLI::Range(kFrameMsMin, kFrameMsMax)
-        .description(std::to_string(kFrameMsMin) + " to " + std::to_string(kFrameMsMax));
-}
+inline CLI::Validator frameMsRange() { return CLI::Range(1, 1000).description("1 to 1000"); }
 
 // An option naming a folder to write into: made when it is missing; a file
 // of that name is refused, before anything runs.
