@@ -44,19 +44,21 @@ inline int parseCommandLine(CLI::App& app, int argc, char** argv) {
 // The range every program takes for --frame-ms.
 inline CLI::Validator frameMsRange() { return CLI::Range(1, 1000).description("1 to 1000"); }
 
+// Why `folder` cannot be written into, after making it when it is missing;
+// empty when it can.
+inline std::string makeFolder(const std::filesystem::path& folder) {
+    std::error_code error;
+    if (std::filesystem::is_directory(folder, error)) return "";
+    if (std::filesystem::exists(folder, error)) return "'" + folder.string() + "' is not a folder";
+    if (!std::filesystem::create_directories(folder, error))
+        return "cannot make the folder '" + folder.string() + "': " + error.message();
+    return "";
+}
+
 // An option naming a folder to write into: made when it is missing; a file
 // of that name is refused, before anything runs.
 inline CLI::Validator outputFolder() {
-    return CLI::Validator(
-        [](std::string& path) -> std::string {
-            std::error_code error;
-            if (std::filesystem::is_directory(path, error)) return "";
-            if (std::filesystem::exists(path, error)) return "'" + path + "' is not a folder";
-            if (!std::filesystem::create_directories(path, error))
-                return "cannot make the folder '" + path + "': " + error.message();
-            return "";
-        },
-        "");
+    return CLI::Validator([](std::string& path) { return makeFolder(path); }, "");
 }
 
 // An option naming a file to write: its folder is made when it is missing; a
@@ -68,12 +70,7 @@ inline CLI::Validator outputFile() {
             if (std::filesystem::is_directory(path, error))
                 return "'" + path + "' is a folder, not a file";
             const std::filesystem::path folder = std::filesystem::path(path).parent_path();
-            if (folder.empty() || std::filesystem::is_directory(folder, error)) return "";
-            if (std::filesystem::exists(folder, error))
-                return "'" + folder.string() + "' is not a folder";
-            if (!std::filesystem::create_directories(folder, error))
-                return "cannot make the folder '" + folder.string() + "': " + error.message();
-            return "";
+            return folder.empty() ? "" : makeFolder(folder);
         },
         "");
 }
