@@ -127,7 +127,11 @@ const float kSlotArea[12][4] = {{-6, 82, 6, 96},   {-8, 94, 8, 104},   {-8, 86, 
 
 } // namespace
 
-void paintCharacter(Image& image, const sim::Variation (&slots)[12], int marked) {
+void paintPlayerCharacter(Image& image) {
+    const sim::Game& world = sim::game();
+    sim::Variation slots[12];
+    for (std::int32_t id = 0; id < 12; ++id) slots[id] = sim::variationOf(world.playerPed, id);
+    const int marked = world.lastComponentAsked;
     const float h = static_cast<float>(image.height);
     const Figure figure{image, 0.82f * static_cast<float>(image.width), 0.9f * h, 0.0054f * h};
     // Each slot starts at a colour of its own, so that the default look is not
@@ -215,13 +219,6 @@ void paintCharacter(Image& image, const sim::Variation (&slots)[12], int marked)
         const float* area = kSlotArea[marked];
         figure.outline(area[0], area[1], area[2], area[3], {255, 255, 255});
     }
-}
-
-void paintPlayerCharacter(Image& image) {
-    const sim::Game& world = sim::game();
-    sim::Variation slots[12];
-    for (std::int32_t id = 0; id < 12; ++id) slots[id] = sim::variationOf(world.playerPed, id);
-    paintCharacter(image, slots, world.lastComponentAsked);
 }
 
 PixelBox boxPixels(const sim::RectItem& rect, int screenWidth, int screenHeight) {

@@ -28,12 +28,9 @@ struct Image {
 // road running to the horizon, so that the menu's boxes stand out.
 Image paintWorld(int width, int height);
 
-// The player's character standing on the grass right of the road, its twelve
-// slots drawn from their variations (a shape or pattern per drawable, a colour
-// per texture), the slot `marked` (the one the plug-in last asked about, or
-// -1) outlined.
-void paintCharacter(Image& image, const sim::Variation (&slots)[12], int marked);
-// The character as the game has it now, painted onto `image`.
+// The player's character as the game has it now, on the grass right of the
+// road: each slot's shape or pattern by drawable, colour by texture, and the
+// slot the plug-in last asked about outlined.
 void paintPlayerCharacter(Image& image);
 
 // The pixels a rectangle covers on the screen: columns left to right - 1,
