@@ -4,8 +4,6 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <map>
 #include <string>
 #include <vector>
@@ -76,20 +74,15 @@ class RatioReporter : public benchmark::ConsoleReporter {
 int main(int argc, char** argv) {
     harness::useLinkedPlugin();
     registerPairs();
-    // Repeated and interleaved unless the command line says otherwise, so that
-    // a frame and its floor see the same moments of a noisy machine.
-    std::vector<char*> args(argv, argv + argc);
+    // Repeated and interleaved unless the command line says otherwise (the last
+    // of a flag given twice wins), so that a frame and its floor see the same
+    // moments of a noisy machine.
     char repetitions[] = "--benchmark_repetitions=15";
     char interleave[] = "--benchmark_enable_random_interleaving=true";
     char aggregates[] = "--benchmark_report_aggregates_only=true";
     char minTime[] = "--benchmark_min_time=0.2";
-    for (char* option : {repetitions, interleave, aggregates, minTime}) {
-        const std::string name(option, std::strchr(option, '=') + 1);
-        bool given = false;
-        for (int i = 1; i < argc; ++i)
-            given |= std::strncmp(argv[i], name.c_str(), name.size()) == 0;
-        if (!given) args.insert(args.begin() + 1, option);
-    }
+    std::vector<char*> args{argv[0], repetitions, interleave, aggregates, minTime};
+    args.insert(args.end(), argv + 1, argv + argc);
     int count = static_cast<int>(args.size());
     benchmark::Initialize(&count, args.data());
     if (benchmark::ReportUnrecognizedArguments(count, args.data())) return 1;
