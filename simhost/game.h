@@ -16,8 +16,7 @@ struct Variation {
     bool operator==(const Variation&) const = default;
 };
 
-// What the game offers for one component id: how many drawables, how many
-// textures each drawable has, and the variation a ped gets by default.
+// What the game offers for one component id.
 struct Component {
     std::int32_t drawableCount = 0;
     std::vector<std::int32_t> textureCounts;
@@ -27,9 +26,8 @@ struct Component {
 
 struct Game {
     std::int32_t playerPed = 0x2A01;
-    // Strict mode: the player's-ped native hands out a new handle for the same
-    // character on every call, and a native given any handle but the latest
-    // reports a protocol error, since a handle must never be kept.
+    // Strict: a new player's ped handle on every call, and any but the latest
+    // refused, since a handle must never be kept.
     bool freshPedEachCall = false;
     std::int32_t latestPedHandle = 0;  // the last handle handed out in that mode
     std::uint32_t pedHandlesGiven = 0; // how many, which picks the next step
@@ -38,16 +36,11 @@ struct Game {
     bool arrested = false;
     std::int32_t screenWidth = 1280;
     std::int32_t screenHeight = 720;
-    // Rendered character height, as a screen fraction, per unit of text scale.
-    float characterHeightPerScale = 0.07f;
-    // When set, every line count reports this many lines (any value, as a
-    // host's answer could be).
-    std::optional<std::int32_t> forcedLineCount;
+    float characterHeightPerScale = 0.07f;       // screen fraction per unit of text scale
+    std::optional<std::int32_t> forcedLineCount; // when set, what every line count says
     std::map<std::int32_t, Component> catalogue;
     std::map<std::pair<std::int32_t, std::int32_t>, Variation> variations; // (ped, component)
-    // The component the plug-in last read or set, which the scene marks on the
-    // character; -1 before any.
-    std::int32_t lastComponentAsked = -1;
+    std::int32_t lastComponentAsked = -1; // last read or set, marked in pictures
 };
 
 Game& game();
@@ -61,16 +54,12 @@ void setVariation(std::int32_t ped, std::int32_t component, Variation variation)
 std::int32_t textureCountOf(std::int32_t component, std::int32_t drawable);
 // What the game's line counter says for a text of this style.
 std::int32_t countLines(const TextItem& text);
-// A painter that lays out text itself (the Windows preview, with GDI) gives
-// the line counter its layout, so that the count is the lines it draws.
+// A painter's own layout (the Windows preview's GDI), so the count is the lines drawn.
 using LineCounter = int (*)(const TextItem& text, int screenWidth, int screenHeight);
 void setLineCounter(LineCounter counter);
 
-// Whether calls and draw items are being recorded (see sim::setRecording).
-bool isRecording();
-
-// The per-frame recording the natives write into.
-Frame& frameInProgress();
+bool isRecording();       // see sim::setRecording
+Frame& frameInProgress(); // what the natives record into
 void beginFrame();
 void resetTextState();
 
@@ -82,7 +71,6 @@ struct NativeInfo {
     UINT64 (*run)(const UINT64* args);
 };
 
-// The table of every native the game answers, looked up by hash.
 const NativeInfo* findNative(UINT64 hash);
 
 } // namespace sim

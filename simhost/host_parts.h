@@ -10,20 +10,17 @@
 namespace sim {
 
 // --- exports.cpp ---------------------------------------------------------------
-// Back to no registration, no open call and no errors.
-void resetExports();
+void resetExports(); // no registration, no open call, no errors
 
 // --- frames.cpp ----------------------------------------------------------------
 // Frames begun since the host was reset; 0 while the plug-in loads.
 int frameNumber();
 // The module handle the plug-in's DllMain was given through attach, or null.
 HINSTANCE attachedModule();
-// Whether the code running now is the plug-in's DllMain or its keyboard
-// handler, called by this host on this thread.
+// Whether this host is running the plug-in's DllMain or (on this thread) its handler.
 bool isInEntryPoint();
 bool isInKeyHandler();
-// A native call has just run: within a frame the clock moves on with the
-// calls, and a key message due at this point of the frame arrives.
+// After each native: the clock moves on, and a key message due now arrives.
 void noteNativeCall();
 // The plug-in reads the clock: a message set to arrive then arrives first.
 void noteClockRead();
