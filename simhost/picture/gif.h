@@ -8,9 +8,8 @@
 
 namespace picture {
 
-// Writes the images as a looping animation, each shown for `delayMs` (the
-// last for twice as long), made `shrink` times smaller and reduced to 256
-// colours each; false with the reason in `error` on failure.
+// A looping animation, each image shown `delayMs` (the last twice as long),
+// `shrink` times smaller, in 256 colours; false with the reason on failure.
 bool writeGif(const std::vector<Image>& images, int delayMs, int shrink, const std::string& path,
               std::string& error);
 

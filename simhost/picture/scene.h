@@ -1,7 +1,5 @@
-// What the stand-in paints where: the game world behind the plug-in, and each
-// box and line of text at its pixel place on a screen of a given size. The
-// Linux renderer (FreeType and libpng) and the Windows preview (GDI) both paint
-// from here; only the way they make pixels differs.
+// What the stand-in paints where, for the Linux renderer and the Windows
+// preview alike: only the way they make pixels differs.
 #pragma once
 
 #include <cstdint>
@@ -24,8 +22,7 @@ struct Image {
     }
 };
 
-// A stand-in for the game world, `width` x `height`: sky, sun, hills and a
-// road running to the horizon, so that the menu's boxes stand out.
+// Sky, sun, hills and a road, so that the menu's boxes stand out.
 Image paintWorld(int width, int height);
 
 // The player's character as the game has it now, on the grass right of the
@@ -33,15 +30,13 @@ Image paintWorld(int width, int height);
 // slot the plug-in last asked about outlined.
 void paintPlayerCharacter(Image& image);
 
-// The pixels a rectangle covers on the screen: columns left to right - 1,
-// rows top to bottom - 1, clipped to the screen.
+// Columns left to right - 1, rows top to bottom - 1, clipped to the screen.
 struct PixelBox {
     int left = 0, top = 0, right = 0, bottom = 0;
 };
 PixelBox boxPixels(const sim::RectItem& rect, int screenWidth, int screenHeight);
 
-// Where line `index` of a text, `lineWidth` pixels wide, goes: its left edge
-// in pixels, and the top of its line (a baseline lies one ascent below).
+// Where line `index` of a text goes (its baseline lies one ascent below `top`).
 struct LinePlace {
     int left = 0;
     float top = 0.0f;
@@ -49,8 +44,7 @@ struct LinePlace {
 LinePlace placeLine(const sim::TextItem& text, int index, int lineWidth, float lineHeight,
                     int screenWidth, int screenHeight);
 
-// The passes a text is painted in, in order, each offset from its place: the
-// drop shadow, the eight steps of the outline, then the text itself.
+// The drop shadow, the outline's eight offsets, then the text itself.
 struct TextPass {
     int dx = 0, dy = 0;
     sim::Rgba colour;
