@@ -1,8 +1,5 @@
-// One record of a run's native calls, frame by frame, written alike by every
-// program that plays a scenario (drapelle-sim with the plug-in linked in,
-// drapelle-runner.exe with the players' DLL under Wine), so that two builds
-// of the plug-in can be compared call for call; and the random scenarios
-// both play.
+// A run's native calls, recorded alike by drapelle-sim and drapelle-runner.exe
+// so that two builds compare call for call; and the random scenarios both play.
 #pragma once
 
 #include <cstdint>
@@ -14,26 +11,20 @@
 
 namespace harness {
 
-// What makes two runs of one scenario the same run, whichever build of the
-// plug-in plays it: the stand-in afresh (its clock at the same start, the
-// same screen size, the same game) and the same frame length. Every program
-// starts a run with this, before it loads the plug-in.
+// A fresh stand-in and the frame length: what makes two runs of a scenario
+// the same run, whichever build plays it. Before the plug-in loads.
 void startRun(DWORD frameMs);
 
-// A scenario of random key traffic, the same for a seed on every platform:
-// the menu keys held for a few frames to many, F9 tapped, other keys among
-// them, deaths and arrests, key messages between a frame's natives, over
-// `length` ms of simulated time, so that both menus and the status line come
-// and go.
+// Random key traffic, the same for a seed on every platform: menu keys held,
+// F9 tapped, other keys, deaths, arrests and mid-frame messages, over
+// `length` ms, so that both menus and the status line come and go.
 Scenario randomScenario(std::uint32_t seed, DWORD length);
 
-// How long the programs' --random scenarios run: several thousand frames.
-constexpr DWORD kRandomScenarioLength = 60000;
+constexpr DWORD kRandomScenarioLength = 60000; // ms of the programs' --random
 
-// The programs' --record: every frame `playScenario` plays, into `out`, as a
-// line "frame N tick T", then a line a call, its hash and each argument's
-// 64-bit slot in hex, bit for bit, but a text written as its text and an
-// address as '&': those differ from one process to another where calls do not.
+// The programs' --record: "frame N tick T", then a line a call, its hash and
+// each slot in hex, but a text as its text and an address as '&', which
+// differ from one process to another where the calls do not.
 FrameSeen recordInto(std::ostream& out);
 
 } // namespace harness

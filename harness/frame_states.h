@@ -11,9 +11,8 @@ namespace harness {
 
 enum class State { Closed, TopMenu, ClothingMenu };
 
-// How a fresh plug-in is loaded into the stand-in and unloaded again: the
-// benchmarks on Linux use the plug-in linked in (useLinkedPlugin, in
-// linked_plugin.h), the Windows runner the real DLL.
+// How a fresh plug-in comes and goes: linked in (useLinkedPlugin) on Linux,
+// the real DLL in the Windows runner.
 struct Loader {
     void (*load)();
     void (*unload)();
@@ -24,8 +23,8 @@ const char* stateName(State state);
 // Loads the plug-in fresh and brings it into `state`, with recording off and
 // the clock frozen, so that every following frame is the same frame.
 void enterState(State state);
-// Records one frame of the plug-in in `state`, then starts a script that
-// makes exactly the same native calls, and a scriptWait, per frame.
+// A script that makes one recorded frame's native calls of `state`, and a
+// wait, every frame.
 void enterFloor(State state);
 void leave();
 

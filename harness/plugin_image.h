@@ -1,6 +1,4 @@
-// What the runner reads from the plug-in's PE image, on disk and once loaded:
-// where it asks to be loaded, the libraries and functions it imports, and
-// whether its stack cookie was set.
+// What the runner reads from the plug-in's PE image, on disk and once loaded.
 #pragma once
 
 #include <cstdint>
@@ -24,15 +22,12 @@ struct ImportedLibrary {
 // The import table of the file at `path`; empty when it cannot be read.
 std::vector<ImportedLibrary> readImports(const std::string& path);
 
-// For a module the loader has attached: empty when its load configuration
-// names no stack cookie or the cookie no longer holds the value it was built
-// with; otherwise what is wrong.
+// What is wrong with a loaded module's stack cookie (still its built value), or "".
 std::string checkStackCookie(HMODULE module);
 
-// For a module built with Control Flow Guard: empty when `function`, which the
-// module handed out, is in its table of valid call targets (Windows stops the
-// process at an indirect call to any other); otherwise what is wrong, naming
-// the function as `what`.
+// Under Control Flow Guard, what is wrong when `function`, which the module
+// handed out, is not a valid call target (Windows stops the process at an
+// indirect call to it), naming it `what`; otherwise "".
 std::string checkGuardTarget(HMODULE module, const void* function, const std::string& what);
 
 } // namespace harness

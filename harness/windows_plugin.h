@@ -7,13 +7,12 @@
 
 namespace harness {
 
-// LoadLibrary (its DllMain registers script and handler), then its
-// GetTickCount import pointed at the simulated clock. Null, with the reason
-// in `error`, when either fails.
+// LoadLibrary, then its GetTickCount import pointed at the simulated clock;
+// null, with the reason, when either fails.
 HMODULE loadPlugin(const std::string& path, std::string& error);
 
-// The shipped DLL's frame cost beside its floor, in one process: the median
-// of `repetitions` interleaved runs of `frames` frames each, per state.
+// The DLL's frame cost beside its floor: per state, the median of
+// `repetitions` interleaved runs of `frames` frames.
 int benchPlugin(const std::string& path, int repetitions, int frames);
 
 } // namespace harness
