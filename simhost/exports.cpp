@@ -1,6 +1,5 @@
-// The host's eight exports and the native-call protocol, with every check a
-// real host's misuse would not survive: each refused with the native, the
-// rule and the frame.
+// The host's eight exports and the native-call protocol, refusing each misuse
+// a real host would not survive, with the native, the rule and the frame.
 #include <cstring>
 
 #include "simhost/game.h"
@@ -17,10 +16,9 @@ std::vector<std::string> events;             // registration calls, in order
 std::vector<std::string> errors;             // protocol misuse seen so far
 std::uint32_t junkSeed = 0;                  // varies the junk left in result slots
 
-// The call being assembled between nativeInit and nativeCall.
-bool callOpen = false;
-NativeCall openCall;
-bool tooManyArgs = false;
+bool callOpen = false;    // between nativeInit and nativeCall
+NativeCall openCall;      // the call being assembled
+bool tooManyArgs = false; // more than kMaxNativeArgs pushed
 bool refusedCall = false; // whether its nativeInit was refused (said once, not per step)
 UINT64 resultSlot = 0;    // what nativeCall hands back the address of
 
@@ -64,10 +62,8 @@ bool checkArgumentSlots(const NativeInfo& info, const NativeCall& call) {
     return usable;
 }
 
-// Natives run only on the script's fiber: a call from DllMain (under the
-// loader lock, before there is a script) or from the keyboard handler (on
-// the game window's thread) would crash a real game or corrupt the script's
-// own call.
+// A native from DllMain (under the loader lock) or the keyboard handler (on
+// the window's thread) would crash a real game or corrupt the script's call.
 bool isCallableHere(const char* step, UINT64 hash) {
     if (refusedCall && std::strcmp(step, "nativeInit") != 0) return false;
     const char* where = isInEntryPoint()   ? "from DllMain"

@@ -26,7 +26,6 @@ std::size_t nextFrameTime = 0;          // the next of frameTimes to take
 DWORD wakeStamp = 0, wakeAfter = 0;     // a wait of more than 0 ms keeps the script parked
 DWORD frameStart = 0, frameLength = 16; // when this frame began, and how long it lasts
 int callsThisFrame = 0;                 // natives the plug-in has called in this frame
-// A key the simulated keyboard holds down, and its auto-repeat.
 struct HeldKey {
     DWORD key;
     DWORD lastPress;  // when it last sent a press
@@ -34,11 +33,9 @@ struct HeldKey {
 };
 std::vector<HeldKey> heldKeys;             // the keys down now, codes below 256 only
 DWORD repeatDelay = 500, repeatEvery = 33; // Windows' auto-repeat; a delay of 0 turns it off
-// Key messages held back for the next frame, each delivered once the frame
-// has made so many native calls (or when it ends, if it makes fewer).
 struct DueKey {
     KeyMessage message;
-    int afterCalls;
+    int afterCalls; // delivered after this many native calls of the next frame
 };
 std::vector<DueKey> dueKeys;    // in the order they were sent
 bool keysMidFrame = false;      // whether messages wait for a frame's native calls
@@ -52,13 +49,10 @@ bool workFiber = false; // whether the fiber is runOnFiber's, not a script's
 Frame finishedFrame;    // the last complete frame
 bool recording = true;  // whether calls and draw items go into the frame
 
-// The clock moves 1 ms after every kCallsPerMs native calls of a frame, up to
-// half the frame; the rest of the frame passes once the script has waited.
-constexpr int kCallsPerMs = 8;
+constexpr int kCallsPerMs = 8;         // native calls per ms the clock moves in a frame, up to half
 constexpr int kEveryCall = 0x7FFFFFFF; // delivers every message still due
-// A frame of Drapelle makes about 150 native calls at the most. A script that
-// makes this many without waiting never gives the frame back: a real game
-// freezes. The stand-in says so and takes the frame back itself.
+// Drapelle makes about 150 a frame; a script making this many without a wait
+// never gives the frame back, and a real game freezes.
 constexpr int kMostCallsAFrame = 5000;
 
 void callHandler(const KeyMessage& message) {
@@ -70,8 +64,6 @@ void callHandler(const KeyMessage& message) {
     inKeyHandler = false;
 }
 
-// Messages due after `calls` native calls of this frame (all that are left
-// when the frame ends).
 void deliverDueKeys(int calls) {
     std::size_t kept = 0;
     for (std::size_t i = 0; i < dueKeys.size(); ++i) {
@@ -84,8 +76,6 @@ void deliverDueKeys(int calls) {
     dueKeys.resize(kept);
 }
 
-// Auto-repeat: a key held down sends press messages (previous state down)
-// after the delay, then at the repeat rate, as Windows does.
 void sendRepeats() {
     if (repeatDelay == 0) return;
     for (HeldKey& held : heldKeys) {
@@ -241,8 +231,7 @@ void sendKeyMessage(DWORD key, BOOL isWithAlt, BOOL wasDownBefore, BOOL isUpNow)
 
 void deliverKeyMessage(const KeyMessage& message) {
     if (!keysMidFrame) return callHandler(message);
-    // Somewhere among the next frame's first few dozen calls: a menu frame
-    // makes over a hundred, an idle one four.
+    // A menu frame makes over a hundred calls, an idle one four.
     midFrameSeed = midFrameSeed * 1664525u + 1013904223u;
     dueKeys.push_back({message, 1 + static_cast<int>(midFrameSeed >> 16) % 48});
 }
