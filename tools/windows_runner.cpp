@@ -1,9 +1,5 @@
-// The runner's work: it loads the plug-in with LoadLibrary (its DllMain runs),
-// points its clock at the simulated one, plays scenarios through the
-// registered script and handler, and unloads it with FreeLibrary. A program's
-// source, compiled into the stand-in host library (tools/CMakeLists.txt) so
-// that every C++ object stays in one module; drapelle-runner.exe only calls
-// drapelleRunnerMain.
+// drapelle-runner's work, compiled into the stand-in host library so that every
+// C++ object stays in one module; drapelle-runner.exe only calls it.
 #include <algorithm>
 #include <cstring>
 #include <fstream>
@@ -42,13 +38,10 @@ std::string hex(std::uint64_t value) {
     return text.str();
 }
 
-// Where the loader puts the plug-in when its preferred range is taken: above
-// 4 GB and at another base on every load, as Windows 10 and 11 place a DLL
-// with high-entropy addresses. Wine would put it at the lowest free range
-// below 4 GB, the same on every load, so the runner takes what it must
-// first: the preferred range, every free range the loader would otherwise
-// pick below 4 GB, and a gap of a seeded random size at the start of the
-// free range above, which the loader then places the plug-in after.
+// Windows 10 and 11 put a DLL whose preferred range is taken above 4 GB, at
+// another base each load; Wine would take the lowest free range below 4 GB.
+// So the runner takes the preferred range, the free ranges below 4 GB and a
+// gap of seeded random size at the start of the free range above.
 struct Placement {
     std::vector<void*> reserved;
     std::uint64_t preferredBase = 0;
