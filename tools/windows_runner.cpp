@@ -22,16 +22,6 @@ const char* const kDescription =
 demo) through the script and keyboard handler it registers, prints the
 transcript, and unloads it. The scenario format is drapelle-sim's.)";
 
-// Names the cycle only when there are several.
-std::string cyclePrefix(int cycle, bool cycling) {
-    return cycling ? "cycle " + std::to_string(cycle) + ": " : "";
-}
-
-bool check(bool condition, const std::string& what, int cycle, bool cycling) {
-    if (!condition) std::cerr << "drapelle-runner: " << cyclePrefix(cycle, cycling) << what << '\n';
-    return condition;
-}
-
 std::string hex(std::uint64_t value) {
     std::ostringstream text;
     text << "0x" << std::hex << value;
@@ -125,58 +115,56 @@ std::string windowsVersion() {
 int runCycle(const std::string& plugin, const harness::Scenario& scenario, int cycle, bool cycling,
              std::mt19937_64* elsewhere, std::set<std::uint64_t>& bases,
              const harness::FrameSeen& onFrame) {
+    // Names the cycle only when there are several.
+    const std::string prefix = cycling ? "cycle " + std::to_string(cycle) + ": " : "";
+    const auto check = [&prefix](bool condition, const std::string& what) {
+        if (!condition) std::cerr << "drapelle-runner: " << prefix << what << '\n';
+        return condition;
+    };
+    const auto cannotLoad = [&check](const std::string& why) { return check(false, why), 2; };
     const std::size_t eventsBefore = sim::hostEvents().size();
     std::string error;
     Placement placement;
-    if (elsewhere && !reserveElsewhere(plugin, *elsewhere, placement, error)) {
-        std::cerr << "drapelle-runner: " << cyclePrefix(cycle, cycling) << error << '\n';
-        return 2;
-    }
+    if (elsewhere && !reserveElsewhere(plugin, *elsewhere, placement, error))
+        return cannotLoad(error);
     HMODULE module = harness::loadPlugin(plugin, error);
     // The ranges only have to be taken while the loader places the plug-in.
     releasePlacement(placement);
-    if (!module) {
-        std::cerr << "drapelle-runner: " << cyclePrefix(cycle, cycling) << error << '\n';
-        return 2;
-    }
+    if (!module) return cannotLoad(error);
     bool ok = check(sim::isScriptRegistered() && sim::isHandlerRegistered(),
-                    "the load did not register both script and handler", cycle, cycling);
+                    "the load did not register both script and handler");
     const std::uint64_t loadedAt = reinterpret_cast<std::uintptr_t>(module);
     if (elsewhere) {
         bases.insert(loadedAt);
-        std::cout << cyclePrefix(cycle, cycling) << plugin << " loaded at " << hex(loadedAt)
-                  << ", not at its preferred " << hex(placement.preferredBase) << ", on "
-                  << windowsVersion() << '\n';
+        std::cout << prefix << plugin << " loaded at " << hex(loadedAt) << ", not at its preferred "
+                  << hex(placement.preferredBase) << ", on " << windowsVersion() << '\n';
         ok &= check(loadedAt != placement.preferredBase && loadedAt >= k4Gb,
-                    "loaded at " + hex(loadedAt) + ", not above 4 GB away from its preferred base",
-                    cycle, cycling);
+                    "loaded at " + hex(loadedAt) + ", not above 4 GB away from its preferred base");
     }
+    const auto guard = [module](auto function, const char* what) {
+        return harness::checkGuardTarget(module, reinterpret_cast<const void*>(function), what);
+    };
     for (const std::string& problem :
          {harness::checkStackCookie(module),
-          harness::checkGuardTarget(module,
-                                    reinterpret_cast<const void*>(sim::registeredScriptFunction()),
-                                    "the script function"),
-          harness::checkGuardTarget(module,
-                                    reinterpret_cast<const void*>(sim::registeredKeyboardHandler()),
-                                    "the keyboard handler")})
-        ok &= check(problem.empty(), problem, cycle, cycling);
+          guard(sim::registeredScriptFunction(), "the script function"),
+          guard(sim::registeredKeyboardHandler(), "the keyboard handler")})
+        ok &= check(problem.empty(), problem);
 
     std::ostringstream transcript;
     const int failures = harness::playScenario(scenario, transcript, {}, {}, onFrame);
     if (!cycling || failures > 0) std::cout << transcript.str();
-    ok &= check(failures == 0, std::to_string(failures) + " expectation(s) failed", cycle, cycling);
+    ok &= check(failures == 0, std::to_string(failures) + " expectation(s) failed");
 
-    ok &= check(FreeLibrary(module) != 0, "FreeLibrary failed", cycle, cycling);
+    ok &= check(FreeLibrary(module) != 0, "FreeLibrary failed");
     ok &= check(!sim::isScriptRegistered() && !sim::isHandlerRegistered(),
-                "the unload left a registration behind", cycle, cycling);
+                "the unload left a registration behind");
     const std::vector<std::string> expected = {"scriptRegister", "keyboardHandlerRegister",
                                                "scriptUnregister", "keyboardHandlerUnregister"};
     const std::vector<std::string> seen(sim::hostEvents().begin() + static_cast<long>(eventsBefore),
                                         sim::hostEvents().end());
-    ok &= check(seen == expected, "registration calls out of order", cycle, cycling);
-    for (const std::string& problem : sim::protocolErrors()) {
-        ok = check(false, "protocol: " + problem, cycle, cycling);
-    }
+    ok &= check(seen == expected, "registration calls out of order");
+    for (const std::string& problem : sim::protocolErrors())
+        ok = check(false, "protocol: " + problem);
     return ok ? 0 : 1;
 }
 
