@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 
 #include "simhost/game.h"
 #include "simhost/text_layout.h"
@@ -187,8 +186,7 @@ Image contactSheet(const std::vector<Image>& images, const std::vector<std::stri
 }
 
 bool writePng(const Image& image, const std::string& path, std::string& error) {
-    png_image png;
-    std::memset(&png, 0, sizeof png);
+    png_image png{};
     png.version = PNG_IMAGE_VERSION;
     png.width = static_cast<png_uint_32>(image.width);
     png.height = static_cast<png_uint_32>(image.height);
@@ -201,8 +199,7 @@ bool writePng(const Image& image, const std::string& path, std::string& error) {
 }
 
 bool readPng(const std::string& path, Image& image, std::string& error) {
-    png_image png;
-    std::memset(&png, 0, sizeof png);
+    png_image png{};
     png.version = PNG_IMAGE_VERSION;
     if (!png_image_begin_read_from_file(&png, path.c_str())) {
         error = "cannot read " + path + ": " + png.message;
