@@ -52,8 +52,7 @@ UINT64 runPlayerPed(const UINT64*) {
     if (theGame.latestPedHandle == theGame.playerPed) theGame.latestPedHandle += 1;
     return fromInt(theGame.latestPedHandle);
 }
-// The character a ped argument names; in strict mode only the latest handle
-// is the player's.
+// The character a ped argument names; in strict mode only the latest is the player's.
 std::int32_t pedOf(UINT64 slot, const char* native) {
     const std::int32_t handle = asInt(slot);
     if (!theGame.freshPedEachCall) return handle;
@@ -256,15 +255,14 @@ std::int32_t textureCountOf(std::int32_t component, std::int32_t drawable) {
     return counts[static_cast<std::size_t>(drawable)];
 }
 
-// Lines of a text: the renderer's layout where there are fonts, otherwise
-// characters half as wide as they are tall filling the wrap width.
 void setLineCounter(LineCounter counter) { lineCounter = counter; }
 
+// The painter's layout or the faces', so that the count is the lines drawn;
+// otherwise characters half as wide as they are tall filling the wrap width.
 std::int32_t countLines(const TextItem& text) {
     if (theGame.forcedLineCount) return *theGame.forcedLineCount;
     if (lineCounter) return lineCounter(text, theGame.screenWidth, theGame.screenHeight);
 #ifdef DRAPELLE_HAVE_FONTS
-    // The faces' own layout, so that the count is the lines a painter draws.
     if (haveFonts()) return layoutLineCount(text, theGame.screenWidth, theGame.screenHeight);
 #endif
     if (text.text.empty()) return 0;
@@ -291,8 +289,8 @@ void beginFrame() {
     buildingFrame.rects.clear();
 }
 
-// Keeps the text's storage, room for the longest text a native may be given
-// included, so that a steady frame allocates nothing here.
+// Keeps the text's storage, with room for the longest text, so that a steady
+// frame allocates nothing here.
 void resetTextState() {
     std::string storage = std::move(textState.style.text);
     storage.clear();
