@@ -1,6 +1,5 @@
-// The cost of one frame of Drapelle in each state, beside the floor: the same
-// native calls and wait with nothing else, and the heap allocations a frame
-// makes, as the stand-in host counts them.
+// The cost and heap allocations of a frame of Drapelle in each state, beside
+// the floor: the same native calls and wait with nothing else.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -40,8 +39,7 @@ void registerPairs() {
 // Console output as usual, then the ratio of each frame to its floor.
 class RatioReporter : public benchmark::ConsoleReporter {
   public:
-    // Plain text: the table goes to logs and the README, not a terminal.
-    RatioReporter() : ConsoleReporter(OO_Tabular) {}
+    RatioReporter() : ConsoleReporter(OO_Tabular) {} // plain text, for logs and pages
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         // The median of the repetitions: this machine's neighbours make single

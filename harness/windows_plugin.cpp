@@ -1,6 +1,3 @@
-// Loading the players' DLL as the host does, on Windows: refused, with the
-// reason, when Windows would refuse it, and its clock pointed at the
-// simulated one.
 #include <string>
 #include <vector>
 
@@ -36,9 +33,8 @@ std::string standInHostName() {
     return baseName(path);
 }
 
-// Why the loader could not bind the plug-in's imports: each library it
-// imports that cannot be loaded here and, of those that can, each function
-// missing from them. One line each, or "" when all are there.
+// Each imported library that cannot be loaded here, and each function missing
+// from those that can, a line each; "" when all are there.
 std::string explainMissingImports(const std::string& path) {
     const std::string plugin = baseName(path), host = standInHostName();
     const std::vector<ImportedLibrary> imports = readImports(path);
@@ -70,9 +66,8 @@ std::string explainMissingImports(const std::string& path) {
 } // namespace
 
 HMODULE loadPlugin(const std::string& path, std::string& error) {
-    // Checked before loading: Windows refuses a DLL whose imports it cannot
-    // bind, but Wine binds a missing function to a stub that ends the
-    // process at its first call.
+    // Windows refuses a DLL whose imports it cannot bind; Wine binds a missing
+    // function to a stub that ends the process at its first call.
     if (const std::string missing = explainMissingImports(path); !missing.empty()) {
         error = "cannot load " + path +
                 ": Windows would refuse it, as not all its imports are here" + missing;
