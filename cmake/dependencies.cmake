@@ -1,7 +1,5 @@
-# What the build takes from the system, each thing named with the Debian
-# package it comes from, so that a missing one says what to install rather
-# than CMake's bare "Could not find". scripts/setup installs them all
-# (scripts/packages.txt lists them by job).
+# What the build takes from the system, each with its Debian package, so that
+# a missing one says what to install (scripts/packages.txt lists them by job).
 
 # Stops configuring: what is missing, its package, and what to run.
 function(drapelle_missing what debian_package)
@@ -30,8 +28,7 @@ function(drapelle_find_path variable file debian_package)
     endif()
 endfunction()
 
-# find_program(<variable> <program> ...) for a program from Debian's
-# <debian_package>, which the build or its tests run.
+# find_program(<variable> <program> ...) for a program from Debian's <debian_package>.
 function(drapelle_find_program variable program debian_package)
     find_program(${variable} ${program} ${ARGN})
     if(NOT ${variable})
@@ -39,10 +36,9 @@ function(drapelle_find_program variable program debian_package)
     endif()
 endfunction()
 
-# The test that keeps it so: everything this tree and its tests take from the
-# system comes from a package scripts/setup installs. A fix goes on the line of
-# scripts/packages.txt for the job that builds this tree. shfmt parses the
-# shell scripts and build commands, so only what a shell runs counts.
+# The test that everything this tree takes from the system comes from a
+# package scripts/setup installs for the job that builds it.
+# shfmt reads the scripts and build commands, so only what a shell runs counts.
 function(drapelle_add_setup_test)
     if(DRAPELLE_TREE STREQUAL "windows-dll")
         set(job windows-dll)

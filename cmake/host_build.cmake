@@ -1,9 +1,6 @@
-# The players' DLL is checked under Wine by the runner and stand-in host of a
-# windows-host tree (DRAPELLE_HOST_BUILD); the DLL itself builds without it.
-# Where that tree is not there yet, its checks (HostBuild) say how to make it.
-# Where it is set up for another host library name than this DLL imports,
-# every check would fail to load the DLL: configure stops here, with the
-# commands that make a matching build, rather than the checks failing later.
+# The DLL's checks under Wine need the windows-host tree DRAPELLE_HOST_BUILD
+# (HostBuild says how to make one). One built for another host library name
+# would fail every check: configure stops here, saying how to make a match.
 function(drapelle_check_host_build)
     set(cache ${DRAPELLE_HOST_BUILD}/CMakeCache.txt)
     if(NOT EXISTS ${cache})

@@ -1,8 +1,6 @@
-# The Wine session a tree's Windows tests share: one prefix, set up before
-# the first of them, and one Wine server kept up until the last has ended
-# (windows/tests/wine_session.sh says why). Tests that run under Wine take
-# the fixture "wine"; ENVIRONMENT gives the prefix and Wine's settings, which
-# no preset does. DRAPELLE_WINE is the tree's wine.
+# One Wine prefix and server for a tree's Windows tests, which take the
+# fixture "wine" (windows/tests/wine_session.sh says why); ENVIRONMENT gives
+# the prefix and Wine's settings.
 function(drapelle_add_wine_session)
     cmake_parse_arguments(PARSE_ARGV 0 arg "" "" ENVIRONMENT)
     if(NOT arg_ENVIRONMENT)
