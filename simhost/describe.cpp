@@ -1,4 +1,5 @@
 // Native calls in words, for logs, transcripts and failure messages.
+#include <bit>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
@@ -41,11 +42,8 @@ std::string describeCall(const NativeCall& call) {
             break;
         case 'f': {
             char number[32];
-            const std::uint32_t bits = static_cast<std::uint32_t>(slot);
-            float value;
-            std::memcpy(&value, &bits, sizeof value);
-            const auto end = std::to_chars(number, number + sizeof number, value).ptr;
-            text.append(number, end);
+            const float value = std::bit_cast<float>(static_cast<std::uint32_t>(slot));
+            text.append(number, std::to_chars(number, number + sizeof number, value).ptr);
             break;
         }
         case 's':

@@ -3,8 +3,8 @@
 #include "simhost/text_layout.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
-#include <cstring>
 #include <iterator>
 #include <string>
 
@@ -25,17 +25,8 @@ LineCounter lineCounter = nullptr; // the painter's own layout, when one has giv
 std::int32_t asInt(UINT64 slot) {
     return static_cast<std::int32_t>(static_cast<std::uint32_t>(slot));
 }
-float asFloat(UINT64 slot) {
-    const std::uint32_t bits = static_cast<std::uint32_t>(slot);
-    float value;
-    std::memcpy(&value, &bits, sizeof value);
-    return value;
-}
-UINT64 fromFloat(float value) {
-    std::uint32_t bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    return bits;
-}
+float asFloat(UINT64 slot) { return std::bit_cast<float>(static_cast<std::uint32_t>(slot)); }
+UINT64 fromFloat(float value) { return std::bit_cast<std::uint32_t>(value); }
 UINT64 fromInt(std::int32_t value) { return static_cast<std::uint32_t>(value); }
 const char* asText(UINT64 slot) {
     return reinterpret_cast<const char*>(static_cast<std::uintptr_t>(slot));
