@@ -29,10 +29,8 @@ std::string describeCall(const NativeCall& call) {
         const char kind =
             info && static_cast<std::size_t>(i) < std::strlen(info->args) ? info->args[i] : 'x';
         if (i > 0) text += ", ";
-        if (slot >> 32) {
-            // Only an address may use the high half; a value there is a fault.
-            if (kind != 'p' && kind != 's') text += "!";
-        }
+        // Only an address may use the high half; a value there is a fault.
+        if (slot >> 32 && kind != 'p' && kind != 's') text += "!";
         switch (kind) {
         case 'i':
             text += std::to_string(static_cast<std::int32_t>(slot));
