@@ -1,7 +1,4 @@
-// The command line of every Drapelle program, one way for all, with CLI11:
-// options start with dashes (`--opt value`, `--opt=value`, `--` ends them),
-// an option given twice or two that cannot go together are refused, a usage
-// error exits with 2 and its reason, --help and --version exit with 0.
+// Every Drapelle program's command line, one way for all, with CLI11.
 #pragma once
 
 #include <CLI/CLI.hpp>
@@ -14,8 +11,8 @@
 
 namespace tools {
 
-// A parser for program `name`, with what it does and the rules every program
-// shares; `exitStatus` says what its exit codes mean.
+// The rules every program shares: an option given twice is refused, a usage
+// error exits with 2, --help and --version with 0.
 inline void setUpCommandLine(CLI::App& app, const std::string& exitStatus) {
     // A path may start with a slash (under Wine, too): options start with dashes only.
     app.allow_windows_style_options(false);
@@ -26,8 +23,7 @@ inline void setUpCommandLine(CLI::App& app, const std::string& exitStatus) {
     app.footer("Exit status: " + exitStatus);
 }
 
-// Parses the command line: -1 when the program goes on, otherwise the status
-// to exit with (0 after --help or --version, 2 after a usage error).
+// -1 when the program goes on, otherwise the status to exit with.
 inline int parseCommandLine(CLI::App& app, int argc, char** argv) {
     try {
         app.parse(argc, argv);
@@ -76,8 +72,7 @@ inline CLI::Validator outputFile() {
 }
 
 // What a program that plays a scenario takes to be compared, call for call,
-// with another build of the plug-in: a random scenario instead of a file,
-// and a record of every frame's native calls.
+// with another build: a random scenario, and a record of the native calls.
 struct CallComparison {
     std::string record;           // the file the calls go to, or empty
     std::uint32_t randomSeed = 0; // the random scenario's seed, when `random` was given
@@ -98,9 +93,8 @@ inline void addCallComparison(CLI::App& app, CallComparison& comparison) {
         ->check(outputFile());
 }
 
-// Opens the --record file, when there is one, as bytes, so that every
-// platform writes the same (no CR before a line's end); false, and why on
-// the standard error, when it cannot be written.
+// Opens the --record file, if any, as bytes, so that every platform writes
+// the same; false, saying why, when it cannot be written.
 inline bool openCallRecord(const CallComparison& comparison, std::ofstream& record,
                            const std::string& program) {
     if (comparison.record.empty()) return true;
@@ -109,8 +103,7 @@ inline bool openCallRecord(const CallComparison& comparison, std::ofstream& reco
     return record.is_open();
 }
 
-// shot-1.png, shot-2.png ... in `folder`: the first name not yet taken, so
-// that no earlier screenshot is overwritten.
+// shot-1.png, shot-2.png ...: the first name in `folder` not yet taken.
 inline std::string nextFreeShot(const std::string& folder, const std::string& extension) {
     for (int n = 1;; ++n) {
         const std::filesystem::path path =
@@ -120,9 +113,8 @@ inline std::string nextFreeShot(const std::string& folder, const std::string& ex
     }
 }
 
-// Writes a file whole or not at all: `write` writes a temporary file beside
-// it, which then takes the file's name, so that a reader who sees the name
-// (a test waiting for a screenshot) never reads it half-written.
+// `write` writes a temporary file beside `path`, which then takes its name, so
+// that a reader who sees the name never reads it half-written.
 template <typename Write> bool writeWhole(const std::string& path, Write write) {
     const std::string temporary = path + ".part";
     if (!write(temporary)) return false;
