@@ -8,8 +8,7 @@
 namespace harness {
 namespace {
 
-// The value every /GS image is built with, which the loader (or the image's
-// own start-up) replaces.
+// Every /GS image's cookie as built, which the loader or its start-up replaces.
 constexpr std::uint64_t kBuiltCookie = 0x00002B992DDFA232;
 
 std::vector<unsigned char> readFile(const std::string& path) {
@@ -38,8 +37,7 @@ const IMAGE_NT_HEADERS64* ntHeaders(const std::vector<unsigned char>& image) {
     return nt;
 }
 
-// The file offset of a relative virtual address, through the section holding
-// it; 0 when no section holds it.
+// The file offset of a relative virtual address; 0 when no section holds it.
 std::size_t fileOffset(const IMAGE_NT_HEADERS64* nt, DWORD rva) {
     const IMAGE_SECTION_HEADER* section = IMAGE_FIRST_SECTION(nt);
     for (WORD i = 0; i < nt->FileHeader.NumberOfSections; ++i, ++section) {
@@ -83,8 +81,8 @@ constexpr std::size_t kFunctionTableField = 0x80; // GuardCFFunctionTable
 constexpr std::size_t kFunctionCountField = 0x88; // GuardCFFunctionCount
 constexpr std::size_t kGuardFlagsField = 0x90;    // GuardFlags, 32 bits
 
-// A field of the loaded module's load configuration, 64 bits or (the flags)
-// 32; false when it has none or one too short to hold the field.
+// A field of the loaded module's load configuration (the flags 32 bits, the
+// rest 64); false when it has none or one too short.
 bool readLoadConfig(HMODULE module, std::size_t field, std::uint64_t& value) {
     const auto* base = reinterpret_cast<const unsigned char*>(module);
     const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);

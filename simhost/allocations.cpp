@@ -1,14 +1,12 @@
-// Counts the program's heap allocations by replacing the global allocation
-// functions, so that a test or benchmark can show a stretch of frames makes
-// none. Linked into every program built on the stand-in host.
+// Counts heap allocations, so that a test or benchmark can show a stretch of
+// frames makes none.
 #include <atomic>
 #include <cstdlib>
 #include <new>
 
 #include "simhost/simhost.h"
 
-// ThreadSanitizer's runtime defines the allocation functions itself, and a
-// program may not define them twice: under it nothing is counted.
+// ThreadSanitizer's runtime defines the allocation functions itself.
 #if defined(__SANITIZE_THREAD__)
 #define DRAPELLE_COUNT_ALLOCATIONS 0
 #elif defined(__has_feature)

@@ -10,8 +10,7 @@
 namespace picture {
 namespace {
 
-// The image as three colour planes, each pixel the mean of a block of
-// `shrink` x `shrink`.
+// Three colour planes, each pixel the mean of a block `shrink` pixels square.
 struct Planes {
     int width, height;
     std::vector<GifByteType> red, green, blue;
@@ -86,8 +85,7 @@ bool writeGif(const std::vector<Image>& images, int delayMs, int shrink, const s
         return false;
     }
     int status = 0;
-    // Readable by others, as any picture the demo writes (giflib's own open
-    // makes it private).
+    // Readable by others, as every picture written (giflib's own open makes it private).
     const int handle = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (handle < 0) {
         error = "cannot write " + path + ": " + std::strerror(errno);

@@ -112,9 +112,7 @@ void drawOverlayText(Image& image, const std::string& text, int x, int y, int pi
 }
 
 namespace {
-// The menu's corner of a frame (its boxes are laid out in pixels from the
-// top left), copied over a thumbnail's corner at a size its captions can be
-// read at, in a thin frame: at least this much, more for a longer menu.
+// The menu's corner of a frame, inset over a thumbnail's at a readable size.
 constexpr int kMenuCorner = 264; // source pixels, square
 constexpr int kInsetSize = 216;  // sheet pixels, square
 constexpr int kCornerMargin = 8; // source pixels beyond the menu's last box
