@@ -9,17 +9,13 @@ std::atomic<DWORD> simTick{1000000};
 } // namespace
 
 #ifdef _WIN32
-// The runner points the plug-in's GetTickCount import here.
-extern "C" DWORD WINAPI simulatedTickCount(void) {
-    sim::noteClockRead();
-    return simTick.load(std::memory_order_relaxed);
-}
+extern "C" DWORD WINAPI simulatedTickCount(void) { // the runner points the plug-in's import here
 #else
 extern "C" DWORD GetTickCount(void) {
+#endif
     sim::noteClockRead();
     return simTick.load(std::memory_order_relaxed);
 }
-#endif
 
 namespace sim {
 DWORD now() { return simTick.load(std::memory_order_relaxed); }
