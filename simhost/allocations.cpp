@@ -7,14 +7,12 @@
 #include "simhost/simhost.h"
 
 // ThreadSanitizer's runtime defines the allocation functions itself.
-#if defined(__SANITIZE_THREAD__)
-#define DRAPELLE_COUNT_ALLOCATIONS 0
-#elif defined(__has_feature)
-#if __has_feature(thread_sanitizer)
-#define DRAPELLE_COUNT_ALLOCATIONS 0
+#ifndef __has_feature // GCC's sanitizers say so by other macros
+#define __has_feature(feature) 0
 #endif
-#endif
-#ifndef DRAPELLE_COUNT_ALLOCATIONS
+#if defined(__SANITIZE_THREAD__) || __has_feature(thread_sanitizer)
+#define DRAPELLE_COUNT_ALLOCATIONS 0
+#else
 #define DRAPELLE_COUNT_ALLOCATIONS 1
 #endif
 

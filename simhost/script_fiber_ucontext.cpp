@@ -7,18 +7,13 @@
 
 #include "simhost/script_fiber.h"
 
-#if defined(__has_feature)
-#if __has_feature(address_sanitizer)
+#ifndef __has_feature // GCC's sanitizers say so by other macros
+#define __has_feature(feature) 0
+#endif
+#if defined(__SANITIZE_ADDRESS__) || __has_feature(address_sanitizer)
 #define SIM_ASAN 1
 #endif
-#if __has_feature(thread_sanitizer)
-#define SIM_TSAN 1
-#endif
-#endif
-#if defined(__SANITIZE_ADDRESS__)
-#define SIM_ASAN 1
-#endif
-#if defined(__SANITIZE_THREAD__)
+#if defined(__SANITIZE_THREAD__) || __has_feature(thread_sanitizer)
 #define SIM_TSAN 1
 #endif
 
