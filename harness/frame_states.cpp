@@ -63,15 +63,8 @@ void prepareReplay(const std::vector<sim::NativeCall>& calls) {
 } // namespace
 
 const char* stateName(State state) {
-    switch (state) {
-    case State::Closed:
-        return "closed";
-    case State::TopMenu:
-        return "top_menu";
-    case State::ClothingMenu:
-        return "clothing_menu_with_status";
-    }
-    return "?";
+    static const char* const names[] = {"closed", "top_menu", "clothing_menu_with_status"};
+    return names[static_cast<int>(state)];
 }
 
 void setLoader(Loader loader) { pluginLoader = loader; }
