@@ -43,17 +43,15 @@ void replayScript() {
 void prepareReplay(const std::vector<sim::NativeCall>& calls) {
     replayCalls.clear();
     replayTexts.clear();
-    for (const sim::NativeCall& call : calls) {
-        if (!call.text.empty()) replayTexts.push_back(call.text);
-    }
-    std::size_t text = 0;
+    replayTexts.reserve(calls.size()); // never moved, so their addresses hold
     for (const sim::NativeCall& call : calls) {
         ReplayCall replay{call.hash, call.argCount, {}};
         const char* kinds = sim::findNative(call.hash)->args;
         for (int i = 0; i < call.argCount; ++i) {
             const auto at = static_cast<std::size_t>(i);
             replay.slots[at] = call.args[at];
-            if (kinds[i] == 's') replay.slots[at] = toSlot(replayTexts.at(text++).c_str());
+            if (kinds[i] == 's')
+                replay.slots[at] = toSlot(replayTexts.emplace_back(call.text).c_str());
             if (kinds[i] == 'p') replay.slots[at] = toSlot(i == 0 ? &replayWidth : &replayHeight);
         }
         replayCalls.push_back(replay);
