@@ -79,7 +79,7 @@ bool isCallableHere(const char* step, UINT64 hash) {
 
 // The module a registration must name: the handle DllMain received, or on
 // Windows, for a library the loader attached, the one the script lives in.
-HINSTANCE expectedModule(ScriptMain script) {
+HINSTANCE expectedModule([[maybe_unused]] ScriptMain script) {
     if (HINSTANCE attached = attachedModule()) return attached;
 #ifdef _WIN32
     HMODULE owner = nullptr;
@@ -87,8 +87,6 @@ HINSTANCE expectedModule(ScriptMain script) {
                                GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
                            reinterpret_cast<LPCSTR>(script), &owner))
         return owner;
-#else
-    (void)script;
 #endif
     return nullptr;
 }

@@ -62,7 +62,7 @@ void switchToScript() {
 #endif
 }
 
-void switchToHost(bool leavingForGood) {
+void switchToHost([[maybe_unused]] bool leavingForGood) {
 #ifdef SIM_TSAN
     __tsan_switch_to_fiber(hostTsanFiber, 0);
 #endif
@@ -71,7 +71,6 @@ void switchToHost(bool leavingForGood) {
     __sanitizer_start_switch_fiber(leavingForGood ? nullptr : &fakeStack, hostStackBottom,
                                    hostStackSize);
 #endif
-    (void)leavingForGood;
     swapcontext(&scriptContext, &hostContext);
 #ifdef SIM_ASAN
     __sanitizer_finish_switch_fiber(fakeStack, &hostStackBottom, &hostStackSize);
