@@ -12,6 +12,12 @@ add_test(NAME Layout.ShellScriptsPassShellcheck
          COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/layout/check_scripts.sh ${DRAPELLE_SHELLCHECK}
                  ${PROJECT_SOURCE_DIR})
 
+# Every C++ source as .clang-format lays it out, each file that differs named.
+drapelle_find_program(DRAPELLE_CLANG_FORMAT clang-format clang-format)
+add_test(NAME Layout.CppSourcesFollowClangFormat
+         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/layout/check_format.sh ${DRAPELLE_CLANG_FORMAT}
+                 ${PROJECT_SOURCE_DIR})
+
 # The pages name what exists: paths, links, and names beside their files.
 add_test(NAME Documents.PagesNameWhatExists
          COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/layout/check_page_names.py ${PROJECT_SOURCE_DIR})
