@@ -1,6 +1,9 @@
 # The checks of a linux tree beside the GoogleTest suite: the folders'
 # layout, the scripts, the command line, the scenarios, the fuzzer and the
 # previews.
+# The checks of the sources and the scripts, which the build does not change,
+# run in the plain tree alone: a sanitizer tree would only repeat them.
+if(NOT DRAPELLE_SANITIZE)
 # The folders' parts: the plug-in includes nothing of the stand-in host or the
 # programs, the stand-in host nothing of the programs.
 add_test(NAME Layout.IncludesFollowTheFolders
@@ -21,6 +24,7 @@ add_test(NAME Layout.CppSourcesFollowClangFormat
 # The pages name what exists: paths, links, and names beside their files.
 add_test(NAME Documents.PagesNameWhatExists
          COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/layout/check_page_names.py ${PROJECT_SOURCE_DIR})
+endif()
 
 # The command line as a user meets it.
 add_test(NAME DemoHelp COMMAND drapelle-sim --help)
@@ -55,6 +59,7 @@ add_usage_error_test(DemoUnknownExpectation "bad_expectation.txt:2: unknown expe
 add_usage_error_test(DemoFrameMsRange "--frame-ms: Value 1001 not in range 1 to 1000\n.*\nstatus 2"
                      ${EXIT_STATUS} $<TARGET_FILE:drapelle-sim> --frame-ms 1001)
 
+if(NOT DRAPELLE_SANITIZE) # the scripts, in the plain tree alone (above)
 # A release names a host library and a plug-in file, from a tree that a
 # commit rebuilds; anything else is refused before anything is set up or
 # built (the set-up of the scratch copy each runs in fails if called).
@@ -84,15 +89,15 @@ add_test(NAME MutateScript.FailsWhenItTriesNothingAndMirrorsTheCheckout
 # A preset's old name is refused with the name that took its place.
 add_usage_error_test(TestNamesTheRenamedPreset "the preset 'windows-msvc' is now 'windows-dll'\nstatus 2"
                      ${EXIT_STATUS} ${PROJECT_SOURCE_DIR}/scripts/test windows-msvc)
+add_test(NAME CommandsAnswerHelpAndReplacePictures
+         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/data/commands_test.sh ${PROJECT_SOURCE_DIR}
+                 $<TARGET_FILE:drapelle-sim> ${CMAKE_CURRENT_BINARY_DIR}/commands-run)
+endif()
 
 # The documents' pictures are, byte for byte, what the demo paints now.
 add_test(NAME DocumentPicturesShowTheDemo
          COMMAND ${PROJECT_SOURCE_DIR}/scripts/doc-pictures --check $<TARGET_FILE:drapelle-sim>
                  ${CMAKE_CURRENT_BINARY_DIR}/doc-pictures)
-
-add_test(NAME CommandsAnswerHelpAndReplacePictures
-         COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/data/commands_test.sh ${PROJECT_SOURCE_DIR}
-                 $<TARGET_FILE:drapelle-sim> ${CMAKE_CURRENT_BINARY_DIR}/commands-run)
 
 # The scenario suite: the same files run here and, against the Windows DLL,
 # under Wine.
