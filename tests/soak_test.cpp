@@ -11,8 +11,8 @@
 
 namespace {
 
-// Frames to soak for: a million, or DRAPELLE_SOAK_FRAMES (100,000 in every test
-// preset but asan, which soaks the million).
+// Frames to soak for: a million (the asan test preset), or DRAPELLE_SOAK_FRAMES
+// (10,000 in the debug one).
 long soakFrames() {
     const char* frames = std::getenv("DRAPELLE_SOAK_FRAMES");
     return frames ? std::atol(frames) : 1000000;
