@@ -133,7 +133,7 @@ if(DRAPELLE_FUZZ)
                      ${CMAKE_COMMAND} -DFUZZER=$<TARGET_FILE:plugin_fuzzer>
                      -DSEEDS=${FUZZ_DIR}/corpus -DWORK=${CMAKE_CURRENT_BINARY_DIR}/fuzz-run
                      -DSECONDS=${DRAPELLE_FUZZ_SECONDS} -P ${FUZZ_DIR}/run_fuzzer.cmake)
-    set_tests_properties(Fuzz.Run PROPERTIES TIMEOUT 600)
+    set_tests_properties(Fuzz.Run PROPERTIES TIMEOUT 600 COST 1000) # started first, as the soak
 endif()
 
 # Pictures: a rendered frame checked pixel by pixel, and the live preview
