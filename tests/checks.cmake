@@ -81,6 +81,11 @@ add_release_refusal_test(ReleaseRefusesAnUnknownOption "unknown option '--frobni
 add_release_refusal_test(ReleaseRefusesUncommittedChanges
     "the tree has uncommitted changes, which no commit would rebuild:\n M CMakeLists.txt\nCommit them, or give --uncommitted to release the tree as it is, marked as such."
     --dirty --host-library OtherHost.dll)
+# What scripts/mutate builds for each fault: every program the tests it runs
+# start. Its scratch project defines the target over a program of its own.
+add_custom_target(mutation_targets)
+add_dependencies(mutation_targets drapelle_tests drapelle-sim drapelle_key_interleavings
+                 plugin_fuzz_replay)
 # scripts/mutate, on a scratch project of its own: no pass from no fault
 # tried, and warm trees that hold exactly the checkout's files.
 add_test(NAME MutateScript.FailsWhenItTriesNothingAndMirrorsTheCheckout
