@@ -10,31 +10,17 @@
 namespace picture {
 namespace {
 
-// Three colour planes, each pixel the mean of a block `shrink` pixels square.
+// Three colour planes, as GifQuantizeBuffer takes them.
 struct Planes {
-    int width, height;
     std::vector<GifByteType> red, green, blue;
 };
 
-Planes shrinkBy(const Image& image, int shrink) {
-    Planes planes{image.width / shrink, image.height / shrink, {}, {}, {}};
-    const std::size_t count = static_cast<std::size_t>(planes.width) * planes.height;
-    planes.red.resize(count);
-    planes.green.resize(count);
-    planes.blue.resize(count);
-    for (int y = 0; y < planes.height; ++y) {
-        for (int x = 0; x < planes.width; ++x) {
-            int sum[3] = {0, 0, 0};
-            for (int dy = 0; dy < shrink; ++dy)
-                for (int dx = 0; dx < shrink; ++dx)
-                    for (int c = 0; c < 3; ++c)
-                        sum[c] += image.at(shrink * x + dx, shrink * y + dy)[c];
-            const std::size_t i = static_cast<std::size_t>(y) * planes.width + x;
-            const int area = shrink * shrink;
-            planes.red[i] = static_cast<GifByteType>(sum[0] / area);
-            planes.green[i] = static_cast<GifByteType>(sum[1] / area);
-            planes.blue[i] = static_cast<GifByteType>(sum[2] / area);
-        }
+Planes planesOf(const Image& image) {
+    Planes planes;
+    for (std::size_t i = 0; i < image.rgba.size(); i += 4) {
+        planes.red.push_back(image.rgba[i]);
+        planes.green.push_back(image.rgba[i + 1]);
+        planes.blue.push_back(image.rgba[i + 2]);
     }
     return planes;
 }
@@ -54,12 +40,12 @@ bool putLoopExtension(GifFileType* gif) {
            EGifPutExtensionBlock(gif, 3, loop) == GIF_OK && EGifPutExtensionTrailer(gif) == GIF_OK;
 }
 
-bool putFrame(GifFileType* gif, const Image& image, int delayMs, int shrink) {
-    Planes planes = shrinkBy(image, shrink);
+bool putFrame(GifFileType* gif, const Image& image, int delayMs) {
+    Planes planes = planesOf(image);
     int colours = 256;
     GifColorType palette[256];
     std::vector<GifByteType> indices(planes.red.size());
-    if (GifQuantizeBuffer(static_cast<unsigned>(planes.width), static_cast<unsigned>(planes.height),
+    if (GifQuantizeBuffer(static_cast<unsigned>(image.width), static_cast<unsigned>(image.height),
                           &colours, planes.red.data(), planes.green.data(), planes.blue.data(),
                           indices.data(), palette) != GIF_OK)
         return false;
@@ -68,9 +54,9 @@ bool putFrame(GifFileType* gif, const Image& image, int delayMs, int shrink) {
     GifByteType extension[4];
     EGifGCBToExtension(&timing, extension);
     bool ok = map && EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, 4, extension) == GIF_OK &&
-              EGifPutImageDesc(gif, 0, 0, planes.width, planes.height, false, map) == GIF_OK;
-    for (int y = 0; ok && y < planes.height; ++y)
-        ok = EGifPutLine(gif, &indices[static_cast<std::size_t>(y) * planes.width], planes.width) ==
+              EGifPutImageDesc(gif, 0, 0, image.width, image.height, false, map) == GIF_OK;
+    for (int y = 0; ok && y < image.height; ++y)
+        ok = EGifPutLine(gif, &indices[static_cast<std::size_t>(y) * image.width], image.width) ==
              GIF_OK;
     GifFreeMapObject(map);
     return ok;
@@ -78,7 +64,7 @@ bool putFrame(GifFileType* gif, const Image& image, int delayMs, int shrink) {
 
 } // namespace
 
-bool writeGif(const std::vector<Image>& images, int delayMs, int shrink, const std::string& path,
+bool writeGif(const std::vector<Image>& images, int delayMs, const std::string& path,
               std::string& error) {
     if (images.empty()) {
         error = "no frames for " + path;
@@ -98,14 +84,12 @@ bool writeGif(const std::vector<Image>& images, int delayMs, int shrink, const s
         return false;
     }
     EGifSetGifVersion(gif, true);
-    if (EGifPutScreenDesc(gif, images[0].width / shrink, images[0].height / shrink, 8, 0,
-                          nullptr) != GIF_OK ||
+    if (EGifPutScreenDesc(gif, images[0].width, images[0].height, 8, 0, nullptr) != GIF_OK ||
         !putLoopExtension(gif))
         return fail(gif, error, "cannot write " + path);
     for (std::size_t i = 0; i < images.size(); ++i) {
         const int delay = i + 1 == images.size() ? 2 * delayMs : delayMs;
-        if (!putFrame(gif, images[i], delay, shrink))
-            return fail(gif, error, "cannot write " + path);
+        if (!putFrame(gif, images[i], delay)) return fail(gif, error, "cannot write " + path);
     }
     if (EGifCloseFile(gif, &status) != GIF_OK) {
         error = "cannot finish " + path + ": " + GifErrorString(status);
