@@ -42,6 +42,14 @@ template <typename Match> const NamedKey* findIn(Match matches) {
     return nullptr;
 }
 
+// What a keypad key sends with NumLock off: an arrow, Clear, Insert... with
+// the keypad's scan code (not the extended one of the keys of their own).
+bool isKeypadWithNumLockOff(DWORD code, bool isExtended) {
+    const DWORD numLockOff[] = {0x0C, 0x21, 0x22, 0x23, 0x24, 0x25, 0x26, 0x27, 0x28, 0x2D, 0x2E};
+    return !isExtended &&
+           std::find(std::begin(numLockOff), std::end(numLockOff), code) != std::end(numLockOff);
+}
+
 } // namespace
 
 const NamedKey* findKey(DWORD code) {
@@ -50,12 +58,6 @@ const NamedKey* findKey(DWORD code) {
 
 const NamedKey* findKey(const std::string& scenarioName) {
     return findIn([&](const NamedKey& key) { return scenarioName == key.scenarioName; });
-}
-
-bool isKeypadWithNumLockOff(DWORD code, bool isExtended) {
-    const DWORD numLockOff[] = {0x0C, 0x21, 0x22, 0x23, 0x24, 0x25, 0x26, 0x27, 0x28, 0x2D, 0x2E};
-    return !isExtended &&
-           std::find(std::begin(numLockOff), std::end(numLockOff), code) != std::end(numLockOff);
 }
 
 void followNumLock(DWORD code, bool isExtended, NumLockNote& note) {
@@ -73,9 +75,14 @@ void followNumLockState(bool isOn, NumLockNote& note) {
 }
 
 std::string previewKeysHelp() {
-    return "The keyboard is the player's, NumLock on (with it off the keypad sends arrow\n"
-           "keys, which Drapelle does not use; the preview says so):\n" +
-           drapelleKeyLines();
+    std::string help = "The keyboard is the player's, NumLock on (with it off the keypad sends "
+                       "arrow\nkeys, which Drapelle does not use; the preview says so):\n";
+    for (const NamedKey& key : kDrapelleKeys) {
+        std::string name = key.name;
+        name.resize(12, ' ');
+        help += "  " + name + key.does + "\n";
+    }
+    return help;
 }
 
 std::string describeKey(DWORD code) {
@@ -88,16 +95,6 @@ std::string describeKey(DWORD code) {
 std::string keyMessageLine(const sim::KeyMessage& message) {
     const NamedKey* key = findKey(message.key);
     return sim::describeKeyMessage(message) + (key ? std::string(" (") + key->name + ")" : "");
-}
-
-std::string drapelleKeyLines() {
-    std::string lines;
-    for (const NamedKey& key : kDrapelleKeys) {
-        std::string name = key.name;
-        name.resize(12, ' ');
-        lines += "  " + name + key.does + "\n";
-    }
-    return lines;
 }
 
 } // namespace harness

@@ -26,9 +26,6 @@ extern const NamedKey kDrapelleKeys[6];
 // the keypad, what it sends with NumLock off, Enter and Escape.
 extern const NamedKey kOtherKeys[19];
 
-// What a keypad key sends with NumLock off: an arrow, Clear, Insert... with
-// the keypad's scan code (not the extended one of the keys of their own).
-bool isKeypadWithNumLockOff(DWORD code, bool isExtended);
 // What the previews say when such a key arrives, on screen and in the log;
 // the note goes, and the log says so, as soon as NumLock is on again.
 constexpr const char* kNumLockOffNote = "NumLock is off: the keypad sends arrow keys";
@@ -53,7 +50,5 @@ std::string describeKey(DWORD code);
 // A key message as the previews log it, with the key's name when it has one:
 // "key 0x62 repeats 1 scan 0x50 ... transition 0 (numpad 2)".
 std::string keyMessageLine(const sim::KeyMessage& message);
-// Drapelle's keys, one "  name  does" line each, for --help texts.
-std::string drapelleKeyLines();
 
 } // namespace harness
