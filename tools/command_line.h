@@ -9,6 +9,9 @@
 #include <iostream>
 #include <string>
 
+#include "harness/call_record.h"
+#include "harness/scenario.h"
+
 namespace tools {
 
 // The rules every program shares: an option given twice is refused, a usage
@@ -101,6 +104,18 @@ inline bool openCallRecord(const CallComparison& comparison, std::ofstream& reco
     record.open(comparison.record, std::ios::binary);
     if (!record) std::cerr << program << ": cannot write " << comparison.record << '\n';
     return record.is_open();
+}
+
+// The scenario to play: --random's, else SCENARIO's, else the built-in demo;
+// false, saying why, when it cannot be read.
+inline bool chooseScenario(const CallComparison& comparison, const std::string& path,
+                           harness::Scenario& scenario, const std::string& program) {
+    std::string error;
+    if (comparison.random->count() > 0)
+        scenario = harness::randomScenario(comparison.randomSeed, harness::kRandomScenarioLength);
+    else if (!harness::loadScenario(path, scenario, error))
+        std::cerr << program << ": " << error << '\n';
+    return error.empty();
 }
 
 // shot-1.png, shot-2.png ...: the first name in `folder` not yet taken.

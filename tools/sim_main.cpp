@@ -175,7 +175,7 @@ bool writeAnimation(const std::string& path, std::vector<picture::Image> moments
         picture::drawOverlayText(moments[i], captions[i], 24, moments[i].height - 60, 28);
     }
     std::string error;
-    if (!picture::writeGif(moments, 1600, 1, path, error)) {
+    if (!picture::writeGif(moments, 1600, path, error)) {
         std::cerr << "drapelle-sim: " << error << '\n';
         return false;
     }
@@ -254,13 +254,7 @@ int main(int argc, char** argv) {
     }
 
     harness::Scenario scenario;
-    std::string error;
-    if (comparison.random->count() > 0) {
-        scenario = harness::randomScenario(comparison.randomSeed, harness::kRandomScenarioLength);
-    } else if (!harness::loadScenario(path, scenario, error)) {
-        std::cerr << "drapelle-sim: " << error << '\n';
-        return 2;
-    }
+    if (!tools::chooseScenario(comparison, path, scenario, "drapelle-sim")) return 2;
 
     if (harness::scenarioLength(scenario) > kSimulatedDay && !longRun) {
         std::cerr << "drapelle-sim: " << harness::printable(scenario.name) << " runs "

@@ -224,13 +224,7 @@ extern "C" __declspec(dllexport) int drapelleRunnerMain(int argc, char** argv) {
     if (benchRuns > 0) return benchPlugin(plugin, benchRuns, 2000);
 
     Scenario scenario;
-    std::string error;
-    if (comparison.random->count() > 0) {
-        scenario = randomScenario(comparison.randomSeed, kRandomScenarioLength);
-    } else if (!loadScenario(path, scenario, error)) {
-        std::cerr << "drapelle-runner: " << error << '\n';
-        return 2;
-    }
+    if (!chooseScenario(comparison, path, scenario, "drapelle-runner")) return 2;
     std::ofstream record;
     if (!openCallRecord(comparison, record, "drapelle-runner")) return 2;
 
