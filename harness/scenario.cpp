@@ -23,6 +23,12 @@
 namespace harness {
 namespace {
 
+// The text from its first character at or after `at` that is not a blank.
+std::string fromFirstNonBlank(const std::string& text, std::size_t at = 0) {
+    const std::size_t start = text.find_first_not_of(" \t", at);
+    return start == std::string::npos ? "" : text.substr(start);
+}
+
 bool isHexadecimal(const std::string& word) {
     const std::size_t digits = !word.empty() && (word[0] == '-' || word[0] == '+');
     return word.size() > digits + 1 && word[digits] == '0' &&
@@ -132,21 +138,18 @@ std::string parseLine(const std::string& line, std::vector<ScenarioEvent>& event
         if (first != "screen" && first != "character")
             return "unknown expectation '" + first + "' (expect screen or expect character)";
         event.kind = first == "screen" ? EventKind::ExpectScreen : EventKind::ExpectCharacter;
-        // The text runs from its first character that is not a blank.
-        const std::size_t rest = line.find_first_not_of(" \t", line.find(first) + first.size());
-        event.text = rest == std::string::npos ? "" : line.substr(rest);
+        event.text = fromFirstNonBlank(line, line.find(first) + first.size());
         events.push_back(event);
         return "";
     }
     if (action == "select") {
         // The row runs to the end of the line: its caption, or its number.
-        const std::size_t row = line.find_first_not_of(" \t", line.find(action) + action.size());
-        if (row == std::string::npos)
-            return "select needs a row: its caption, or its number from 1 at the top";
+        const std::string row = fromFirstNonBlank(line, line.find(action) + action.size());
+        if (row.empty()) return "select needs a row: its caption, or its number from 1 at the top";
         event.kind = EventKind::Select;
-        if (line.find_first_not_of("0123456789", row) == std::string::npos) {
+        if (row.find_first_not_of("0123456789") == std::string::npos) {
             long long number = 0;
-            const std::string problem = checkNumber(line.substr(row), "row", 1, 99, number);
+            const std::string problem = checkNumber(row, "row", 1, 99, number);
             if (!problem.empty()) return problem;
             event.a = static_cast<std::int32_t>(number);
         }
@@ -321,11 +324,10 @@ bool parseScenario(std::istream& in, const std::string& name, Scenario& scenario
     DWORD lineAt = 0; // the time of the last well-formed line
     for (int number = 1; std::getline(in, line); ++number) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        line = withoutComment(line);
-        const auto start = line.find_first_not_of(" \t");
-        if (start == std::string::npos) continue;
+        line = fromFirstNonBlank(withoutComment(line));
+        if (line.empty()) continue;
         const std::size_t before = events.size();
-        const std::string problem = parseLine(line.substr(start), events);
+        const std::string problem = parseLine(line, events);
         if (!problem.empty() || events[before].at < lineAt) {
             error = printable(name + ":" + std::to_string(number) + ": " +
                               (problem.empty() ? "time goes backwards" : problem));
@@ -400,15 +402,6 @@ const char* builtInScenario() {
     return text.c_str();
 }
 
-// Whether what is shown now is what the scenario expects; says so if not,
-// naming the line that expected it.
-// The line as an expectation compares it: without the blanks it starts
-// with (a screen without a menu starts " |"), as the expected text is read.
-std::string withoutLeadingBlanks(const std::string& line) {
-    const std::size_t start = line.find_first_not_of(" \t");
-    return start == std::string::npos ? "" : line.substr(start);
-}
-
 // Where `actual` first departs from `expected`, or npos when it does not.
 // In a screen line "..." stands for any rows: any text without the '|' that
 // starts the status line, so that a line names only the rows it is about;
@@ -428,10 +421,13 @@ std::size_t firstDifference(const std::string& expected, const std::string& actu
     return std::regex_match(actual, std::regex(pattern)) ? std::string::npos : column;
 }
 
+// Whether what is shown now is what the scenario expects; says so if not,
+// naming the line that expected it. The actual line loses its leading blanks
+// (a screen without a menu starts " |"), as the expected text is read.
 bool checkExpectation(const std::string& scenario, const ScenarioEvent& event, std::ostream& out) {
     const bool screen = event.kind == EventKind::ExpectScreen;
     const std::string actual =
-        withoutLeadingBlanks(screen ? sim::screenLine(sim::lastFrame()) : describeCharacter());
+        fromFirstNonBlank(screen ? sim::screenLine(sim::lastFrame()) : describeCharacter());
     const std::size_t column = firstDifference(event.text, actual, screen);
     if (column == std::string::npos) return true;
     // Quoted, so that a blank at either end shows, and the first difference marked.
@@ -520,7 +516,7 @@ int playScenario(const Scenario& scenario, std::ostream& out, const KeyMoment& o
     };
     const auto startSelect = [&](const ScenarioEvent& event) {
         const sim::Screen screen = sim::readScreen(sim::lastFrame());
-        const std::string caption = event.text.substr(event.text.find_first_not_of(" \t", 6));
+        const std::string caption = fromFirstNonBlank(event.text, 6);
         const auto named = std::find(screen.rows.begin(), screen.rows.end(), caption);
         const DWORD frame = sim::now() - sim::lastFrame().tick;
         selecting = {&event,
