@@ -11,11 +11,7 @@
 namespace picture {
 namespace {
 
-struct Rgba8 {
-    int r, g, b, a;
-};
-
-void blendPixel(Image& image, int x, int y, const Rgba8& colour, int coverage) {
+void blendPixel(Image& image, int x, int y, const sim::Rgba& colour, int coverage) {
     if (x < 0 || y < 0 || x >= image.width || y >= image.height) return;
     const int alpha = coverage * std::clamp(colour.a, 0, 255) / 255;
     std::uint8_t* pixel = image.at(x, y);
@@ -28,7 +24,7 @@ void blendPixel(Image& image, int x, int y, const Rgba8& colour, int coverage) {
 }
 
 void drawGlyphRun(Image& image, const std::string& text, int face, int em, int x, int baseline,
-                  const Rgba8& colour) {
+                  const sim::Rgba& colour) {
     for (unsigned char c : text) {
         const sim::Glyph& glyph = sim::glyphFor(face, em, c);
         for (int row = 0; row < glyph.rows; ++row) {
@@ -57,19 +53,16 @@ void drawText(Image& image, const sim::TextItem& text) {
             placeLine(text, static_cast<int>(i), sim::textWidth(lines[i], face, em), lineHeight,
                       image.width, image.height);
         const int baseline = static_cast<int>(std::lround(place.top + ascender));
-        for (const TextPass& pass : passes) {
-            const Rgba8 colour{pass.colour.r, pass.colour.g, pass.colour.b, pass.colour.a};
+        for (const TextPass& pass : passes)
             drawGlyphRun(image, lines[i], face, em, place.left + pass.dx, baseline + pass.dy,
-                         colour);
-        }
+                         pass.colour);
     }
 }
 
 void fillRectangle(Image& image, const sim::RectItem& rect) {
     const PixelBox box = boxPixels(rect, image.width, image.height);
-    const Rgba8 colour{rect.colour.r, rect.colour.g, rect.colour.b, rect.colour.a};
     for (int y = box.top; y < box.bottom; ++y) {
-        for (int x = box.left; x < box.right; ++x) blendPixel(image, x, y, colour, 255);
+        for (int x = box.left; x < box.right; ++x) blendPixel(image, x, y, rect.colour, 255);
     }
 }
 
