@@ -9,6 +9,7 @@
 #include <fstream>
 #include <iostream>
 #include <optional>
+#include <regex>
 #include <sstream>
 #include <vector>
 
@@ -127,11 +128,9 @@ void showProgress(DWORD played, DWORD length) {
 void removeEarlierPictures(const std::string& folder) {
     std::error_code error;
     for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
-        const std::string name = entry.path().filename().string();
-        const bool frame = name.size() > 10 && name.compare(0, 6, "frame-") == 0 &&
-                           name.compare(name.size() - 4, 4, ".png") == 0 &&
-                           name.find_first_not_of("0123456789", 6) == name.size() - 4;
-        if (frame || name == "contact-sheet.png") std::filesystem::remove(entry.path(), error);
+        static const std::regex earlier(R"(frame-[0-9]+\.png|contact-sheet\.png)");
+        if (std::regex_match(entry.path().filename().string(), earlier))
+            std::filesystem::remove(entry.path(), error);
     }
 }
 
