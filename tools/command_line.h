@@ -106,6 +106,15 @@ inline bool openCallRecord(const CallComparison& comparison, std::ofstream& reco
     return record.is_open();
 }
 
+// --shots: where a preview's F12 saves its screenshots.
+inline void addShotsOption(CLI::App& app, std::string& folder) {
+    app.add_option("--shots", folder,
+                   "Where F12 saves its screenshots, made when missing\n"
+                   "(default: the current folder)")
+        ->type_name("FOLDER")
+        ->check(outputFolder());
+}
+
 // The scenario to play: --random's, else SCENARIO's, else the built-in demo;
 // false, saying why, when it cannot be read.
 inline bool chooseScenario(const CallComparison& comparison, const std::string& path,

@@ -158,11 +158,7 @@ int main(int argc, char** argv) {
                             "host's native-call protocol or no window could be opened, 2 on a\n"
                             "usage error.");
     std::string shots = ".";
-    app.add_option("--shots", shots,
-                   "Where F12 saves its screenshots, made when missing\n"
-                   "(default: the current folder)")
-        ->type_name("FOLDER")
-        ->check(tools::outputFolder());
+    tools::addShotsOption(app, shots);
     if (const int status = tools::parseCommandLine(app, argc, argv); status >= 0) return status;
 
     std::string error;

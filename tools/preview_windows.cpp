@@ -317,11 +317,7 @@ int main(int argc, char** argv) {
                    "The plug-in DLL (default: Drapelle.dll beside this program,\n"
                    "else the players' DLL of the windows-dll build tree)")
         ->type_name("DLL");
-    app.add_option("--shots", shotFolder,
-                   "Where F12 saves its screenshots, made when missing\n"
-                   "(default: the current folder)")
-        ->type_name("FOLDER")
-        ->check(tools::outputFolder());
+    tools::addShotsOption(app, shotFolder);
     if (const int status = tools::parseCommandLine(app, argc, argv); status >= 0) return status;
 
     sim::reset();
