@@ -471,9 +471,7 @@ struct RowSelection {
 };
 
 DWORD scenarioLength(const Scenario& scenario) {
-    DWORD last = 0;
-    for (const ScenarioEvent& event : scenario.events) last = std::max(last, event.at);
-    return last;
+    return scenario.events.empty() ? 0 : scenario.events.back().at;
 }
 
 int playScenario(const Scenario& scenario, std::ostream& out, const KeyMoment& onKeyMoment,
