@@ -501,7 +501,7 @@ int playScenario(const Scenario& scenario, std::ostream& out, const KeyMoment& o
             held.push_back(name);
         } else {
             sim::keyUp(key);
-            held.erase(std::remove(held.begin(), held.end(), name), held.end());
+            std::erase(held, name);
         }
         lastKeyAt = sim::now();
     };
@@ -584,8 +584,7 @@ int playScenario(const Scenario& scenario, std::ostream& out, const KeyMoment& o
             const std::string key = event.text.substr(event.text.find(' ') + 1);
             const std::string keyName = key.substr(0, key.find(' '));
             if (event.kind == EventKind::Press) held.push_back(keyName);
-            if (event.kind == EventKind::Release)
-                held.erase(std::remove(held.begin(), held.end(), keyName), held.end());
+            if (event.kind == EventKind::Release) std::erase(held, keyName);
             if (event.kind == EventKind::End) ended = true;
             if (expectation) {
                 const bool passed = checkExpectation(scenario.name, event, out);
