@@ -143,16 +143,15 @@ bool writePictures(const std::string& folder, const std::vector<picture::Image>&
     }
     removeEarlierPictures(folder);
     std::string error;
-    for (std::size_t i = 0; i < moments.size(); ++i) {
+    bool written = true;
+    for (std::size_t i = 0; written && i < moments.size(); ++i) {
         char name[32];
         std::snprintf(name, sizeof name, "frame-%02zu.png", i + 1);
-        if (!picture::writePng(moments[i], folder + "/" + name, error)) {
-            std::cerr << "drapelle-sim: " << error << '\n';
-            return false;
-        }
+        written = picture::writePng(moments[i], folder + "/" + name, error);
     }
     const std::string sheet = folder + "/contact-sheet.png";
-    if (!picture::writePng(picture::contactSheet(moments, captions, menuCorners, 3, 560), sheet,
+    if (!written ||
+        !picture::writePng(picture::contactSheet(moments, captions, menuCorners, 3, 560), sheet,
                            error)) {
         std::cerr << "drapelle-sim: " << error << '\n';
         return false;
