@@ -1,5 +1,6 @@
 #include "harness/plugin_image.h"
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -41,9 +42,7 @@ const IMAGE_NT_HEADERS64* ntHeaders(const std::vector<unsigned char>& image) {
 std::size_t fileOffset(const IMAGE_NT_HEADERS64* nt, DWORD rva) {
     const IMAGE_SECTION_HEADER* section = IMAGE_FIRST_SECTION(nt);
     for (WORD i = 0; i < nt->FileHeader.NumberOfSections; ++i, ++section) {
-        const DWORD size = section->Misc.VirtualSize > section->SizeOfRawData
-                               ? section->Misc.VirtualSize
-                               : section->SizeOfRawData;
+        const DWORD size = std::max(section->Misc.VirtualSize, section->SizeOfRawData);
         if (rva >= section->VirtualAddress && rva < section->VirtualAddress + size)
             return rva - section->VirtualAddress + section->PointerToRawData;
     }
