@@ -7,7 +7,6 @@
 #include <filesystem>
 #include <fstream>
 #include <istream>
-#include <map>
 #include <ostream>
 #include <regex>
 #include <sstream>

@@ -5,9 +5,7 @@
 // arguments a host derives from them. It logs each key message delivered and
 // each change of what the screen shows on standard output.
 #include <cmath>
-#include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <map>

@@ -2,7 +2,6 @@
 // prints what the player would see.
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 
 #include <chrono>
 #include <filesystem>

@@ -1,7 +1,6 @@
 // drapelle-runner's work, compiled into the stand-in host library so that every
 // C++ object stays in one module; drapelle-runner.exe only calls it.
 #include <algorithm>
-#include <cstring>
 #include <fstream>
 #include <iostream>
 #include <random>
