@@ -109,12 +109,6 @@ bool parseKey(const std::string& word, DWORD& key) {
     return true;
 }
 
-bool parseSwitch(const std::string& word, std::int32_t& on) {
-    if (word != "on" && word != "off") return false;
-    on = word == "on";
-    return true;
-}
-
 // One line into one or two events; an empty string when it is well formed.
 std::string parseLine(const std::string& line, std::vector<ScenarioEvent>& events) {
     std::istringstream words(line);
@@ -179,7 +173,9 @@ std::string parseLine(const std::string& line, std::vector<ScenarioEvent>& event
                      : action == "release" ? EventKind::Release
                                            : EventKind::Tap;
     } else if (action == "dead" || action == "arrested" || action == "mid-frame") {
-        if (!parseSwitch(first, event.a) || !second.empty()) return action + " needs on or off";
+        if ((first != "on" && first != "off") || !second.empty())
+            return action + " needs on or off";
+        event.a = first == "on";
         event.kind = action == "dead"       ? EventKind::Dead
                      : action == "arrested" ? EventKind::Arrested
                                             : EventKind::MidFrame;
