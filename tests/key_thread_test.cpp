@@ -1,9 +1,9 @@
 #include <atomic>
 #include <random>
+#include <thread>
 
 #include "frame_shape.h"
 #include "input/key_table.h"
-#include "joining_thread.h"
 #include "plugin_fixture.h"
 #include "ui/menus.h"
 
@@ -31,7 +31,7 @@ long wrongTrials(const Collision& c) {
     constexpr long kTrials = 5000;
     constexpr DWORD kNow = 500000;
     std::atomic<long> started{0}, delivered{0};
-    JoiningThread handler([&] {
+    std::jthread handler([&] {
         for (long trial = 1; trial <= kTrials; ++trial) {
             // Asleep until the trial starts, so that a loaded machine does not
             // spend its cores on the wait; the script then tests without pause.
@@ -75,27 +75,23 @@ TEST_F(KeyCollisions, MessagesLandingWhileTheScriptTestsTheKey) {
 // consuming taps and acting on menus. Under ThreadSanitizer any unsynchronised
 // access fails the run.
 TEST_F(KeyboardThreads, HandlerHammeredFromTwoThreadsWhileTheScriptRuns) {
-    std::atomic<bool> done{false};
     std::atomic<long> delivered{0};
-    auto hammer = [&](unsigned seed) {
+    auto hammer = [&](std::stop_token stop, unsigned seed) {
         const DWORD keys[] = {kKeyF9,      kKeyNumpad5, kKeyNumpad0, kKeyBackspace,
                               kKeyNumpad8, kKeyNumpad2, 0x41,        300};
         std::mt19937 random(seed);
-        while (!done.load()) {
+        while (!stop.stop_requested()) {
             const DWORD key = keys[random() % 8];
             const BOOL up = random() % 2;
             sim::sendKeyMessage(key, random() % 2, up, up);
             delivered.fetch_add(1);
-            yieldThread();
+            std::this_thread::yield();
         }
     };
-    JoiningThread first([&] { hammer(1u); });
-    JoiningThread second([&] { hammer(2u); });
-    // Stops both before they are joined, also when an assertion ends the test.
-    struct StopOnExit {
-        std::atomic<bool>& done;
-        ~StopOnExit() { done = true; }
-    } stop{done};
+    // Both stop and are joined when they go out of scope, also when an
+    // assertion ends the test.
+    std::jthread first(hammer, 1u);
+    std::jthread second(hammer, 2u);
     long drawn = 0;
     // Many thousands of frames, and as many messages, however the threads are
     // scheduled.
@@ -104,7 +100,8 @@ TEST_F(KeyboardThreads, HandlerHammeredFromTwoThreadsWhileTheScriptRuns) {
         drawn += !sim::lastFrame().rects.empty();
         ASSERT_EQ(checkFrameShape(sim::lastFrame(), FrameContext{}), "") << frame;
     }
-    done = true;
+    first.request_stop();
+    second.request_stop();
     first.join();
     second.join();
     EXPECT_GE(delivered.load(), 20000) << "key messages the two threads delivered";
