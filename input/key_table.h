@@ -11,10 +11,19 @@
 #include "host/platform.h"
 #include "input/key_word.h"
 
+// The interleaving check (tests/key_interleavings_test.cpp) builds
+// key_table.cpp over a word of its own, one that lets another thread run at
+// each load and store.
+#ifdef DRAPELLE_KEY_WORD
+using KeyWord = DRAPELLE_KEY_WORD;
+#else
+using KeyWord = std::atomic<std::uint64_t>;
+#endif
+
 struct KeyRecord {
-    std::atomic<std::uint64_t> message; // the last message's tick and kind, 0 until one comes
-    std::atomic<std::int32_t> alt;      // that message's Alt flag; stored, never read
-    std::atomic<std::int32_t> wasDown;  // that message's previous-state flag; likewise
+    KeyWord message;                   // the last message's tick and kind, 0 until one comes
+    std::atomic<std::int32_t> alt;     // that message's Alt flag; stored, never read
+    std::atomic<std::int32_t> wasDown; // that message's previous-state flag; likewise
 };
 
 static_assert(sizeof(KeyRecord) == 16, "a 64-bit word and two 32-bit flags");

@@ -1,10 +1,8 @@
 // A key's last message packed in one 64-bit word: its tick in the low 32
 // bits, a bit for a release and a bit saying that a message stamped the word
-// at all. The handler writes the word in one store; a test reads it in one
-// load and consumes a tap in one compare-exchange from what it read, so every
-// answer is that of one state of the key, whatever the handler writes
-// meanwhile. The operations are templates over the word so that the
-// interleaving check in tests/ runs this very code on its own atomics.
+// at all. The handler writes the word in one store and a test reads it in one
+// load (input/key_table.cpp), so that a tick and a kind read together always
+// come from one message.
 #pragma once
 
 #include <cstdint>
@@ -28,25 +26,4 @@ constexpr bool keyWordStamped(std::uint64_t word) { return (word & kKeyWordStamp
 
 template <class Word> void stampKeyWord(Word& word, std::uint32_t tick, bool released) {
     word.store(packKeyWord(tick, released));
-}
-
-// The clock is read after the word: a message stamped between the two is
-// then never younger than the clock.
-template <class Word, class Clock> bool testKeyWordHeld(const Word& word, Clock clock) {
-    const std::uint64_t seen = word.load();
-    return keyWordStamped(seen) && !keyWordReleased(seen) &&
-           elapsedBelowAt(keyWordTick(seen), clock(), kHeldFor);
-}
-
-// A tap is consumed from the very word that showed it (only a stamped word
-// holds a release). When the exchange fails a newer message landed after the
-// read, and that message stands: the answer is that of the instant of the
-// read, followed by the new message. A newer message equal to the one read
-// is consumed in its place, which no later test can tell apart.
-template <class Word, class Clock> bool takeKeyWordTap(Word& word, Clock clock) {
-    std::uint64_t seen = word.load();
-    if (!keyWordReleased(seen)) return false;
-    if (!elapsedBelowAt(keyWordTick(seen), clock(), kTappedFor)) return false;
-    word.compare_exchange_strong(seen, 0);
-    return true;
 }
