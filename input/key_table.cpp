@@ -12,27 +12,45 @@ void handleKeyboardMessage(DWORD key, WORD, BYTE, BOOL, BOOL isWithAlt, BOOL was
     record.wasDown = wasDownBefore;
 }
 
+namespace {
+// A key's word, and in `now` the clock, at one instant, so that a test
+// answers for one state of the key whatever the handler writes meanwhile,
+// with no wait. The word is read on both sides of the clock. Read the same
+// both times, it stood when the clock was read (or a message of the same tick
+// and kind stamped it anew, and the answer is that of an instant before or
+// after: an answer changes once as a word ages). Read differently, a message
+// landed between the reads, and the answer is that of the instant it landed,
+// when it was as old as the handler's few instructions from its clock to its
+// store, taken as none (any time under kTappedFor gives the same answers).
+std::uint64_t keyWordNow(const KeyWord& word, DWORD& now) {
+    const std::uint64_t before = word.load();
+    now = GetTickCount();
+    const std::uint64_t after = word.load();
+    if (after != before) now = keyWordTick(after);
+    return after;
+}
+} // namespace
+
 // A record no message has stamped since load, since it was cleared or since
 // its tap was consumed reads neither held nor tapped, whatever the clock says.
-// The clock is read after the word: a message stamped between the two is then
-// never younger than the clock.
 bool keyHeld(DWORD key) {
     if (key >= kKeyCount) return false;
-    const std::uint64_t word = keyTable[key].message.load();
+    DWORD now;
+    const std::uint64_t word = keyWordNow(keyTable[key].message, now);
     return keyWordStamped(word) && !keyWordReleased(word) &&
-           elapsedBelowAt(keyWordTick(word), GetTickCount(), kHeldFor);
+           elapsedBelowAt(keyWordTick(word), now, kHeldFor);
 }
 
 // A tap is consumed from the very word that showed it (only a stamped word
 // holds a release). When the exchange fails a newer message landed after the
-// read, and that message stands: the answer is that of the instant of the
+// word was read, and that message stands: the answer is that of the instant
 // read, followed by the new message. A newer message equal to the one read is
 // consumed in its place, which no later test can tell apart.
 bool keyTapped(DWORD key) {
     if (key >= kKeyCount) return false;
-    std::uint64_t word = keyTable[key].message.load();
-    if (!keyWordReleased(word)) return false;
-    if (!elapsedBelowAt(keyWordTick(word), GetTickCount(), kTappedFor)) return false;
+    DWORD now;
+    std::uint64_t word = keyWordNow(keyTable[key].message, now);
+    if (!keyWordReleased(word) || !elapsedBelowAt(keyWordTick(word), now, kTappedFor)) return false;
     keyTable[key].message.compare_exchange_strong(word, 0);
     return true;
 }

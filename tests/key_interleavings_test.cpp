@@ -1,9 +1,10 @@
 // Every interleaving of the keyboard handler with the script's key tests,
-// under Relacy's full-search scheduler. The check builds the plug-in's own
-// input/key_table.cpp over a word and a clock of the model's, whose every
-// read and write is a point where the other thread may run. Every answer the
-// script gets, and the record it leaves, must be those of some order of the
-// messages and the tests taken one at a time.
+// while the clock moves on, under Relacy's full-search scheduler. The check
+// builds the plug-in's own input/key_table.cpp over a word and a clock of the
+// model's, whose every read and write is a point where the other thread may
+// run. Every answer the script gets, and the record it leaves, must be those
+// of some order of the messages, the tests and the clock's steps taken one at
+// a time, each message stamped with the clock of the instant it lands.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -34,17 +35,36 @@ struct ModelWord {
 #undef delete
 
 namespace {
-constexpr DWORD kNow = 100000;        // the clock throughout a run
-rl::atomic<int>* clockRead = nullptr; // each read of it is a point where the other thread may run
+// The model's clock. Each read is a point where another thread may run (a
+// load of `clockRead`); while the clock has steps to take, the search tries
+// each read both after the next step and without it, so that time moves
+// wherever a thread could tell. The clock stands between the handler's read
+// and its store, so that a message's tick is the instant it lands. Its value
+// is plain: the model's threads switch only at its atomics.
+constexpr DWORD kStart = 100000; // the clock when a run starts
+constexpr DWORD kStep = 20;      // ms
+constexpr unsigned kHandler = 0; // the handler's thread; the script's is 1
+rl::atomic<int>* clockRead = nullptr;
+DWORD clockNow = kStart;
+DWORD clockSteps = 0; // the steps it has yet to take
+bool handlerStamping = false;
 } // namespace
 
 extern "C" DWORD GetTickCount(void) {
     (*clockRead)($).load();
-    return kNow;
+    if (clockSteps > 0 && !handlerStamping && rl::rand(2)) {
+        --clockSteps;
+        clockNow += kStep;
+    }
+    if (rl::thread_index() == kHandler) handlerStamping = true;
+    return clockNow;
 }
 
 std::uint64_t ModelWord::load() const { return (*bound)($).load(); }
-void ModelWord::store(std::uint64_t value) { (*bound)($).store(value); }
+void ModelWord::store(std::uint64_t value) {
+    (*bound)($).store(value);
+    if (rl::thread_index() == kHandler) handlerStamping = false;
+}
 bool ModelWord::compare_exchange_strong(std::uint64_t& expected, std::uint64_t desired) {
     return (*bound)($).compare_exchange_strong(expected, desired);
 }
@@ -61,7 +81,10 @@ struct Case {
     Record initial;             // the key's record before the run
     std::vector<bool> messages; // the handler's, in order: released or not
     std::vector<Test> tests;    // the script's, in order
+    DWORD steps;                // the clock's, kStep each
 };
+
+DWORD clockAfter(std::size_t steps) { return kStart + steps * kStep; }
 
 // What the design says, one step at a time: the oracle the runs are held to.
 struct SpecKey {
@@ -85,24 +108,31 @@ struct Run {
     SpecKey left;
 };
 
-// A point in an order: the messages and tests come so far, and the key then.
+// A point in an order: the messages, tests and clock steps come so far, and
+// the key then.
 struct Point {
-    std::size_t messages = 0, tests = 0;
+    std::size_t messages = 0, tests = 0, steps = 0;
     SpecKey key;
 };
 
 // Whether some order of the steps from `p` on gives what the run gave.
 bool someOrderGives(const Case& c, const Run& run, const Point& p) {
+    if (p.steps < c.steps) {
+        Point next = p;
+        ++next.steps;
+        if (someOrderGives(c, run, next)) return true;
+    }
     if (p.messages < c.messages.size()) {
         Point next = p;
         ++next.messages;
-        next.key = {true, c.messages[p.messages], kNow};
+        next.key = {true, c.messages[p.messages], clockAfter(p.steps)};
         if (someOrderGives(c, run, next)) return true;
     }
-    if (p.tests == c.tests.size()) return p.messages == c.messages.size() && p.key == run.left;
+    if (p.tests == c.tests.size())
+        return p.messages == c.messages.size() && p.steps == c.steps && p.key == run.left;
     Point next = p;
     ++next.tests;
-    return specAnswer(next.key, c.tests[p.tests], kNow) == run.answers[p.tests] &&
+    return specAnswer(next.key, c.tests[p.tests], clockAfter(p.steps)) == run.answers[p.tests] &&
            someOrderGives(c, run, next);
 }
 
@@ -120,12 +150,15 @@ struct KeyRun : rl::test_suite<KeyRun, 2> {
         keyTable[kKeyF9].message.bound = &word;
         clock($).store(0);
         clockRead = &clock;
+        clockNow = kStart;
+        clockSteps = current->steps;
+        handlerStamping = false;
         const Record& initial = current->initial;
-        word($).store(initial.empty ? 0 : packKeyWord(kNow - initial.age, initial.released));
+        word($).store(initial.empty ? 0 : packKeyWord(kStart - initial.age, initial.released));
         asked = 0;
     }
     void thread(unsigned index) {
-        if (index == 0)
+        if (index == kHandler)
             for (const bool released : current->messages)
                 handleKeyboardMessage(kKeyF9, 1, 0, FALSE, FALSE, released, released);
         else
@@ -137,7 +170,7 @@ struct KeyRun : rl::test_suite<KeyRun, 2> {
         run.left = {keyWordStamped(left), keyWordReleased(left), keyWordTick(left)};
         const Record& initial = current->initial;
         Point start;
-        if (!initial.empty) start.key = {true, initial.released, kNow - initial.age};
+        if (!initial.empty) start.key = {true, initial.released, kStart - initial.age};
         const bool ok = someOrderGives(*current, run, start);
         wrongInterleavings += !ok;
         if (assertEveryRun) RL_ASSERT(ok);
@@ -176,16 +209,21 @@ std::string describe(const Case& c) {
     for (const bool released : c.messages) text += released ? " release" : " press";
     text += "; script:";
     for (const Test test : c.tests) text += test == Test::Held ? " keyHeld" : " keyTapped";
+    if (c.steps > 0) text += "; the clock moves " + std::to_string(c.steps * kStep) + " ms";
     return text;
 }
 
-// Each record a key can be in, one or two messages and one or two tests.
+// Each record a key can be in and one or two messages, with one or two tests
+// while the clock stands and one while it moves a step, past the edge of the
+// records that age out. (Those are fresh ones while it stands.)
 std::vector<Case> everyCase() {
     const Record records[] = {{"empty", true, false, 0},
                               {"fresh release", false, true, 16},
                               {"release never consumed, 300 ms old", false, true, 300},
                               {"fresh press", false, false, 16},
-                              {"press 6 s old", false, false, 6000}};
+                              {"press 6 s old", false, false, 6000},
+                              {"release 10 ms from aging out", false, true, kTappedFor - 10},
+                              {"press 10 ms from aging out", false, false, kHeldFor - 10}};
     const std::vector<std::vector<bool>> messageRuns = {
         {false}, {true}, {false, false}, {false, true}, {true, false}, {true, true}};
     const std::vector<std::vector<Test>> testRuns = {{Test::Held},
@@ -197,11 +235,16 @@ std::vector<Case> everyCase() {
     std::vector<Case> cases;
     for (const Record& initial : records)
         for (const auto& messages : messageRuns)
-            for (const auto& tests : testRuns) cases.push_back({initial, messages, tests});
+            for (const auto& tests : testRuns) {
+                const DWORD limit = initial.released ? kTappedFor : kHeldFor;
+                const bool agesOut = initial.age < limit && initial.age + kStep >= limit;
+                if (!agesOut) cases.push_back({initial, messages, tests, 0});
+                if (tests.size() == 1) cases.push_back({initial, messages, tests, 1});
+            }
     return cases;
 }
 
-TEST(KeyInterleavings, EveryAnswerIsThatOfOneOrderOfMessagesAndTests) {
+TEST(KeyInterleavings, EveryAnswerIsThatOfOneOrderOfMessagesTestsAndClock) {
     long runs = 0;
     for (const Case& c : everyCase()) {
         const Outcome outcome = checkEveryInterleaving(c);
