@@ -87,12 +87,12 @@ struct Case {
 DWORD clockAfter(std::size_t steps) { return kStart + steps * kStep; }
 
 // What the design says, one step at a time: the oracle the runs are held to.
-struct SpecKey {
+struct DesignKey {
     bool stamped = false, released = false;
     DWORD tick = 0;
-    bool operator==(const SpecKey&) const = default;
+    bool operator==(const DesignKey&) const = default;
 };
-bool specAnswer(SpecKey& key, Test test, DWORD now) {
+bool designAnswer(DesignKey& key, Test test, DWORD now) {
     const DWORD age = now - key.tick;
     if (test == Test::Held) return key.stamped && !key.released && age < kHeldFor;
     if (!key.stamped || !key.released || age >= kTappedFor) return false;
@@ -105,14 +105,14 @@ bool specAnswer(SpecKey& key, Test test, DWORD now) {
 // then.
 struct Run {
     std::array<bool, 2> answers;
-    SpecKey left;
+    DesignKey left;
 };
 
 // A point in an order: the messages, tests and clock steps come so far, and
 // the key then.
 struct Point {
     std::size_t messages = 0, tests = 0, steps = 0;
-    SpecKey key;
+    DesignKey key;
 };
 
 // Whether some order of the steps from `p` on gives what the run gave.
@@ -132,7 +132,7 @@ bool someOrderGives(const Case& c, const Run& run, const Point& p) {
         return p.messages == c.messages.size() && p.steps == c.steps && p.key == run.left;
     Point next = p;
     ++next.tests;
-    return specAnswer(next.key, c.tests[p.tests], clockAfter(p.steps)) == run.answers[p.tests] &&
+    return designAnswer(next.key, c.tests[p.tests], clockAfter(p.steps)) == run.answers[p.tests] &&
            someOrderGives(c, run, next);
 }
 
