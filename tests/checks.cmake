@@ -132,7 +132,7 @@ if(DRAPELLE_FUZZ)
     add_executable(plugin_fuzzer fuzz/plugin_fuzzer.cpp frame_shape.cpp)
     target_link_libraries(plugin_fuzzer PRIVATE drapelle_linked_plugin)
     target_link_options(plugin_fuzzer PRIVATE -fsanitize=fuzzer)
-    set(DRAPELLE_FUZZ_SECONDS 60 CACHE STRING "How long the test run fuzzes")
+    set(DRAPELLE_FUZZ_SECONDS 30 CACHE STRING "How long the test run fuzzes")
     add_test(NAME Fuzz.Run
              COMMAND ${CMAKE_COMMAND} -E env
                      ${CMAKE_COMMAND} -DFUZZER=$<TARGET_FILE:plugin_fuzzer>

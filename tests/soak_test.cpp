@@ -11,12 +11,12 @@
 
 namespace {
 
-// Frames to soak for: a quarter of a million (the asan test preset), which
-// ends about when the fuzz run beside it does, or DRAPELLE_SOAK_FRAMES (10,000
-// in the debug one).
+// Frames to soak for: 125,000 (the asan test preset), which ends about when
+// the fuzz run beside it does, or DRAPELLE_SOAK_FRAMES (10,000 in the debug
+// one).
 long soakFrames() {
     const char* frames = std::getenv("DRAPELLE_SOAK_FRAMES");
-    return frames ? std::atol(frames) : 250000;
+    return frames ? std::atol(frames) : 125000;
 }
 
 bool isSlotName(const InlineString& name) {
