@@ -36,8 +36,7 @@ add_test(NAME Passes COMMAND drapelle_tests)
 CMAKE
 cat >CMakePresets.json <<'JSON'
 {"version": 6,
- "configurePresets": [{"name": "debug", "binaryDir": "${sourceDir}/build/debug", "generator": "Ninja"}],
- "buildPresets": [{"name": "debug", "configurePreset": "debug"}]}
+ "configurePresets": [{"name": "debug", "binaryDir": "${sourceDir}/build/debug", "generator": "Ninja"}]}
 JSON
 echo "a file the checkout will lose" >notes.txt
 printf '%s\n' build trees output.txt >.gitignore
