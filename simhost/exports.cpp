@@ -91,6 +91,16 @@ HINSTANCE expectedModule([[maybe_unused]] ScriptMain script) {
     return nullptr;
 }
 
+// A registration naming no module, or another than `expected`.
+void checkModule(const char* call, HINSTANCE module, HINSTANCE expected, const char* which) {
+    if (module == expected && module) return;
+    const auto text = [](HINSTANCE handle) {
+        return hex(reinterpret_cast<std::uintptr_t>(handle));
+    };
+    reportProtocolError(std::string(call) + ": module " + text(module) + " is not " + which + " (" +
+                        text(expected) + ")");
+}
+
 } // namespace
 
 ScriptMain registeredScriptFunction() { return registeredScript; }
@@ -119,64 +129,56 @@ void resetExports() {
 
 } // namespace sim
 
+using namespace sim;
+
 // --- The eight exports -------------------------------------------------------
 
 void scriptRegister(HINSTANCE module, ScriptMain scriptMain) {
-    sim::events.push_back("scriptRegister");
-    const HINSTANCE expected = sim::expectedModule(scriptMain);
-    if (module != expected || !module)
-        sim::reportProtocolError("scriptRegister: module " +
-                                 sim::hex(reinterpret_cast<std::uintptr_t>(module)) +
-                                 " is not the handle DllMain received (" +
-                                 sim::hex(reinterpret_cast<std::uintptr_t>(expected)) + ")");
-    if (!scriptMain) sim::reportProtocolError("scriptRegister: a null script");
-    sim::registeredModule = module;
-    sim::registeredScript = scriptMain;
-    if (scriptMain) sim::createFiber(scriptMain);
+    events.push_back("scriptRegister");
+    checkModule("scriptRegister", module, expectedModule(scriptMain),
+                "the handle DllMain received");
+    if (!scriptMain) reportProtocolError("scriptRegister: a null script");
+    registeredModule = module;
+    registeredScript = scriptMain;
+    if (scriptMain) createFiber(scriptMain);
 }
 
 void scriptUnregister(HINSTANCE module) {
-    sim::events.push_back("scriptUnregister");
-    if (module != sim::registeredModule || !module)
-        sim::reportProtocolError(
-            "scriptUnregister: module " + sim::hex(reinterpret_cast<std::uintptr_t>(module)) +
-            " is not the one registered (" +
-            sim::hex(reinterpret_cast<std::uintptr_t>(sim::registeredModule)) + ")");
-    sim::registeredScript = nullptr;
-    sim::registeredModule = nullptr;
+    events.push_back("scriptUnregister");
+    checkModule("scriptUnregister", module, registeredModule, "the one registered");
+    registeredScript = nullptr;
+    registeredModule = nullptr;
     // The script stops here, parked in its wait: its fiber is deleted, and
     // nothing on its stack runs again, destructors included.
-    sim::destroyFiber();
+    destroyFiber();
 }
 
 void keyboardHandlerRegister(KeyboardHandler handler) {
-    sim::events.push_back("keyboardHandlerRegister");
-    if (!handler) sim::reportProtocolError("keyboardHandlerRegister: a null handler");
-    sim::registeredHandler = handler;
+    events.push_back("keyboardHandlerRegister");
+    if (!handler) reportProtocolError("keyboardHandlerRegister: a null handler");
+    registeredHandler = handler;
 }
 
 void keyboardHandlerUnregister(KeyboardHandler handler) {
-    sim::events.push_back("keyboardHandlerUnregister");
-    if (handler != sim::registeredHandler)
-        sim::reportProtocolError("keyboardHandlerUnregister: unknown handler");
-    sim::registeredHandler = nullptr;
+    events.push_back("keyboardHandlerUnregister");
+    if (handler != registeredHandler)
+        reportProtocolError("keyboardHandlerUnregister: unknown handler");
+    registeredHandler = nullptr;
 }
 
 void scriptWait(DWORD milliseconds) {
-    if (!sim::isOnFiber() || sim::isInKeyHandler()) {
-        sim::reportProtocolError("scriptWait outside the script's fiber");
+    if (!isOnFiber() || isInKeyHandler()) {
+        reportProtocolError("scriptWait outside the script's fiber");
         return;
     }
     // Drapelle yields one frame at a time; a longer wait would skip frames of
     // drawing and key tests.
-    if (milliseconds != 0)
-        sim::reportProtocolError("scriptWait(" + std::to_string(milliseconds) + ")");
-    sim::parkScript(sim::now(), milliseconds);
-    sim::yieldFiber();
+    if (milliseconds != 0) reportProtocolError("scriptWait(" + std::to_string(milliseconds) + ")");
+    parkScript(now(), milliseconds);
+    yieldFiber();
 }
 
 void nativeInit(UINT64 hash) {
-    using namespace sim;
     refusedCall = false;
     openCall.hash = hash;
     if (!isCallableHere("nativeInit", hash)) return;
@@ -185,12 +187,10 @@ void nativeInit(UINT64 hash) {
     resultSlot = junk();
     callOpen = true;
     tooManyArgs = false;
-    openCall.hash = hash;
     openCall.argCount = 0;
 }
 
 void nativePush64(UINT64 value) {
-    using namespace sim;
     if (!isCallableHere("nativePush64", openCall.hash)) return;
     if (!callOpen) {
         reportProtocolError("nativePush64 without nativeInit");
@@ -204,7 +204,6 @@ void nativePush64(UINT64 value) {
 }
 
 UINT64* nativeCall() {
-    using namespace sim;
     resultSlot = junk();
     if (!isCallableHere("nativeCall", openCall.hash)) return &resultSlot;
     if (!callOpen) {
