@@ -35,6 +35,12 @@ std::int32_t* asIntPointer(UINT64 slot) {
     return reinterpret_cast<std::int32_t*>(static_cast<std::uintptr_t>(slot));
 }
 
+// The catalogue's default for a component, and nothing for one it lacks.
+Variation defaultOf(std::int32_t component) {
+    const auto known = theGame.catalogue.find(component);
+    return known == theGame.catalogue.end() ? Variation{} : known->second.defaults;
+}
+
 UINT64 runPlayerPed(const UINT64*) {
     if (!theGame.freshPedEachCall) return fromInt(theGame.playerPed);
     // Handles of both signs, all naming the player's character.
@@ -165,9 +171,7 @@ UINT64 runSetPedDefaultVariation(const UINT64* a) {
     // Each component the ped had set goes back to the catalogue's default, in
     // place: a steady game allocates nothing.
     for (auto& [key, variation] : theGame.variations) {
-        if (key.first != ped) continue;
-        const auto known = theGame.catalogue.find(key.second);
-        variation = known == theGame.catalogue.end() ? Variation{} : known->second.defaults;
+        if (key.first == ped) variation = defaultOf(key.second);
     }
     return 0;
 }
@@ -227,9 +231,7 @@ void resetGame() {
 
 Variation variationOf(std::int32_t ped, std::int32_t component) {
     const auto set = theGame.variations.find({ped, component});
-    if (set != theGame.variations.end()) return set->second;
-    const auto known = theGame.catalogue.find(component);
-    return known == theGame.catalogue.end() ? Variation{} : known->second.defaults;
+    return set != theGame.variations.end() ? set->second : defaultOf(component);
 }
 
 void setVariation(std::int32_t ped, std::int32_t component, Variation variation) {
@@ -262,8 +264,7 @@ std::int32_t countLines(const TextItem& text) {
             ? static_cast<float>(theGame.screenHeight) / static_cast<float>(theGame.screenWidth)
             : 1.0f;
     const float charWidth = text.scale * characterHeightPerScale(text.font) * 0.5f * aspect;
-    const float left = text.centred ? text.wrapLeft : std::max(text.wrapLeft, text.x);
-    const float room = text.wrapRight - left;
+    const float room = roomFor(text, 1); // as a screen fraction
     if (!(room > 0.0f) || !(charWidth > 0.0f)) return 1;
     const float lines = std::ceil(static_cast<float>(text.text.size()) * charWidth / room);
     return lines < 1.0f ? 1 : lines > 1000.0f ? 1000 : static_cast<std::int32_t>(lines);
