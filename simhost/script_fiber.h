@@ -6,8 +6,8 @@
 namespace sim {
 
 void createFiber(ScriptMain script);
-// Runs the script until its next wait; false once it has ended.
-bool resumeFiber();
+// Runs the script until its next wait; once it has ended, nothing.
+void resumeFiber();
 // Switches back to the host; inside the script only.
 void yieldFiber();
 bool isOnFiber();

@@ -104,10 +104,8 @@ void createFiber(ScriptMain script) {
 #endif
 }
 
-bool resumeFiber() {
-    if (scriptStack.empty() || finished) return false;
-    switchToScript();
-    return !finished;
+void resumeFiber() {
+    if (!scriptStack.empty() && !finished) switchToScript();
 }
 
 void yieldFiber() { switchToHost(false); }

@@ -19,12 +19,6 @@ void CALLBACK runFiber(LPVOID) {
     std::abort(); // a finished fiber is never resumed
 }
 
-void switchToScript() {
-    onFiber = true;
-    SwitchToFiber(scriptFiber);
-    onFiber = false;
-}
-
 } // namespace
 
 void createFiber(ScriptMain script) {
@@ -36,10 +30,11 @@ void createFiber(ScriptMain script) {
     scriptFiber = CreateFiber(256 * 1024, runFiber, nullptr);
 }
 
-bool resumeFiber() {
-    if (!scriptFiber || finished) return false;
-    switchToScript();
-    return !finished;
+void resumeFiber() {
+    if (!scriptFiber || finished) return;
+    onFiber = true;
+    SwitchToFiber(scriptFiber);
+    onFiber = false;
 }
 
 void yieldFiber() { SwitchToFiber(hostFiber); }
