@@ -135,8 +135,6 @@ void parkScript(DWORD stamp, DWORD milliseconds) {
 
 // --- Life of the plug-in -------------------------------------------------------
 
-BOOL attach(EntryPoint entry) { return attach(entry, reinterpret_cast<HINSTANCE>(0x180000000ull)); }
-
 BOOL attach(EntryPoint entry, HINSTANCE module) {
     pluginEntry = entry;
     pluginModule = module;

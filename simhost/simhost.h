@@ -87,8 +87,7 @@ void setFrameTimes(std::vector<DWORD> milliseconds);
 // --- The plug-in's life ------------------------------------------------------
 // DllMain with process attach and the module handle (a fixed one unless
 // given); the registered script starts on its fiber at the next frame.
-BOOL attach(EntryPoint entry);
-BOOL attach(EntryPoint entry, HINSTANCE module);
+BOOL attach(EntryPoint entry, HINSTANCE module = reinterpret_cast<HINSTANCE>(0x180000000ull));
 // DllMain with another reason; process detach is detach().
 BOOL notifyPlugin(DWORD reason);
 // DllMain with process detach: the script's fiber is deleted where it waits,
