@@ -15,39 +15,44 @@
 namespace sim {
 namespace {
 
-EntryPoint pluginEntry = nullptr;       // the attached plug-in's DllMain
-HINSTANCE pluginModule = nullptr;       // the module handle it was given
-bool inEntryPoint = false;              // whether its DllMain is running now
-thread_local bool inKeyHandler = false; // whether this thread is inside its handler
-int framesBegun = 0;                    // frames since the host was reset
-DWORD frameTime = 16;                   // simulated ms per game frame
-std::vector<DWORD> frameTimes;          // when set, frame lengths taken in turn instead
-std::size_t nextFrameTime = 0;          // the next of frameTimes to take
-DWORD wakeStamp = 0, wakeAfter = 0;     // a wait of more than 0 ms keeps the script parked
-DWORD frameStart = 0, frameLength = 16; // when this frame began, and how long it lasts
-int callsThisFrame = 0;                 // natives the plug-in has called in this frame
 struct HeldKey {
     DWORD key;
     DWORD lastPress;  // when it last sent a press
     bool repeatedYet; // whether it has repeated since going down
 };
-std::vector<HeldKey> heldKeys;             // the keys down now, codes below 256 only
-DWORD repeatDelay = 500, repeatEvery = 33; // Windows' auto-repeat; a delay of 0 turns it off
 struct DueKey {
     KeyMessage message;
     int afterCalls; // delivered after this many native calls of the next frame
 };
-std::vector<DueKey> dueKeys;    // in the order they were sent
-bool keysMidFrame = false;      // whether messages wait for a frame's native calls
-std::uint32_t midFrameSeed = 1; // picks after which call each of them arrives
+// Everything reset() puts back as a fresh host has it.
+struct Host {
+    EntryPoint pluginEntry = nullptr;          // the attached plug-in's DllMain
+    HINSTANCE pluginModule = nullptr;          // the module handle it was given
+    int framesBegun = 0;                       // frames since the host was reset
+    DWORD frameTime = 16;                      // simulated ms per game frame
+    std::vector<DWORD> frameTimes;             // when set, frame lengths taken in turn instead
+    std::size_t nextFrameTime = 0;             // the next of frameTimes to take
+    DWORD wakeStamp = 0, wakeAfter = 0;        // a wait of more than 0 ms keeps the script parked
+    DWORD frameStart = 0, frameLength = 16;    // when this frame began, and how long it lasts
+    int callsThisFrame = 0;                    // natives the plug-in has called in this frame
+    std::vector<HeldKey> heldKeys;             // the keys down now, codes below 256 only
+    DWORD repeatDelay = 500, repeatEvery = 33; // Windows' auto-repeat; a delay of 0 turns it off
+    std::vector<DueKey> dueKeys;               // in the order they were sent
+    bool keysMidFrame = false;                 // whether messages wait for a frame's native calls
+    std::uint32_t midFrameSeed = 1;            // picks after which call each of them arrives
+    const std::function<void()>* fiberWork = nullptr; // what runOnFiber's fiber runs next
+    bool workFiber = false; // whether the fiber is runOnFiber's, not a script's
+    Frame finishedFrame;    // the last complete frame
+    bool recording = true;  // whether calls and draw items go into the frame
+};
+Host host;
+
+bool inEntryPoint = false;              // whether the plug-in's DllMain is running now
+thread_local bool inKeyHandler = false; // whether this thread is inside its handler
 // A message that arrives when the plug-in next reads the clock; atomic, as
 // the keyboard handler reads the clock on whatever thread delivers a key.
 std::atomic<bool> keyOnClockRead{false};
-KeyMessage clockReadKey;                          // that message, set before the flag
-const std::function<void()>* fiberWork = nullptr; // what runOnFiber's fiber runs next
-bool workFiber = false; // whether the fiber is runOnFiber's, not a script's
-Frame finishedFrame;    // the last complete frame
-bool recording = true;  // whether calls and draw items go into the frame
+KeyMessage clockReadKey; // that message, set before the flag
 
 constexpr int kCallsPerMs = 8;         // native calls per ms the clock moves in a frame, up to half
 constexpr int kEveryCall = 0x7FFFFFFF; // delivers every message still due
@@ -66,20 +71,20 @@ void callHandler(const KeyMessage& message) {
 
 void deliverDueKeys(int calls) {
     std::size_t kept = 0;
-    for (std::size_t i = 0; i < dueKeys.size(); ++i) {
-        if (dueKeys[i].afterCalls <= calls) {
-            callHandler(dueKeys[i].message);
+    for (std::size_t i = 0; i < host.dueKeys.size(); ++i) {
+        if (host.dueKeys[i].afterCalls <= calls) {
+            callHandler(host.dueKeys[i].message);
         } else {
-            dueKeys[kept++] = dueKeys[i];
+            host.dueKeys[kept++] = host.dueKeys[i];
         }
     }
-    dueKeys.resize(kept);
+    host.dueKeys.resize(kept);
 }
 
 void sendRepeats() {
-    if (repeatDelay == 0) return;
-    for (HeldKey& held : heldKeys) {
-        const DWORD gap = held.repeatedYet ? repeatEvery : repeatDelay;
+    if (host.repeatDelay == 0) return;
+    for (HeldKey& held : host.heldKeys) {
+        const DWORD gap = held.repeatedYet ? host.repeatEvery : host.repeatDelay;
         if (static_cast<DWORD>(now() - held.lastPress) < gap) continue;
         held.lastPress = now();
         held.repeatedYet = true;
@@ -88,115 +93,118 @@ void sendRepeats() {
 }
 
 DWORD takeFrameLength() {
-    if (frameTimes.empty()) return frameTime;
-    const DWORD length = frameTimes[nextFrameTime];
-    nextFrameTime = (nextFrameTime + 1) % frameTimes.size();
+    if (host.frameTimes.empty()) return host.frameTime;
+    const DWORD length = host.frameTimes[host.nextFrameTime];
+    host.nextFrameTime = (host.nextFrameTime + 1) % host.frameTimes.size();
     return length;
 }
 
-bool isScriptAsleep() { return wakeAfter > 0 && static_cast<DWORD>(now() - wakeStamp) < wakeAfter; }
+bool isScriptAsleep() {
+    return host.wakeAfter > 0 && static_cast<DWORD>(now() - host.wakeStamp) < host.wakeAfter;
+}
 
 std::vector<HeldKey>::iterator findHeld(DWORD key) {
-    return std::find_if(heldKeys.begin(), heldKeys.end(),
+    return std::find_if(host.heldKeys.begin(), host.heldKeys.end(),
                         [key](const HeldKey& held) { return held.key == key; });
 }
 
 BOOL callEntry(DWORD reason) {
     inEntryPoint = true;
-    const BOOL result = pluginEntry(pluginModule, reason, nullptr);
+    const BOOL result = host.pluginEntry(host.pluginModule, reason, nullptr);
     inEntryPoint = false;
     return result;
 }
 
 } // namespace
 
-int frameNumber() { return framesBegun; }
-HINSTANCE attachedModule() { return pluginEntry ? pluginModule : nullptr; }
+int frameNumber() { return host.framesBegun; }
+HINSTANCE attachedModule() { return host.pluginEntry ? host.pluginModule : nullptr; }
 bool isInEntryPoint() { return inEntryPoint; }
 bool isInKeyHandler() { return inKeyHandler; }
 
 void noteNativeCall() {
-    ++callsThisFrame;
-    if (callsThisFrame % kCallsPerMs == 0 &&
-        static_cast<DWORD>(now() - frameStart) < frameLength / 2)
+    ++host.callsThisFrame;
+    if (host.callsThisFrame % kCallsPerMs == 0 &&
+        static_cast<DWORD>(now() - host.frameStart) < host.frameLength / 2)
         advance(1);
-    if (!dueKeys.empty()) deliverDueKeys(callsThisFrame);
-    if (callsThisFrame < kMostCallsAFrame) return;
-    reportProtocolError(std::to_string(callsThisFrame) +
+    if (!host.dueKeys.empty()) deliverDueKeys(host.callsThisFrame);
+    if (host.callsThisFrame < kMostCallsAFrame) return;
+    reportProtocolError(std::to_string(host.callsThisFrame) +
                         " native calls without scriptWait: the script never gives the frame back "
                         "and the game freezes");
     yieldFiber();
 }
 
 void parkScript(DWORD stamp, DWORD milliseconds) {
-    wakeStamp = stamp;
-    wakeAfter = milliseconds;
+    host.wakeStamp = stamp;
+    host.wakeAfter = milliseconds;
 }
 
 // --- Life of the plug-in -------------------------------------------------------
 
 BOOL attach(EntryPoint entry, HINSTANCE module) {
-    pluginEntry = entry;
-    pluginModule = module;
+    host.pluginEntry = entry;
+    host.pluginModule = module;
     return callEntry(DLL_PROCESS_ATTACH);
 }
 
 BOOL notifyPlugin(DWORD reason) {
-    if (!pluginEntry) return FALSE;
+    if (!host.pluginEntry) return FALSE;
     const BOOL result = callEntry(reason);
     // The loader detaches a library once; after that it is gone.
-    if (reason == DLL_PROCESS_DETACH) pluginEntry = nullptr;
+    if (reason == DLL_PROCESS_DETACH) host.pluginEntry = nullptr;
     return result;
 }
 
 void detach() { notifyPlugin(DLL_PROCESS_DETACH); }
 
 void startScript(ScriptMain script) {
-    workFiber = false;
+    host.workFiber = false;
     createFiber(script);
 }
 void stopScript() {
-    workFiber = false;
+    host.workFiber = false;
     destroyFiber();
 }
 
 void runOnFiber(const std::function<void()>& work) {
-    if (hasFiber() && !workFiber) {
+    if (hasFiber() && !host.workFiber) {
         reportProtocolError("runOnFiber while a script runs on the fiber");
         return;
     }
     if (!hasFiber()) {
         createFiber([] {
             for (;;) {
-                if (fiberWork) (*fiberWork)();
-                fiberWork = nullptr;
+                if (host.fiberWork) (*host.fiberWork)();
+                host.fiberWork = nullptr;
                 yieldFiber();
             }
         });
-        workFiber = true;
+        host.workFiber = true;
     }
     // A piece of work is not a frame: the clock stands still for it.
-    frameStart = now();
-    frameLength = 0;
-    callsThisFrame = 0;
-    fiberWork = &work;
+    host.frameStart = now();
+    host.frameLength = 0;
+    host.callsThisFrame = 0;
+    host.fiberWork = &work;
     resumeFiber();
 }
 
 // --- Frames --------------------------------------------------------------------
 
 void runFrame() {
-    ++framesBegun;
+    ++host.framesBegun;
     sendRepeats();
     beginFrame();
-    frameStart = now();
-    frameLength = takeFrameLength();
-    callsThisFrame = 0;
+    host.frameStart = now();
+    host.frameLength = takeFrameLength();
+    host.callsThisFrame = 0;
     if (hasFiber() && !isScriptAsleep()) resumeFiber();
     deliverDueKeys(kEveryCall); // the frame made fewer calls than they waited for
     // Swapped, not copied: both frames keep their storage from frame to frame.
-    std::swap(finishedFrame, frameInProgress());
-    advance(frameLength - std::min(frameLength, static_cast<DWORD>(now() - frameStart)));
+    std::swap(host.finishedFrame, frameInProgress());
+    advance(host.frameLength -
+            std::min(host.frameLength, static_cast<DWORD>(now() - host.frameStart)));
 }
 
 void runFrames(int count) {
@@ -208,17 +216,17 @@ void runFor(DWORD milliseconds) {
     while (static_cast<DWORD>(now() - start) < milliseconds) runFrame();
 }
 
-void setRecording(bool on) { recording = on; }
-bool isRecording() { return recording; }
+void setRecording(bool on) { host.recording = on; }
+bool isRecording() { return host.recording; }
 
-const Frame& lastFrame() { return finishedFrame; }
+const Frame& lastFrame() { return host.finishedFrame; }
 void setFrameTime(DWORD milliseconds) {
-    frameTime = milliseconds;
-    frameTimes.clear();
+    host.frameTime = milliseconds;
+    host.frameTimes.clear();
 }
 void setFrameTimes(std::vector<DWORD> milliseconds) {
-    frameTimes = std::move(milliseconds);
-    nextFrameTime = 0;
+    host.frameTimes = std::move(milliseconds);
+    host.nextFrameTime = 0;
 }
 
 // --- Keyboard ------------------------------------------------------------------
@@ -228,10 +236,10 @@ void sendKeyMessage(DWORD key, BOOL isWithAlt, BOOL wasDownBefore, BOOL isUpNow)
 }
 
 void deliverKeyMessage(const KeyMessage& message) {
-    if (!keysMidFrame) return callHandler(message);
+    if (!host.keysMidFrame) return callHandler(message);
     // A menu frame makes over a hundred calls, an idle one four.
-    midFrameSeed = midFrameSeed * 1664525u + 1013904223u;
-    dueKeys.push_back({message, 1 + static_cast<int>(midFrameSeed >> 16) % 48});
+    host.midFrameSeed = host.midFrameSeed * 1664525u + 1013904223u;
+    host.dueKeys.push_back({message, 1 + static_cast<int>(host.midFrameSeed >> 16) % 48});
 }
 
 void deliverKeyMessageOnClockRead(const KeyMessage& message) {
@@ -246,8 +254,8 @@ void noteClockRead() {
 }
 
 void setKeysMidFrame(bool on, std::uint32_t seed) {
-    keysMidFrame = on;
-    midFrameSeed = seed;
+    host.keysMidFrame = on;
+    host.midFrameSeed = seed;
     if (!on) deliverDueKeys(kEveryCall);
 }
 
@@ -262,18 +270,18 @@ std::string describeKeyMessage(const KeyMessage& message) {
 }
 
 void keyDown(DWORD key) {
-    const bool wasDown = findHeld(key) != heldKeys.end();
-    if (key < 256 && !wasDown) heldKeys.push_back({key, now(), false});
+    const bool wasDown = findHeld(key) != host.heldKeys.end();
+    if (key < 256 && !wasDown) host.heldKeys.push_back({key, now(), false});
     sendKeyMessage(key, FALSE, wasDown, FALSE);
 }
 
 void setKeyRepeat(DWORD delay, DWORD every) {
-    repeatDelay = delay;
-    repeatEvery = every;
+    host.repeatDelay = delay;
+    host.repeatEvery = every;
 }
 
 void keyUp(DWORD key) {
-    if (const auto held = findHeld(key); held != heldKeys.end()) heldKeys.erase(held);
+    if (const auto held = findHeld(key); held != host.heldKeys.end()) host.heldKeys.erase(held);
     sendKeyMessage(key, FALSE, TRUE, TRUE);
 }
 
@@ -282,29 +290,15 @@ void keyUp(DWORD key) {
 void reset() {
     stopScript();
     resetExports();
-    pluginEntry = nullptr;
-    pluginModule = nullptr;
-    framesBegun = 0;
-    callsThisFrame = 0;
-    frameTime = 16;
-    wakeStamp = wakeAfter = 0;
-    heldKeys.clear();
-    repeatDelay = 500;
-    repeatEvery = 33;
-    dueKeys.clear();
-    dueKeys.reserve(64);
+    host = Host{};
+    host.dueKeys.reserve(64);
     keyOnClockRead = false;
-    keysMidFrame = false;
-    frameTimes.clear();
-    nextFrameTime = 0;
-    finishedFrame = Frame{};
     // Room for the largest frame up front, so that a long run's heap stays flat.
-    for (Frame* frame : {&finishedFrame, &frameInProgress()}) {
+    for (Frame* frame : {&host.finishedFrame, &frameInProgress()}) {
         frame->calls.reserve(512);
         frame->texts.reserve(32);
         frame->rects.reserve(32);
     }
-    recording = true;
     setTick(1000000);
     resetGame();
     beginFrame();
