@@ -10,21 +10,6 @@
 namespace picture {
 namespace {
 
-// Three colour planes, as GifQuantizeBuffer takes them.
-struct Planes {
-    std::vector<GifByteType> red, green, blue;
-};
-
-Planes planesOf(const Image& image) {
-    Planes planes;
-    for (std::size_t i = 0; i < image.rgba.size(); i += 4) {
-        planes.red.push_back(image.rgba[i]);
-        planes.green.push_back(image.rgba[i + 1]);
-        planes.blue.push_back(image.rgba[i + 2]);
-    }
-    return planes;
-}
-
 bool fail(GifFileType* gif, std::string& error, const std::string& what) {
     error = what + ": " + GifErrorString(gif ? gif->Error : 0);
     if (gif) EGifCloseFile(gif, nullptr);
@@ -41,13 +26,19 @@ bool putLoopExtension(GifFileType* gif) {
 }
 
 bool putFrame(GifFileType* gif, const Image& image, int delayMs) {
-    Planes planes = planesOf(image);
+    // Three colour planes, as GifQuantizeBuffer takes them.
+    const std::size_t pixels = image.rgba.size() / 4;
+    std::vector<GifByteType> red(pixels), green(pixels), blue(pixels), indices(pixels);
+    for (std::size_t i = 0; i < pixels; ++i) {
+        red[i] = image.rgba[4 * i];
+        green[i] = image.rgba[4 * i + 1];
+        blue[i] = image.rgba[4 * i + 2];
+    }
     int colours = 256;
     GifColorType palette[256];
-    std::vector<GifByteType> indices(planes.red.size());
     if (GifQuantizeBuffer(static_cast<unsigned>(image.width), static_cast<unsigned>(image.height),
-                          &colours, planes.red.data(), planes.green.data(), planes.blue.data(),
-                          indices.data(), palette) != GIF_OK)
+                          &colours, red.data(), green.data(), blue.data(), indices.data(),
+                          palette) != GIF_OK)
         return false;
     ColorMapObject* map = GifMakeMapObject(256, palette);
     GraphicsControlBlock timing{DISPOSE_DO_NOT, false, delayMs / 10, NO_TRANSPARENT_COLOR};
