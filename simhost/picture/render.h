@@ -1,13 +1,10 @@
 // A frame painted as the player would see it, with FreeType's glyphs.
 #pragma once
 
-#include <cstdint>
 #include <string>
 #include <vector>
 
 #include "simhost/picture/scene.h"
-#include "simhost/simhost.h"
-#include "simhost/text_layout.h"
 
 namespace picture {
 
