@@ -40,10 +40,8 @@ endfunction()
 # package scripts/setup installs for the job that builds it.
 # shfmt reads the scripts and build commands, so only what a shell runs counts.
 function(drapelle_add_setup_test)
-    if(DRAPELLE_TREE STREQUAL "windows-dll")
-        set(job windows-dll)
-    elseif(DRAPELLE_TREE STREQUAL "windows-host")
-        set(job windows-host)
+    if(DRAPELLE_TREE MATCHES "^windows-") # each Windows tree's job bears its name
+        set(job ${DRAPELLE_TREE})
     elseif(DRAPELLE_BENCH)
         set(job bench)
     else()
