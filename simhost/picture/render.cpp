@@ -142,11 +142,8 @@ Image contactSheet(const std::vector<Image>& images, const std::vector<std::stri
     const int rows = (static_cast<int>(images.size()) + columns - 1) / columns;
     Image sheet{
         gap + columns * (tileWidth + gap), gap + rows * (tileHeight + captionHeight + gap), {}};
-    sheet.rgba.assign(static_cast<std::size_t>(sheet.width) * sheet.height * 4, 0);
-    for (std::size_t i = 0; i < sheet.rgba.size(); i += 4) {
-        sheet.rgba[i] = sheet.rgba[i + 1] = sheet.rgba[i + 2] = 32;
-        sheet.rgba[i + 3] = 255;
-    }
+    for (int i = 0; i < sheet.width * sheet.height; ++i)
+        sheet.rgba.insert(sheet.rgba.end(), {32, 32, 32, 255});
     for (std::size_t n = 0; n < images.size(); ++n) {
         const Image& source = images[n];
         const int left = gap + static_cast<int>(n % columns) * (tileWidth + gap);
