@@ -25,14 +25,11 @@ void measureFrames(benchmark::State& state, bool floor) {
     harness::leave();
 }
 
-void BM_Frame(benchmark::State& state) { measureFrames(state, false); }
-void BM_Floor(benchmark::State& state) { measureFrames(state, true); }
-
 // Each state's frame right beside its floor, so both see the same machine.
 void registerPairs() {
     for (int which = 0; which < 3; ++which) {
-        benchmark::RegisterBenchmark("frame", BM_Frame)->Arg(which);
-        benchmark::RegisterBenchmark("floor", BM_Floor)->Arg(which);
+        benchmark::RegisterBenchmark("frame", measureFrames, false)->Arg(which);
+        benchmark::RegisterBenchmark("floor", measureFrames, true)->Arg(which);
     }
 }
 
@@ -48,9 +45,8 @@ class RatioReporter : public benchmark::ConsoleReporter {
             const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
             const bool single = run.run_type == Run::RT_Iteration && run.repetitions <= 1;
             if (!median && !single) continue;
-            const double perFrame = run.GetAdjustedRealTime();
             (run.benchmark_name().rfind("frame", 0) == 0 ? frames : floors)[run.report_label] =
-                perFrame;
+                run.GetAdjustedRealTime();
         }
     }
     void Finalize() override {
