@@ -19,9 +19,13 @@ constinit std::int32_t clothingMenuIndex = 0;
 constexpr std::string_view kMainRows[] = {"Skin/Clothing Change", "Close Menu"};
 // A new row: its caption here and its case in selectClothingRow (the rest:
 // docs/changing-drapelle.md).
-constexpr std::string_view kClothingRows[] = {"Show Player Clothing Data",
-                                              "Switch Player Clothing Data", "Skin/Clothing Change",
-                                              "Skin/Clothing Texture Change", "Default Skin"};
+constexpr std::string_view kClothingRows[] = {
+    "Show Player Clothing Data",
+    "Switch Player Clothing Data",
+    "Skin/Clothing Change",
+    "Skin/Clothing Texture Change",
+    "Default Skin",
+};
 // Each caption is copied whole into the row that draws it.
 static_assert(fitsInline(kMainRows) && fitsInline(kClothingRows));
 
