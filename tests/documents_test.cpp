@@ -261,6 +261,11 @@ TEST(Documents, QuoteTheDemosTranscriptAsItRuns) {
             << excerpt[i].where << ": says '" << excerpt[i].text << "'; the demo prints '"
             << (at == transcript.end() ? std::string("(the end)") : *at) << "'";
     }
+    // The excerpt ends where a block of the transcript does: a screen quoted
+    // without its last rows (indented past the times) is not the menu drawn.
+    const auto after = start + static_cast<long>(excerpt.size());
+    EXPECT_FALSE(after != transcript.end() && after->find_first_not_of(' ') > 8 && !after->empty())
+        << excerpt.back().where << ": the excerpt stops before the demo's '" << *after << "'";
 }
 
 } // namespace
