@@ -6,6 +6,8 @@
 #include <iterator>
 
 #include "input/key_table.h"
+#include "simhost/game.h"
+#include "simhost/screen.h"
 
 namespace harness {
 
@@ -83,6 +85,24 @@ std::string previewKeysHelp() {
         help += "  " + name + key.does + "\n";
     }
     return help;
+}
+
+void passKeyMessage(const sim::KeyMessage& message, NumLockNote& note) {
+    std::cout << keyMessageLine(message) << std::endl;
+    if (!message.isUpNow && !message.wasDownBefore)
+        followNumLock(message.key, message.isExtended, note);
+    sim::deliverKeyMessage(message);
+}
+
+void runPreviewFrame(int width, int height) {
+    static std::string shown = "\n"; // at first no screen was logged, so the first is
+    sim::game().screenWidth = width;
+    sim::game().screenHeight = height;
+    sim::runFrame();
+    const std::string line = sim::screenLine(sim::lastFrame());
+    if (line == shown) return;
+    std::cout << sim::screenReport(sim::lastFrame()) << std::endl;
+    shown = line;
 }
 
 std::string describeKey(DWORD code) {

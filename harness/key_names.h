@@ -41,6 +41,11 @@ void followNumLock(DWORD code, bool isExtended, NumLockNote& note);
 void followNumLockState(bool isOn, NumLockNote& note);
 // The keys a preview passes on to the plug-in, for its --help.
 std::string previewKeysHelp();
+// A key message from the window: logged, the NumLock note followed when the
+// key goes down, then handed to the plug-in.
+void passKeyMessage(const sim::KeyMessage& message, NumLockNote& note);
+// One frame at the window's size; the screen is logged when it changed.
+void runPreviewFrame(int width, int height);
 
 // The key's entry, or null for a code neither table has.
 const NamedKey* findKey(DWORD code);

@@ -135,19 +135,6 @@ bool saveScreenshot(SDL_Renderer* renderer, int width, int height, const std::st
     return true;
 }
 
-// Says on standard output when the window's size or the screen changed, as a
-// test reads it.
-void logChanges(int width, int height, int& shownWidth, int& shownHeight, std::string& shown) {
-    if (width != shownWidth || height != shownHeight)
-        std::cout << "resolution: " << width << " x " << height << std::endl;
-    shownWidth = width;
-    shownHeight = height;
-    const std::string line = sim::screenLine(sim::lastFrame());
-    if (line == shown) return;
-    std::cout << sim::screenReport(sim::lastFrame()) << std::endl;
-    shown = line;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -187,8 +174,6 @@ int main(int argc, char** argv) {
     sim::attach(DllMain);
     bool overlay = false, running = true;
     harness::NumLockNote numLockNote;
-    std::string shown = "\n"; // the screen as last logged; at first none, so the first is
-    int shownWidth = 0, shownHeight = 0;
     Uint32 last = SDL_GetTicks();
     while (running) {
         // The clock first: a key is stamped with the time it is handed over,
@@ -213,20 +198,15 @@ int main(int argc, char** argv) {
                               << std::endl;
                     continue;
                 }
-                std::cout << harness::keyMessageLine(message) << std::endl;
-                if (down && !event.key.repeat)
-                    harness::followNumLock(message.key, message.isExtended, numLockNote);
-                sim::deliverKeyMessage(message);
+                harness::passKeyMessage(message, numLockNote);
             }
         }
         harness::followNumLockState((SDL_GetModState() & KMOD_NUM) != 0, numLockNote);
         int width = 0, height = 0;
         SDL_GetRendererOutputSize(renderer, &width, &height);
-        sim::game().screenWidth = width;
-        sim::game().screenHeight = height;
-
-        sim::runFrame();
-        logChanges(width, height, shownWidth, shownHeight, shown);
+        if (width != textureWidth || height != textureHeight) // still the last frame's size
+            std::cout << "resolution: " << width << " x " << height << std::endl;
+        harness::runPreviewFrame(width, height);
 
         picture::Image image = picture::renderFrame(sim::lastFrame());
         if (overlay) {

@@ -202,10 +202,7 @@ LRESULT CALLBACK handleWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPA
     case WM_KEYUP:
     case WM_SYSKEYUP: {
         const sim::KeyMessage key = decodeKeyMessage(wParam, lParam);
-        std::cout << harness::keyMessageLine(key) << std::endl;
-        if (!key.isUpNow && !key.wasDownBefore)
-            harness::followNumLock(key.key, key.isExtended, numLockNote);
-        sim::deliverKeyMessage(key);
+        harness::passKeyMessage(key, numLockNote);
         const bool pressed = !key.isUpNow && !key.wasDownBefore;
         if (pressed && key.key == VK_ESCAPE) DestroyWindow(hwnd);
         if (pressed && key.key == VK_F12) shotWanted = true;
@@ -250,7 +247,6 @@ bool openWindow() {
 
 // About sixty frames a second on the real clock until the window closes.
 void runPreview() {
-    std::string shown = "\n"; // the screen as last logged; at first none, so the first is
     DWORD last = GetTickCount();
     for (;;) {
         MSG message;
@@ -258,16 +254,10 @@ void runPreview() {
             if (message.message == WM_QUIT) return;
             DispatchMessageW(&message);
         }
-        sim::game().screenWidth = canvasWidth;
-        sim::game().screenHeight = canvasHeight;
         const DWORD now = GetTickCount();
         sim::advance(now - last);
         last = now;
-        sim::runFrame();
-        if (const std::string line = sim::screenLine(sim::lastFrame()); line != shown) {
-            std::cout << sim::screenReport(sim::lastFrame()) << std::endl;
-            shown = line;
-        }
+        harness::runPreviewFrame(canvasWidth, canvasHeight);
         paintFrame(sim::lastFrame());
         InvalidateRect(window, nullptr, FALSE);
         UpdateWindow(window);
