@@ -115,63 +115,50 @@ std::string parseLine(const std::string& line, std::vector<ScenarioEvent>& event
     std::string time, action, first, second, extra;
     words >> time >> action >> first >> second >> extra;
     long long at = 0;
-    const std::string badTime = parseTime(time, at);
-    if (!badTime.empty()) return badTime;
+    if (const std::string badTime = parseTime(time, at); !badTime.empty()) return badTime;
     ScenarioEvent event;
     event.at = static_cast<DWORD>(at);
     event.text = line.substr(line.find(action));
+    // A note's text, an expectation and a row run to the end of the line.
+    const std::string rest = fromFirstNonBlank(event.text, action.size());
     if (action == "note") {
-        event.kind = EventKind::Note;
-        event.text = line.substr(line.find(first.empty() ? action : first));
-        if (first.empty()) return "a note needs a text";
-        events.push_back(event);
-        return "";
-    }
-    if (action == "expect") {
+        if (rest.empty()) return "a note needs a text";
+        event.text = rest;
+    } else if (action == "expect") {
         if (first != "screen" && first != "character")
             return "unknown expectation '" + first + "' (expect screen or expect character)";
         event.kind = first == "screen" ? EventKind::ExpectScreen : EventKind::ExpectCharacter;
-        event.text = fromFirstNonBlank(line, line.find(first) + first.size());
-        events.push_back(event);
-        return "";
-    }
-    if (action == "select") {
-        // The row runs to the end of the line: its caption, or its number.
-        const std::string row = fromFirstNonBlank(line, line.find(action) + action.size());
-        if (row.empty()) return "select needs a row: its caption, or its number from 1 at the top";
+        event.text = fromFirstNonBlank(rest, first.size());
+    } else if (action == "select") { // a row's caption, or its number
+        if (rest.empty()) return "select needs a row: its caption, or its number from 1 at the top";
         event.kind = EventKind::Select;
-        if (row.find_first_not_of("0123456789") == std::string::npos) {
-            long long number = 0;
-            const std::string problem = checkNumber(row, "row", 1, 99, number);
+        long long number = 0;
+        if (rest.find_first_not_of("0123456789") == std::string::npos) {
+            const std::string problem = checkNumber(rest, "row", 1, 99, number);
             if (!problem.empty()) return problem;
-            event.a = static_cast<std::int32_t>(number);
         }
-        events.push_back(event);
-        return "";
-    }
-    if (!extra.empty()) return "too many words";
-    if (action == "press" || action == "release" || action == "tap" || action == "hold") {
+        event.a = static_cast<std::int32_t>(number);
+    } else if (!extra.empty()) {
+        return "too many words";
+    } else if (action == "press" || action == "release" || action == "tap" || action == "hold") {
         if (first.empty()) return action + " needs a key";
         if (!parseKey(first, event.key))
             return "unknown key '" + first + "' (" + scenarioKeyNames() +
                    ", or a code 0 to 4294967295, such as 65 or 0x41)";
+        event.kind = action == "release" ? EventKind::Release
+                     : action == "tap"   ? EventKind::Tap
+                                         : EventKind::Press;
+        if (action != "hold" && !second.empty()) return "too many words";
         if (action == "hold") {
             long long duration = 0;
             if (second.empty()) return "hold needs a duration in ms after the key";
             const std::string problem = checkNumber(second, "hold duration", 1, 600000, duration);
             if (!problem.empty()) return problem;
-            event.kind = EventKind::Press;
             events.push_back(event);
             event.kind = EventKind::Release;
             event.at += static_cast<DWORD>(duration);
             event.text = "release " + first;
-            events.push_back(event);
-            return "";
         }
-        if (!second.empty()) return "too many words";
-        event.kind = action == "press"     ? EventKind::Press
-                     : action == "release" ? EventKind::Release
-                                           : EventKind::Tap;
     } else if (action == "dead" || action == "arrested" || action == "mid-frame") {
         if ((first != "on" && first != "off") || !second.empty())
             return action + " needs on or off";

@@ -70,13 +70,14 @@ TEST(ScenarioFile, BadLinesAreNamedWithTheirNumberAndWhatIsWrong) {
 }
 
 // Numbers are decimal whatever their leading zeros, a key code may be written
-// in hexadecimal, and '#' after a blank starts a comment on any line, an
-// expectation's included: its text ends before it.
+// in hexadecimal, a note is all that follows its action, and '#' after a
+// blank starts a comment on any line, an expectation's included: its text
+// ends before it.
 TEST(ScenarioFile, DecimalTimesAndCommentsAfterEvents) {
     std::istringstream in("0300 hold Num5 0200 # select\n"
                           "0800 tap 0x78\t# after a tab\n"
                           "0900 expect screen Clothing Menu: [a#b] Row   # the screen, then this\n"
-                          "1000 note Down # and a comment\n"
+                          "1000 note 0 down, a word of its time # and a comment\n"
                           "1000+kSelectWait-1 note Up\n");
     harness::Scenario scenario;
     std::string error;
@@ -85,10 +86,10 @@ TEST(ScenarioFile, DecimalTimesAndCommentsAfterEvents) {
     for (const harness::ScenarioEvent& event : scenario.events)
         events.push_back(std::to_string(event.at) + " " + event.text + " " +
                          std::to_string(event.key));
-    EXPECT_EQ(events, (std::vector<std::string>{"300 hold Num5 0200 101", "500 release Num5 101",
-                                                "800 tap 0x78 120",
-                                                "900 Clothing Menu: [a#b] Row 0", "1000 Down 0",
-                                                std::to_string(999 + kSelectWait) + " Up 0"}));
+    EXPECT_EQ(events, (std::vector<std::string>{
+                          "300 hold Num5 0200 101", "500 release Num5 101", "800 tap 0x78 120",
+                          "900 Clothing Menu: [a#b] Row 0", "1000 0 down, a word of its time 0",
+                          std::to_string(999 + kSelectWait) + " Up 0"}));
 }
 
 using Demo = PluginTest;
