@@ -44,14 +44,6 @@ template <typename Match> const NamedKey* findIn(Match matches) {
     return nullptr;
 }
 
-// What a keypad key sends with NumLock off: an arrow, Clear, Insert... with
-// the keypad's scan code (not the extended one of the keys of their own).
-bool isKeypadWithNumLockOff(DWORD code, bool isExtended) {
-    const DWORD numLockOff[] = {0x0C, 0x21, 0x22, 0x23, 0x24, 0x25, 0x26, 0x27, 0x28, 0x2D, 0x2E};
-    return !isExtended &&
-           std::find(std::begin(numLockOff), std::end(numLockOff), code) != std::end(numLockOff);
-}
-
 } // namespace
 
 const NamedKey* findKey(DWORD code) {
@@ -62,18 +54,10 @@ const NamedKey* findKey(const std::string& scenarioName) {
     return findIn([&](const NamedKey& key) { return scenarioName == key.scenarioName; });
 }
 
-void followNumLock(DWORD code, bool isExtended, NumLockNote& note) {
-    // A digit, or NumLock pressed while the note says it is off: it is on.
-    if ((code >= 0x60 && code <= 0x69) || code == kKeyNumLock) followNumLockState(true, note);
-    if (!isKeypadWithNumLockOff(code, isExtended) || note.shown) return;
-    note.shown = true;
-    std::cout << kNumLockOffNote << std::endl;
-}
-
-void followNumLockState(bool isOn, NumLockNote& note) {
-    if (!isOn || !note.shown) return;
-    note.shown = false;
-    std::cout << kNumLockOnNote << std::endl;
+void followNumLockState(bool isOn, bool& noteShown) {
+    if (!isOn || !noteShown) return;
+    noteShown = false;
+    std::cout << "NumLock is on: the keypad sends digits" << std::endl;
 }
 
 std::string previewKeysHelp() {
@@ -87,10 +71,19 @@ std::string previewKeysHelp() {
     return help;
 }
 
-void passKeyMessage(const sim::KeyMessage& message, NumLockNote& note) {
+void passKeyMessage(const sim::KeyMessage& message, bool& noteShown) {
     std::cout << keyMessageLine(message) << std::endl;
-    if (!message.isUpNow && !message.wasDownBefore)
-        followNumLock(message.key, message.isExtended, note);
+    const DWORD code = message.key;
+    if (!message.isUpNow && !message.wasDownBefore) {
+        // A keypad digit, or NumLock pressed while the note says it is off: it is on.
+        if ((code >= 0x60 && code <= 0x69) || code == 0x90) followNumLockState(true, noteShown);
+        // The keypad's own keys come without the extended flag of the keys they mimic.
+        if (std::count(std::begin(kKeypadWithNumLockOff), std::end(kKeypadWithNumLockOff), code) &&
+            !message.isExtended && !noteShown) {
+            noteShown = true;
+            std::cout << kNumLockOffNote << std::endl;
+        }
+    }
     sim::deliverKeyMessage(message);
 }
 

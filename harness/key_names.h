@@ -26,24 +26,20 @@ extern const NamedKey kDrapelleKeys[6];
 // the keypad, what it sends with NumLock off, Enter and Escape.
 extern const NamedKey kOtherKeys[19];
 
+// What the keypad's 1-9, 0 and point send with NumLock off: End, Down, ... Delete.
+constexpr DWORD kKeypadWithNumLockOff[] = {0x23, 0x28, 0x22, 0x25, 0x0C, 0x27,
+                                           0x24, 0x26, 0x21, 0x2D, 0x2E};
 // What the previews say when such a key arrives, on screen and in the log;
 // the note goes, and the log says so, as soon as NumLock is on again.
 constexpr const char* kNumLockOffNote = "NumLock is off: the keypad sends arrow keys";
-constexpr const char* kNumLockOnNote = "NumLock is on: the keypad sends digits";
-struct NumLockNote {
-    bool shown = false; // on screen now
-};
-constexpr DWORD kKeyNumLock = 0x90;
-// A key pressed, as it arrives: a keypad key with NumLock off brings the
-// note; a keypad digit, or NumLock itself, takes it away.
-void followNumLock(DWORD code, bool isExtended, NumLockNote& note);
 // NumLock's state as the window system has it, at every frame.
-void followNumLockState(bool isOn, NumLockNote& note);
+void followNumLockState(bool isOn, bool& noteShown);
 // The keys a preview passes on to the plug-in, for its --help.
 std::string previewKeysHelp();
-// A key message from the window: logged, the NumLock note followed when the
-// key goes down, then handed to the plug-in.
-void passKeyMessage(const sim::KeyMessage& message, NumLockNote& note);
+// A key message from the window: logged, then handed to the plug-in. A key
+// going down with NumLock off brings the note; a keypad digit, or NumLock
+// itself, takes it away.
+void passKeyMessage(const sim::KeyMessage& message, bool& noteShown);
 // One frame at the window's size; the screen is logged when it changed.
 void runPreviewFrame(int width, int height);
 

@@ -52,9 +52,6 @@ constexpr WORD kReturnToApplication[] = {
     0x66,     0x67,     0x68,     0x69,     0x60,     0x6E,     0xE2,     0x5D | E};
 static_assert(std::size(kReturnToApplication) ==
               SDL_SCANCODE_APPLICATION - SDL_SCANCODE_RETURN + 1);
-// What the keypad's 1-9, 0 and point send with NumLock off: End, Down, ... Delete.
-constexpr WORD kKeypadNumLockOff[] = {0x23, 0x28, 0x22, 0x25, 0x0C, 0x27,
-                                      0x24, 0x26, 0x21, 0x2D, 0x2E};
 // Left and right Control, Shift, Alt and Windows key: Windows sends Control,
 // Shift and Alt as one code for either side.
 constexpr WORD kModifiers[] = {0x11, 0x10, 0x12, 0x5B | E, 0x11 | E, 0x10, 0x12 | E, 0x5C | E};
@@ -79,7 +76,7 @@ sim::KeyMessage keyMessageFor(const SDL_KeyboardEvent& event) {
         word = static_cast<WORD>('0' + (code - SDL_SCANCODE_1 + 1) % 10);
     } else if (code >= SDL_SCANCODE_KP_1 && code <= SDL_SCANCODE_KP_PERIOD &&
                !(key.mod & KMOD_NUM)) {
-        word = kKeypadNumLockOff[code - SDL_SCANCODE_KP_1];
+        word = static_cast<WORD>(harness::kKeypadWithNumLockOff[code - SDL_SCANCODE_KP_1]);
     } else if (code >= SDL_SCANCODE_RETURN && code <= SDL_SCANCODE_APPLICATION) {
         word = kReturnToApplication[code - SDL_SCANCODE_RETURN];
     } else if (code >= SDL_SCANCODE_F13 && code <= SDL_SCANCODE_F24) {
@@ -173,7 +170,7 @@ int main(int argc, char** argv) {
     sim::setKeyRepeat(0, 0); // the window system repeats held keys itself
     sim::attach(DllMain);
     bool overlay = false, running = true;
-    harness::NumLockNote numLockNote;
+    bool numLockNoteShown = false;
     Uint32 last = SDL_GetTicks();
     while (running) {
         // The clock first: a key is stamped with the time it is handed over,
@@ -198,10 +195,10 @@ int main(int argc, char** argv) {
                               << std::endl;
                     continue;
                 }
-                harness::passKeyMessage(message, numLockNote);
+                harness::passKeyMessage(message, numLockNoteShown);
             }
         }
-        harness::followNumLockState((SDL_GetModState() & KMOD_NUM) != 0, numLockNote);
+        harness::followNumLockState((SDL_GetModState() & KMOD_NUM) != 0, numLockNoteShown);
         int width = 0, height = 0;
         SDL_GetRendererOutputSize(renderer, &width, &height);
         if (width != textureWidth || height != textureHeight) // still the last frame's size
@@ -215,7 +212,7 @@ int main(int argc, char** argv) {
             const int pixels = std::clamp((height * 38 / 100 - 30) / 15, 10, 18);
             picture::drawOverlayText(image, clothingOverlay(), width - 24 * pixels, 20, pixels);
         }
-        if (numLockNote.shown) // bottom left, clear of the menu and the status line
+        if (numLockNoteShown) // bottom left, clear of the menu and the status line
             picture::drawOverlayText(image, harness::kNumLockOffNote, 16, height - 40, 20);
         if (!texture || width != textureWidth || height != textureHeight) {
             if (texture) SDL_DestroyTexture(texture);

@@ -33,7 +33,7 @@ int canvasWidth = 0, canvasHeight = 0;
 picture::Image world;                       // the scene at the canvas size, painted once per size
 std::map<std::pair<int, int>, HFONT> fonts; // by (font, pixel height)
 bool shotWanted = false;                    // F12 was pressed since the last frame
-harness::NumLockNote numLockNote;           // whether the keypad came with NumLock off
+bool numLockNoteShown = false;              // the keypad came with NumLock off
 std::string shotFolder = ".";               // where screenshots go
 
 sim::KeyMessage decodeKeyMessage(WPARAM wParam, LPARAM lParam) {
@@ -146,7 +146,7 @@ void paintFrame(const sim::Frame& frame) {
     SetBkMode(canvas, TRANSPARENT);
     SetTextAlign(canvas, TA_TOP | TA_LEFT | TA_NOUPDATECP);
     for (const sim::TextItem& text : frame.texts) paintText(text);
-    if (numLockNote.shown) {
+    if (numLockNoteShown) {
         SelectObject(canvas, fontFor(0, 20));
         SetBkMode(canvas, OPAQUE);
         SetBkColor(canvas, RGB(0, 0, 0));
@@ -202,7 +202,7 @@ LRESULT CALLBACK handleWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPA
     case WM_KEYUP:
     case WM_SYSKEYUP: {
         const sim::KeyMessage key = decodeKeyMessage(wParam, lParam);
-        harness::passKeyMessage(key, numLockNote);
+        harness::passKeyMessage(key, numLockNoteShown);
         const bool pressed = !key.isUpNow && !key.wasDownBefore;
         if (pressed && key.key == VK_ESCAPE) DestroyWindow(hwnd);
         if (pressed && key.key == VK_F12) shotWanted = true;
