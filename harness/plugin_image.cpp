@@ -100,6 +100,12 @@ bool readLoadConfig(HMODULE module, std::size_t field, std::uint64_t& value) {
 
 } // namespace
 
+std::string hex(std::uint64_t value) {
+    std::ostringstream text;
+    text << "0x" << std::hex << value;
+    return text.str();
+}
+
 bool readPreferredRange(const std::string& path, std::uint64_t& base, std::uint64_t& size,
                         std::string& error) {
     const std::vector<unsigned char> image = readFile(path);
@@ -138,10 +144,8 @@ std::string checkStackCookie(HMODULE module) {
     std::uint64_t cookie;
     std::memcpy(&cookie, reinterpret_cast<const void*>(cookieAddress), sizeof cookie);
     if (cookie != kBuiltCookie) return "";
-    std::ostringstream problem;
-    problem << "the stack cookie at 0x" << std::hex << cookieAddress
-            << " still holds the value it was built with after DllMain";
-    return problem.str();
+    return "the stack cookie at " + hex(cookieAddress) +
+           " still holds the value it was built with after DllMain";
 }
 
 std::string checkGuardTarget(HMODULE module, const void* function, const std::string& what) {
@@ -160,11 +164,9 @@ std::string checkGuardTarget(HMODULE module, const void* function, const std::st
                     sizeof entry);
         if (entry == rva) return "";
     }
-    std::ostringstream problem;
-    problem << what << " (RVA 0x" << std::hex << rva << ") is not among the " << std::dec << count
-            << " valid call targets of Control Flow Guard: Windows would end the game at the"
-               " host's first call to it";
-    return problem.str();
+    return what + " (RVA " + hex(rva) + ") is not among the " + std::to_string(count) +
+           " valid call targets of Control Flow Guard: Windows would end the game at the host's"
+           " first call to it";
 }
 
 } // namespace harness

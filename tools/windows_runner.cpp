@@ -16,16 +16,12 @@
 
 namespace {
 
+using harness::hex;
+
 const char* const kDescription =
     R"(Loads PLUGIN the way the script host does, plays SCENARIO (or the built-in
 demo) through the script and keyboard handler it registers, prints the
 transcript, and unloads it. The scenario format is drapelle-sim's.)";
-
-std::string hex(std::uint64_t value) {
-    std::ostringstream text;
-    text << "0x" << std::hex << value;
-    return text.str();
-}
 
 // Windows 10 and 11 put a DLL whose preferred range is taken above 4 GB, at
 // another base each load; Wine would take the lowest free range below 4 GB.
