@@ -301,11 +301,7 @@ int main(int argc, char** argv) {
         std::cerr << "drapelle-sim: " << failures << " expectation(s) failed\n";
         return 1;
     }
-
-    if (!sim::protocolErrors().empty()) {
-        for (const std::string& problem : sim::protocolErrors())
-            std::cerr << "protocol: " << problem << '\n';
-        return 1;
-    }
-    return 0;
+    for (const std::string& problem : sim::protocolErrors())
+        std::cerr << "protocol: " << problem << '\n';
+    return sim::protocolErrors().empty() ? 0 : 1;
 }
