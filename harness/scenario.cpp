@@ -228,37 +228,17 @@ void printScreen(const sim::Frame& frame, std::ostream& out) {
     if (screen.hasStatus) out << indent << "status:\"" << screen.status << "\"\n";
 }
 
+// A select is played frame by frame; notes, expectations and the end change nothing.
 void applyEvent(const ScenarioEvent& event) {
-    switch (event.kind) {
-    case EventKind::Press:
-        sim::keyDown(event.key);
-        break;
-    case EventKind::Release:
-        sim::keyUp(event.key);
-        break;
-    case EventKind::Tap:
-        sim::keyDown(event.key);
-        sim::keyUp(event.key);
-        break;
-    case EventKind::Dead:
-        sim::game().dead = event.a != 0;
-        break;
-    case EventKind::Arrested:
-        sim::game().arrested = event.a != 0;
-        break;
-    case EventKind::MidFrame:
+    if (event.kind == EventKind::Press || event.kind == EventKind::Tap) sim::keyDown(event.key);
+    if (event.kind == EventKind::Release || event.kind == EventKind::Tap) sim::keyUp(event.key);
+    if (event.kind == EventKind::Dead) sim::game().dead = event.a != 0;
+    if (event.kind == EventKind::Arrested) sim::game().arrested = event.a != 0;
+    if (event.kind == EventKind::MidFrame)
         sim::setKeysMidFrame(event.a != 0, static_cast<std::uint32_t>(event.line));
-        break;
-    case EventKind::Screen:
+    if (event.kind == EventKind::Screen) {
         sim::game().screenWidth = event.a;
         sim::game().screenHeight = event.b;
-        break;
-    case EventKind::Select: // played by playScenario, frame by frame
-    case EventKind::Note:
-    case EventKind::ExpectScreen:
-    case EventKind::ExpectCharacter:
-    case EventKind::End:
-        break;
     }
 }
 
