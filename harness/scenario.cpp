@@ -217,10 +217,7 @@ std::string describeCharacter() {
 void printScreen(const sim::Frame& frame, std::ostream& out) {
     const sim::Screen screen = sim::readScreen(frame);
     const std::string indent(13, ' ');
-    if (screen.title.empty())
-        out << indent << "(no menu)\n";
-    else
-        out << indent << "+ " << screen.title << '\n';
+    out << indent << (screen.title.empty() ? "(no menu)" : "+ " + screen.title) << '\n';
     for (std::size_t i = 0; i < screen.rows.size(); ++i) {
         out << indent << (static_cast<int>(i) == screen.highlighted ? "> " : "  ") << screen.rows[i]
             << '\n';

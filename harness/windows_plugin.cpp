@@ -82,8 +82,7 @@ HMODULE loadPlugin(const std::string& path, std::string& error) {
         std::string why = reason;
         if (const std::size_t insert = why.find("%1"); insert != std::string::npos)
             why.replace(insert, 2, "it");
-        while (!why.empty() && (why.back() == '\n' || why.back() == '\r' || why.back() == '.'))
-            why.pop_back();
+        why.erase(why.find_last_not_of("\r\n.") + 1);
         error = "cannot load " + path + ": " + (why.empty() ? "" : why + " ") + "(error " +
                 std::to_string(code) + ")";
         return nullptr;
