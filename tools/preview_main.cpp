@@ -121,10 +121,8 @@ bool saveScreenshot(SDL_Renderer* renderer, int width, int height, const std::st
         return false;
     }
     std::string error;
-    const auto write = [&](const std::string& file) {
-        return picture::writePng(shot, file, error);
-    };
-    if (!tools::writeWhole(path, write)) {
+    if (!tools::writeWhole(
+            path, [&](const std::string& file) { return picture::writePng(shot, file, error); })) {
         std::cerr << "drapelle-play: " << error << '\n';
         return false;
     }

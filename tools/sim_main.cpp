@@ -168,9 +168,8 @@ bool writeAnimation(const std::string& path, std::vector<picture::Image> moments
         std::cout << "animation: none, the screen never changed\n";
         return true;
     }
-    for (std::size_t i = 0; i < moments.size(); ++i) {
+    for (std::size_t i = 0; i < moments.size(); ++i)
         picture::drawOverlayText(moments[i], captions[i], 24, moments[i].height - 60, 28);
-    }
     std::string error;
     if (!picture::writeGif(moments, 1600, path, error)) {
         std::cerr << "drapelle-sim: " << error << '\n';
