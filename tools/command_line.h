@@ -127,24 +127,22 @@ inline bool chooseScenario(const CallComparison& comparison, const std::string& 
     return error.empty();
 }
 
-// shot-1.png, shot-2.png ...: the first name in `folder` not yet taken.
-inline std::string nextFreeShot(const std::string& folder, const std::string& extension) {
-    for (int n = 1;; ++n) {
-        const std::filesystem::path path =
-            std::filesystem::path(folder) / ("shot-" + std::to_string(n) + extension);
-        std::error_code error;
-        if (!std::filesystem::exists(path, error)) return path.string();
-    }
-}
-
-// `write` writes a temporary file beside `path`, which then takes its name, so
-// that a reader who sees the name never reads it half-written.
-template <typename Write> bool writeWhole(const std::string& path, Write write) {
-    const std::string temporary = path + ".part";
-    if (!write(temporary)) return false;
-    std::error_code error;
-    std::filesystem::rename(temporary, path, error);
-    return !error;
+// F12's screenshot, under the first name in `folder` not yet taken (shot-1,
+// shot-2 ...): `write(file, error)` writes it beside that name, which it then
+// takes, so that a reader who sees the name never reads it half-written.
+// Says where it went, or why it did not.
+template <typename Write>
+void saveShot(const std::string& folder, const std::string& extension, Write write) {
+    std::string path, error;
+    std::error_code failed;
+    for (int n = 1; path.empty() || std::filesystem::exists(path, failed); ++n)
+        path = (std::filesystem::path(folder) / ("shot-" + std::to_string(n) + extension)).string();
+    const bool written = write(path + ".part", error);
+    if (written) std::filesystem::rename(path + ".part", path, failed);
+    if (written && !failed)
+        std::cout << "screenshot: " << path << std::endl;
+    else
+        std::cerr << "drapelle-play: " << (error.empty() ? "cannot write " + path : error) << '\n';
 }
 
 } // namespace tools

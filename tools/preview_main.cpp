@@ -112,24 +112,6 @@ std::string clothingOverlay() {
            std::to_string(world.screenHeight);
 }
 
-bool saveScreenshot(SDL_Renderer* renderer, int width, int height, const std::string& path) {
-    picture::Image shot{width, height,
-                        std::vector<std::uint8_t>(static_cast<std::size_t>(width) * height * 4)};
-    if (SDL_RenderReadPixels(renderer, nullptr, SDL_PIXELFORMAT_ABGR8888, shot.rgba.data(),
-                             width * 4) != 0) {
-        std::cerr << "drapelle-play: cannot read the window: " << SDL_GetError() << '\n';
-        return false;
-    }
-    std::string error;
-    if (!tools::writeWhole(
-            path, [&](const std::string& file) { return picture::writePng(shot, file, error); })) {
-        std::cerr << "drapelle-play: " << error << '\n';
-        return false;
-    }
-    std::cout << "screenshot: " << path << std::endl;
-    return true;
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -222,7 +204,18 @@ int main(int argc, char** argv) {
         SDL_UpdateTexture(texture, nullptr, image.rgba.data(), image.width * 4);
         SDL_RenderClear(renderer);
         SDL_RenderCopy(renderer, texture, nullptr, nullptr);
-        if (shoot) saveScreenshot(renderer, width, height, tools::nextFreeShot(shots, ".png"));
+        if (shoot) {
+            tools::saveShot(shots, ".png", [&](const std::string& file, std::string& error) {
+                picture::Image shot{
+                    width, height,
+                    std::vector<std::uint8_t>(static_cast<std::size_t>(width) * height * 4)};
+                if (SDL_RenderReadPixels(renderer, nullptr, SDL_PIXELFORMAT_ABGR8888,
+                                         shot.rgba.data(), width * 4) == 0)
+                    return picture::writePng(shot, file, error);
+                error = std::string("cannot read the window: ") + SDL_GetError();
+                return false;
+            });
+        }
         SDL_RenderPresent(renderer);
         const Uint32 spent = SDL_GetTicks() - now;
         if (spent < 16) SDL_Delay(16 - spent); // about 60 frames a second without vsync too

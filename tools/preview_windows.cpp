@@ -156,8 +156,9 @@ void paintFrame(const sim::Frame& frame) {
     }
 }
 
-// The back buffer as a 24-bit BMP, rows bottom-up as the format has them.
-bool writeBmp(const std::string& path) {
+// The back buffer as a 24-bit BMP, rows bottom-up as the format has them;
+// without a reason when it cannot be written, which the caller says.
+bool writeBmp(const std::string& path, std::string&) {
     const int rowBytes = (canvasWidth * 3 + 3) & ~3;
     BITMAPFILEHEADER file{};
     BITMAPINFOHEADER info{};
@@ -185,14 +186,6 @@ bool writeBmp(const std::string& path) {
         out.write(row.data(), rowBytes);
     }
     return static_cast<bool>(out);
-}
-
-void saveScreenshot() {
-    const std::string path = tools::nextFreeShot(shotFolder, ".bmp");
-    if (tools::writeWhole(path, writeBmp))
-        std::cout << "screenshot: " << path << std::endl;
-    else
-        std::cerr << "drapelle-play: cannot write " << path << '\n';
 }
 
 LRESULT CALLBACK handleWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -261,7 +254,7 @@ void runPreview() {
         paintFrame(sim::lastFrame());
         InvalidateRect(window, nullptr, FALSE);
         UpdateWindow(window);
-        if (shotWanted) saveScreenshot();
+        if (shotWanted) tools::saveShot(shotFolder, ".bmp", writeBmp);
         shotWanted = false;
         const DWORD spent = GetTickCount() - now;
         if (spent < 16) Sleep(16 - spent);
