@@ -51,7 +51,6 @@ bool parseNumber(const std::string& word, long long& value, bool hexadecimal = f
 std::string checkNumber(const std::string& word, const std::string& what, long long low,
                         long long high, long long& value) {
     const std::string range = std::to_string(low) + " to " + std::to_string(high);
-    if (word.empty()) return what + " is missing (" + range + ")";
     if (isHexadecimal(word))
         return what + " '" + word + "' is hexadecimal; numbers in a scenario are decimal (" +
                range + ")";
