@@ -265,12 +265,9 @@ std::string printable(const std::string& text) {
 // The line without its comment: '#' at its start or after a blank starts one,
 // and the blanks before it go too.
 std::string withoutComment(const std::string& line) {
-    std::size_t at = 0;
-    while ((at = line.find('#', at)) != std::string::npos) {
-        if (at == 0 || line[at - 1] == ' ' || line[at - 1] == '\t') break;
-        ++at;
-    }
-    std::string kept = line.substr(0, at);
+    static const std::regex comment(R"((^|[ \t])#)");
+    std::smatch found;
+    std::string kept = std::regex_search(line, found, comment) ? found.prefix().str() : line;
     kept.erase(kept.find_last_not_of(" \t") + 1);
     return kept;
 }
