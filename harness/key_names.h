@@ -3,7 +3,7 @@
 // codes), and the other keys tests and scenarios use to show that Drapelle
 // leaves them alone. A test checks README.md and the player's README.txt
 // against these names. The plug-in's keyTable is another thing: the state of
-// each key.
+// each key. Also what both previews do with the window's keys and frames.
 #pragma once
 
 #include <string>
