@@ -67,9 +67,11 @@ int measureText(HDC dc, const std::string& text) {
     return size.cx;
 }
 
-std::vector<std::string> linesOf(HDC dc, const sim::TextItem& text, int screenWidth) {
+// The text's lines in its font, which stays selected into the canvas.
+std::vector<std::string> linesOf(const sim::TextItem& text, float lineHeight, int screenWidth) {
+    SelectObject(canvas, fontFor(text.font, static_cast<int>(std::lround(lineHeight))));
     return sim::breakLines(text.text, sim::roomFor(text, screenWidth),
-                           [dc](const std::string& line) { return measureText(dc, line); });
+                           [](const std::string& line) { return measureText(canvas, line); });
 }
 
 // The line-count native's answer: the lines this window draws.
@@ -77,11 +79,7 @@ int countDrawnLines(const sim::TextItem& text, int screenWidth, int screenHeight
     const float lineHeight = sim::lineHeightPixels(text.scale, text.font, screenHeight);
     if (text.text.empty()) return 0;
     if (!sim::isPaintableLineHeight(lineHeight) || screenWidth <= 0 || !canvas) return 1;
-    const HGDIOBJ before =
-        SelectObject(canvas, fontFor(text.font, static_cast<int>(std::lround(lineHeight))));
-    const int lines = static_cast<int>(linesOf(canvas, text, screenWidth).size());
-    SelectObject(canvas, before);
-    return lines;
+    return static_cast<int>(linesOf(text, lineHeight, screenWidth).size());
 }
 
 void resizeCanvas(int width, int height) {
@@ -107,8 +105,7 @@ void resizeCanvas(int width, int height) {
 void paintText(const sim::TextItem& text) {
     const float lineHeight = sim::lineHeightPixels(text.scale, text.font, canvasHeight);
     if (!sim::isPaintableLineHeight(lineHeight)) return;
-    SelectObject(canvas, fontFor(text.font, static_cast<int>(std::lround(lineHeight))));
-    const std::vector<std::string> lines = linesOf(canvas, text, canvasWidth);
+    const std::vector<std::string> lines = linesOf(text, lineHeight, canvasWidth);
     const std::vector<picture::TextPass> passes = picture::textPasses(text);
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const picture::LinePlace place =
