@@ -122,6 +122,12 @@ void showProgress(DWORD played, DWORD length) {
                  length / 1000.0);
 }
 
+// Says why a picture was not written; false.
+bool cannotWrite(const std::string& why) {
+    std::cerr << "drapelle-sim: " << why << '\n';
+    return false;
+}
+
 // What an earlier run wrote into the folder, and nothing else: frame-NN.png
 // and contact-sheet.png.
 void removeEarlierPictures(const std::string& folder) {
@@ -151,10 +157,8 @@ bool writePictures(const std::string& folder, const std::vector<picture::Image>&
     const std::string sheet = folder + "/contact-sheet.png";
     if (!written ||
         !picture::writePng(picture::contactSheet(moments, captions, menuCorners, 3, 560), sheet,
-                           error)) {
-        std::cerr << "drapelle-sim: " << error << '\n';
-        return false;
-    }
+                           error))
+        return cannotWrite(error);
     std::cout << "\npictures: " << moments.size()
               << (moments.size() == 1 ? " key moment as " : " key moments as ") << folder
               << "/frame-NN.png, all of them in " << sheet << '\n';
@@ -171,10 +175,7 @@ bool writeAnimation(const std::string& path, std::vector<picture::Image> moments
     for (std::size_t i = 0; i < moments.size(); ++i)
         picture::drawOverlayText(moments[i], captions[i], 24, moments[i].height - 60, 28);
     std::string error;
-    if (!picture::writeGif(moments, 1600, path, error)) {
-        std::cerr << "drapelle-sim: " << error << '\n';
-        return false;
-    }
+    if (!picture::writeGif(moments, 1600, path, error)) return cannotWrite(error);
     std::cout << "animation: " << moments.size()
               << (moments.size() == 1 ? " key moment in " : " key moments in ") << path << '\n';
     return true;
@@ -192,8 +193,7 @@ bool writeStill(const std::string& path, const std::optional<picture::Image>& mo
         std::cout << "still: the first key moment that shows it, in " << path << '\n';
         return true;
     }
-    std::cerr << "drapelle-sim: " << error << '\n';
-    return false;
+    return cannotWrite(error);
 }
 
 } // namespace
