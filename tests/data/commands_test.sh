@@ -12,14 +12,15 @@ version=$(sed -n 's/^project(Drapelle VERSION \([0-9.]*\).*/\1/p' "$source/CMake
 scripts=$(cd "$source" && for file in scripts/*; do
     [ -f "$file" ] && [ -x "$file" ] && echo "$file"; done)
 [ "$(wc -l <<<"$scripts")" -ge 9 ] || { echo "only these scripts: $scripts" >&2; exit 1; }
+# What git sees of the tree (nothing outside a checkout, as in a copy).
+tree_state() { (cd "$source" && { git status --porcelain 2>/dev/null || true; }) | md5sum; }
 for script in $scripts; do
-    before=$(cd "$source" && git status --porcelain 2>/dev/null | md5sum)
+    before=$(tree_state)
     help=$("$source/$script" --help)
     grep -qi "usage" <<<"$help" || { echo "$script --help: no usage" >&2; exit 1; }
     [ "$("$source/$script" --version)" = "$script $version" ] ||
         { echo "$script --version: $("$source/$script" --version)" >&2; exit 1; }
-    after=$(cd "$source" && git status --porcelain 2>/dev/null | md5sum)
-    [ "$before" = "$after" ] || { echo "$script --help changed the tree" >&2; exit 1; }
+    [ "$before" = "$(tree_state)" ] || { echo "$script --help changed the tree" >&2; exit 1; }
     echo "$script: --help and --version"
 done
 
