@@ -16,28 +16,27 @@ print_usage() {
 script_name() { realpath --relative-to="$root" "$1"; }
 
 # Answers -h/--help with the script's usage and --version with its version,
-# and exits; any other first argument goes on to the script.
+# and exits; any other first argument goes on to the script. For a script
+# that runs one of the programs, $program, the help goes on with the
+# program's own options, from the program brought up to date first (a build
+# that is already there is only checked, so the options shown are the ones
+# the next run takes).
 answer_help_and_version() {
     local script=$1
     case "${2:-}" in
-        -h | --help) print_usage "$script"; exit 0 ;;
+        -h | --help)
+            print_usage "$script"
+            [ -n "${program:-}" ] || exit 0
+            echo
+            if [ -f "$root/build/release/build.ninja" ] &&
+                build_target release "$(basename "$program")" >&2; then
+                "$program" --help
+            else
+                echo "The first run builds $(basename "$program"); --help then also lists its options."
+            fi
+            exit 0 ;;
         --version) echo "$(script_name "$script") $(drapelle_version)"; exit 0 ;;
     esac
-}
-
-# Answers -h/--help for a script that runs one of the programs: its usage,
-# then the program's own options, from the program brought up to date first
-# (a build that is already there is only checked, so the options shown are
-# the ones the next run takes).
-print_usage_and_program_help() {
-    local script=$1 program=$2
-    print_usage "$script"
-    echo
-    if [ -f "$root/build/release/build.ninja" ] && build_target release "$(basename "$program")" >&2; then
-        "$program" --help
-    else
-        echo "The first run builds $(basename "$program"); --help then also lists its options."
-    fi
 }
 
 # Refuses an option the script does not take, with the reason.
