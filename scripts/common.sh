@@ -39,19 +39,25 @@ answer_help_and_version() {
     esac
 }
 
-# Refuses an option the script does not take, with the reason.
-refuse_option() {
-    echo "$(script_name "$1"): unknown option '$2'" >&2
-    echo "Try '$(script_name "$1") --help'." >&2
+# Refuses the script's arguments with the reason, and exits with status 2.
+usage_error() {
+    echo "$(script_name "$0"): $1" >&2
+    echo "Try '$(script_name "$0") --help'." >&2
     exit 2
 }
 
-# Configures a preset when needed and builds a target of it, showing the
-# build's progress only when there is something to build. Fails as the build
-# does.
+# Refuses an option the script does not take.
+refuse_option() { usage_error "unknown option '$1'"; }
+
+# Runs a build command, its progress shown only when there is something to build.
+quietly() {
+    "$@" 2>&1 | { grep -v -e '^ninja: no work to do' -e '] Re-checking globbed directories' || true; }
+}
+
+# Configures a preset when needed and builds a target of it. Fails as the
+# build does.
 build_target() {
     local preset=$1 target=${2:-all}
     (cd "$root" && cmake --preset "$preset" >/dev/null)
-    cmake --build "$root/build/$preset" --target "$target" 2>&1 |
-        { grep -v -e '^ninja: no work to do' -e '] Re-checking globbed directories' || true; }
+    quietly cmake --build "$root/build/$preset" --target "$target"
 }
