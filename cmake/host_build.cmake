@@ -8,19 +8,18 @@ function(drapelle_check_host_build)
                        "DLL builds, and its checks under Wine need that tree first.")
         return()
     endif()
-    file(STRINGS ${cache} line REGEX "^DRAPELLE_HOST_LIBRARY:")
-    string(REGEX REPLACE "^[^=]*=" "" built_for "${line}")
-    string(TOLOWER "${built_for}" built_for_lower)
+    load_cache(${DRAPELLE_HOST_BUILD} READ_WITH_PREFIX host_ DRAPELLE_HOST_LIBRARY)
+    string(TOLOWER "${host_DRAPELLE_HOST_LIBRARY}" built_for_lower)
     string(TOLOWER "${DRAPELLE_HOST_LIBRARY}" wanted_lower)
     if(built_for_lower STREQUAL wanted_lower)
         return()
     endif()
-    set(found "is set up for ${built_for}")
     get_filename_component(stem ${DRAPELLE_HOST_LIBRARY} NAME_WLE)
     file(RELATIVE_PATH here ${PROJECT_SOURCE_DIR} ${CMAKE_BINARY_DIR})
     message(FATAL_ERROR
         "This DLL imports ${DRAPELLE_HOST_LIBRARY}, and its checks need a runner and stand-in "
-        "host built under that name; the host build ${DRAPELLE_HOST_BUILD} ${found}.\n"
+        "host built under that name; the host build ${DRAPELLE_HOST_BUILD} is set up for "
+        "${host_DRAPELLE_HOST_LIBRARY}.\n"
         "Make one and point this build at it:\n"
         "  cmake --preset windows-host -B build/host-${stem} "
         "-DDRAPELLE_HOST_LIBRARY=${DRAPELLE_HOST_LIBRARY}\n"
