@@ -10,6 +10,7 @@
 #include <ostream>
 #include <regex>
 #include <sstream>
+#include <stdexcept>
 
 #include "harness/key_names.h"
 #include "input/key_table.h"
@@ -22,6 +23,9 @@
 namespace harness {
 namespace {
 
+// What is wrong with a line, thrown from wherever it is found.
+using BadLine = std::runtime_error;
+
 // The text from its first character at or after `at` that is not a blank.
 std::string fromFirstNonBlank(const std::string& text, std::size_t at = 0) {
     const std::size_t start = text.find_first_not_of(" \t", at);
@@ -29,9 +33,7 @@ std::string fromFirstNonBlank(const std::string& text, std::size_t at = 0) {
 }
 
 bool isHexadecimal(const std::string& word) {
-    const std::size_t digits = !word.empty() && (word[0] == '-' || word[0] == '+');
-    return word.size() > digits + 1 && word[digits] == '0' &&
-           (word[digits + 1] == 'x' || word[digits + 1] == 'X');
+    return std::regex_match(word, std::regex("[-+]?0[xX].*"));
 }
 
 // A whole number in decimal (or, with `hexadecimal`, in hexadecimal after 0x);
@@ -46,19 +48,19 @@ bool parseNumber(const std::string& word, long long& value, bool hexadecimal = f
     return *end == '\0';
 }
 
-// "" when `word` is a whole number in [low, high]; otherwise what is wrong
-// with it, naming `what` and the allowed range.
-std::string checkNumber(const std::string& word, const std::string& what, long long low,
-                        long long high, long long& value) {
-    const std::string range = std::to_string(low) + " to " + std::to_string(high);
-    if (isHexadecimal(word))
-        return what + " '" + word + "' is hexadecimal; numbers in a scenario are decimal (" +
-               range + ")";
-    if (!parseNumber(word, value)) return what + " '" + word + "' is not a number (" + range + ")";
-    if (value < 0 && low >= 0) return what + " '" + word + "' is negative (" + range + ")";
-    if (value < low || value > high)
-        return what + " '" + word + "' is out of range (" + range + ")";
-    return "";
+// A whole number in [low, high]; what is wrong with it otherwise, naming
+// `what` and the allowed range.
+long long number(const std::string& word, const std::string& what, long long low, long long high) {
+    const auto bad = [&](const std::string& why) {
+        return BadLine(what + " '" + word + "' " + why + " (" + std::to_string(low) + " to " +
+                       std::to_string(high) + ")");
+    };
+    long long value = 0;
+    if (isHexadecimal(word)) throw bad("is hexadecimal; numbers in a scenario are decimal");
+    if (!parseNumber(word, value)) throw bad("is not a number");
+    if (value < 0 && low >= 0) throw bad("is negative");
+    if (value < low || value > high) throw bad("is out of range");
+    return value;
 }
 
 // The design's times a scenario may name, each the plug-in's own constant, so
@@ -70,89 +72,77 @@ const std::pair<const char*, DWORD> kDesignTimes[] = {{"kMoveWait", kMoveWait},
                                                       {"kTappedFor", kTappedFor}};
 
 // A time: decimal ms, or a sum of them and the design's times,
-// "1000+kStatusTime-10". An empty string when it is well formed.
-std::string parseTime(const std::string& word, long long& at) {
-    const std::string usage = " (0 to 2147483647 ms, or a sum such as 1000+kStatusTime-10 of "
-                              "ms and kMoveWait, kSelectWait, kStatusTime, kHeldFor, kTappedFor)";
+// "1000+kStatusTime-10".
+DWORD parseTime(const std::string& word) {
     if (word.find_first_of("+-", 1) == std::string::npos && word.rfind('k', 0) != 0)
-        return checkNumber(word, "time", 0, 0x7FFFFFFF, at);
-    at = 0;
-    std::size_t start = 0;
-    while (start < word.size()) {
-        const bool minus = start > 0 && word[start - 1] == '-';
-        const std::size_t end = std::min(word.find_first_of("+-", start), word.size());
+        return static_cast<DWORD>(number(word, "time", 0, 0x7FFFFFFF));
+    const BadLine bad("time '" + word +
+                      "' is not one (0 to 2147483647 ms, or a sum such as 1000+kStatusTime-10 of "
+                      "ms and kMoveWait, kSelectWait, kStatusTime, kHeldFor, kTappedFor)");
+    long long at = 0;
+    for (std::size_t start = 0, end = 0; start < word.size(); start = end + 1) {
+        end = std::min(word.find_first_of("+-", start), word.size());
         const std::string term = word.substr(start, end - start);
         long long value = -1;
         for (const auto& [name, time] : kDesignTimes)
             if (term == name) value = time;
-        if (value < 0 && !parseNumber(term, value)) return "time '" + word + "' is not one" + usage;
-        at += minus ? -value : value;
-        start = end + 1;
+        if (value < 0 && !parseNumber(term, value)) throw bad;
+        at += start > 0 && word[start - 1] == '-' ? -value : value;
     }
-    if (word.back() == '+' || word.back() == '-' || at < 0 || at > 0x7FFFFFFF)
-        return "time '" + word + "' is not one" + usage;
-    return "";
+    if (word.back() == '+' || word.back() == '-' || at < 0 || at > 0x7FFFFFFF) throw bad;
+    return static_cast<DWORD>(at);
 }
 
-bool parseKey(const std::string& word, DWORD& key) {
-    if (const NamedKey* named = findKey(word)) {
-        key = named->code;
-        return true;
-    }
-    // A virtual-key code: decimal, or hexadecimal after 0x as codes are usually written.
+// A key by its name, or a virtual-key code: decimal, or hexadecimal after 0x
+// as codes are usually written.
+DWORD parseKey(const std::string& word) {
+    if (const NamedKey* named = findKey(word)) return named->code;
     long long code = 0;
     const bool hexadecimal = isHexadecimal(word);
-    if (!parseNumber(hexadecimal ? word.substr(2) : word, code, hexadecimal)) return false;
-    if (code < 0 || code > 0xFFFFFFFFll) return false;
-    key = static_cast<DWORD>(code);
-    return true;
+    if (!parseNumber(hexadecimal ? word.substr(2) : word, code, hexadecimal) || code < 0 ||
+        code > 0xFFFFFFFFll)
+        throw BadLine("unknown key '" + word + "' (" + scenarioKeyNames() +
+                      ", or a code 0 to 4294967295, such as 65 or 0x41)");
+    return static_cast<DWORD>(code);
 }
 
-// One line into one or two events; an empty string when it is well formed.
-std::string parseLine(const std::string& line, std::vector<ScenarioEvent>& events) {
+// One line into one or two events, or BadLine saying what is wrong with it.
+void parseLine(const std::string& line, std::vector<ScenarioEvent>& events) {
     std::istringstream words(line);
     std::string time, action, first, second, extra;
     words >> time >> action >> first >> second >> extra;
-    long long at = 0;
-    if (const std::string badTime = parseTime(time, at); !badTime.empty()) return badTime;
     ScenarioEvent event;
-    event.at = static_cast<DWORD>(at);
+    event.at = parseTime(time);
     event.text = line.substr(line.find(action));
     // A note's text, an expectation and a row run to the end of the line.
     const std::string rest = fromFirstNonBlank(event.text, action.size());
     if (action == "note") {
-        if (rest.empty()) return "a note needs a text";
+        if (rest.empty()) throw BadLine("a note needs a text");
         event.text = rest;
     } else if (action == "expect") {
         if (first != "screen" && first != "character")
-            return "unknown expectation '" + first + "' (expect screen or expect character)";
+            throw BadLine("unknown expectation '" + first +
+                          "' (expect screen or expect character)");
         event.kind = first == "screen" ? EventKind::ExpectScreen : EventKind::ExpectCharacter;
         event.text = fromFirstNonBlank(rest, first.size());
     } else if (action == "select") { // a row's caption, or its number
-        if (rest.empty()) return "select needs a row: its caption, or its number from 1 at the top";
+        if (rest.empty())
+            throw BadLine("select needs a row: its caption, or its number from 1 at the top");
         event.kind = EventKind::Select;
-        long long number = 0;
-        if (rest.find_first_not_of("0123456789") == std::string::npos) {
-            const std::string problem = checkNumber(rest, "row", 1, 99, number);
-            if (!problem.empty()) return problem;
-        }
-        event.a = static_cast<std::int32_t>(number);
+        if (rest.find_first_not_of("0123456789") == std::string::npos)
+            event.a = static_cast<std::int32_t>(number(rest, "row", 1, 99));
     } else if (!extra.empty()) {
-        return "too many words";
+        throw BadLine("too many words");
     } else if (action == "press" || action == "release" || action == "tap" || action == "hold") {
-        if (first.empty()) return action + " needs a key";
-        if (!parseKey(first, event.key))
-            return "unknown key '" + first + "' (" + scenarioKeyNames() +
-                   ", or a code 0 to 4294967295, such as 65 or 0x41)";
+        if (first.empty()) throw BadLine(action + " needs a key");
+        event.key = parseKey(first);
         event.kind = action == "release" ? EventKind::Release
                      : action == "tap"   ? EventKind::Tap
                                          : EventKind::Press;
-        if (action != "hold" && !second.empty()) return "too many words";
+        if (action != "hold" && !second.empty()) throw BadLine("too many words");
         if (action == "hold") {
-            long long duration = 0;
-            if (second.empty()) return "hold needs a duration in ms after the key";
-            const std::string problem = checkNumber(second, "hold duration", 1, 600000, duration);
-            if (!problem.empty()) return problem;
+            if (second.empty()) throw BadLine("hold needs a duration in ms after the key");
+            const long long duration = number(second, "hold duration", 1, 600000);
             events.push_back(event);
             event.kind = EventKind::Release;
             event.at += static_cast<DWORD>(duration);
@@ -160,30 +150,28 @@ std::string parseLine(const std::string& line, std::vector<ScenarioEvent>& event
         }
     } else if (action == "dead" || action == "arrested" || action == "mid-frame") {
         if ((first != "on" && first != "off") || !second.empty())
-            return action + " needs on or off";
+            throw BadLine(action + " needs on or off");
         event.a = first == "on";
         event.kind = action == "dead"       ? EventKind::Dead
                      : action == "arrested" ? EventKind::Arrested
                                             : EventKind::MidFrame;
     } else if (action == "screen") {
-        long long width = 0, height = 0;
-        if (first.empty() || second.empty()) return "screen needs a width and a height";
-        std::string problem = checkNumber(first, "screen width", -100000, 100000, width);
-        if (problem.empty())
-            problem = checkNumber(second, "screen height", -100000, 100000, height);
-        if (!problem.empty()) return problem;
+        if (first.empty() || second.empty()) throw BadLine("screen needs a width and a height");
         event.kind = EventKind::Screen;
-        event.a = static_cast<std::int32_t>(width);
-        event.b = static_cast<std::int32_t>(height);
+        event.a = static_cast<std::int32_t>(number(first, "screen width", -100000, 100000));
+        event.b = static_cast<std::int32_t>(number(second, "screen height", -100000, 100000));
     } else if (action == "end") {
-        if (!first.empty()) return "too many words";
+        if (!first.empty()) throw BadLine("too many words");
         event.kind = EventKind::End;
     } else {
-        return action.empty() ? "an action must follow the time"
-                              : "unknown action '" + action + "'";
+        throw BadLine(action.empty() ? "an action must follow the time"
+                                     : "unknown action '" + action + "'");
     }
     events.push_back(event);
-    return "";
+}
+
+bool isExpectation(EventKind kind) {
+    return kind == EventKind::ExpectScreen || kind == EventKind::ExpectCharacter;
 }
 
 std::string formatTime(DWORD ms) {
@@ -222,20 +210,6 @@ void printScreen(const sim::Frame& frame, std::ostream& out) {
             << '\n';
     }
     if (screen.hasStatus) out << indent << "status:\"" << screen.status << "\"\n";
-}
-
-// A select is played frame by frame; notes, expectations and the end change nothing.
-void applyEvent(const ScenarioEvent& event) {
-    if (event.kind == EventKind::Press || event.kind == EventKind::Tap) sim::keyDown(event.key);
-    if (event.kind == EventKind::Release || event.kind == EventKind::Tap) sim::keyUp(event.key);
-    if (event.kind == EventKind::Dead) sim::game().dead = event.a != 0;
-    if (event.kind == EventKind::Arrested) sim::game().arrested = event.a != 0;
-    if (event.kind == EventKind::MidFrame)
-        sim::setKeysMidFrame(event.a != 0, static_cast<std::uint32_t>(event.line));
-    if (event.kind == EventKind::Screen) {
-        sim::game().screenWidth = event.a;
-        sim::game().screenHeight = event.b;
-    }
 }
 
 } // namespace
@@ -282,10 +256,11 @@ bool parseScenario(std::istream& in, const std::string& name, Scenario& scenario
         line = fromFirstNonBlank(withoutComment(line));
         if (line.empty()) continue;
         const std::size_t before = events.size();
-        const std::string problem = parseLine(line, events);
-        if (!problem.empty() || events[before].at < lineAt) {
-            error = printable(name + ":" + std::to_string(number) + ": " +
-                              (problem.empty() ? "time goes backwards" : problem));
+        try {
+            parseLine(line, events);
+            if (events[before].at < lineAt) throw BadLine("time goes backwards");
+        } catch (const BadLine& bad) {
+            error = printable(name + ":" + std::to_string(number) + ": " + bad.what());
             return false;
         }
         lineAt = events[before].at;
@@ -363,12 +338,11 @@ const char* builtInScenario() {
 // such a line that fails is marked where its text before the first "..." ends.
 std::size_t firstDifference(const std::string& expected, const std::string& actual, bool screen) {
     const std::size_t gap = screen ? expected.find("...") : std::string::npos;
-    std::size_t column = 0;
-    while (column < actual.size() && column < std::min(gap, expected.size()) &&
-           actual[column] == expected[column])
-        ++column;
-    if (gap == std::string::npos)
-        return column == actual.size() && column == expected.size() ? std::string::npos : column;
+    const std::size_t shorter = std::min({gap, expected.size(), actual.size()});
+    const std::size_t column =
+        std::mismatch(actual.begin(), actual.begin() + shorter, expected.begin()).first -
+        actual.begin();
+    if (gap == std::string::npos) return expected == actual ? std::string::npos : column;
     const std::regex special(R"([.^$|()\[\]{}*+?\\])");
     std::string pattern = std::regex_replace(expected, special, R"(\$&)");
     for (std::size_t at = 0; (at = pattern.find(R"(\.\.\.)", at)) != std::string::npos;)
@@ -446,19 +420,54 @@ int playScenario(const Scenario& scenario, std::ostream& out, const KeyMoment& o
     bool ended = false;
     DWORD lastKeyAt = start; // when the scenario last sent a key
     RowSelection selecting;
-    // A key a select sends, written in the transcript as the event it is.
+    // An event as the transcript writes it, when it is played.
+    const auto show = [&](const ScenarioEvent& event) {
+        const std::string at = formatTime(sim::now() - start);
+        if (event.kind == EventKind::Note)
+            out << '\n' << at << "  # " << event.text << '\n';
+        else if (isExpectation(event.kind))
+            out << at << "  expect "
+                << (event.kind == EventKind::ExpectScreen ? "screen" : "character") << " \""
+                << event.text << "\"\n";
+        else
+            out << at << "  " << event.text << '\n';
+    };
+    // What it does then; a select goes on frame by frame.
+    const auto play = [&](const ScenarioEvent& event) {
+        // The key as written: "Num5" of "hold Num5 100".
+        const std::string key = event.text.substr(event.text.find(' ') + 1);
+        const std::string keyName = key.substr(0, key.find(' '));
+        if (event.kind != EventKind::Note && !isExpectation(event.kind) &&
+            event.kind != EventKind::End)
+            eventSince = event.text;
+        if (event.kind == EventKind::Press || event.kind == EventKind::Release ||
+            event.kind == EventKind::Tap)
+            lastKeyAt = sim::now();
+        if (event.kind == EventKind::Press || event.kind == EventKind::Tap) sim::keyDown(event.key);
+        if (event.kind == EventKind::Release || event.kind == EventKind::Tap) sim::keyUp(event.key);
+        if (event.kind == EventKind::Press) held.push_back(keyName);
+        if (event.kind == EventKind::Release) std::erase(held, keyName);
+        hiddenSince |= event.kind == EventKind::Dead || event.kind == EventKind::Arrested;
+        if (event.kind == EventKind::Dead) sim::game().dead = event.a != 0;
+        if (event.kind == EventKind::Arrested) sim::game().arrested = event.a != 0;
+        if (event.kind == EventKind::MidFrame)
+            sim::setKeysMidFrame(event.a != 0, static_cast<std::uint32_t>(event.line));
+        if (event.kind == EventKind::Screen) {
+            sim::game().screenWidth = event.a;
+            sim::game().screenHeight = event.b;
+        }
+        if (event.kind == EventKind::End) ended = true;
+        if (isExpectation(event.kind))
+            ++(checkExpectation(scenario.name, event, out) ? passes : failures);
+    };
+    // A key a select sends, played as the event it is.
     const auto sendKey = [&](DWORD key, bool down) {
         const std::string name = findKey(key)->scenarioName;
-        eventSince = (down ? "press " : "release ") + name;
-        out << formatTime(sim::now() - start) << "  " << eventSince << '\n';
-        if (down) {
-            sim::keyDown(key);
-            held.push_back(name);
-        } else {
-            sim::keyUp(key);
-            std::erase(held, name);
-        }
-        lastKeyAt = sim::now();
+        const ScenarioEvent event{.kind = down ? EventKind::Press : EventKind::Release,
+                                  .key = key,
+                                  .text = (down ? "press " : "release ") + name};
+        show(event);
+        play(event);
     };
     const auto selectFailed = [&](const std::string& why) {
         out << "  FAILED: " << printable(scenario.name) << ':' << selecting.event->line << ": "
@@ -517,36 +526,11 @@ int playScenario(const Scenario& scenario, std::ostream& out, const KeyMoment& o
         const DWORD elapsed = sim::now() - start;
         for (; next < scenario.events.size() && scenario.events[next].at <= elapsed; ++next) {
             const ScenarioEvent& event = scenario.events[next];
-            const bool expectation =
-                event.kind == EventKind::ExpectScreen || event.kind == EventKind::ExpectCharacter;
-            if (event.kind == EventKind::Note)
-                out << '\n' << formatTime(elapsed) << "  # " << event.text << '\n';
-            else if (expectation)
-                out << formatTime(elapsed) << "  expect "
-                    << (event.kind == EventKind::ExpectScreen ? "screen" : "character") << " \""
-                    << event.text << "\"\n";
-            else
-                out << formatTime(elapsed) << "  " << event.text << '\n';
-            if (selecting.event && event.kind != EventKind::Note && !expectation)
+            show(event);
+            if (selecting.event && event.kind != EventKind::Note && !isExpectation(event.kind))
                 selectFailed("line " + std::to_string(event.line) + " came before it was done");
-            if (event.kind != EventKind::Note && !expectation && event.kind != EventKind::End)
-                eventSince = event.text;
-            if (event.kind == EventKind::Press || event.kind == EventKind::Release ||
-                event.kind == EventKind::Tap)
-                lastKeyAt = sim::now();
+            play(event);
             if (event.kind == EventKind::Select) startSelect(event);
-            hiddenSince |= event.kind == EventKind::Dead || event.kind == EventKind::Arrested;
-            const std::string key = event.text.substr(event.text.find(' ') + 1);
-            const std::string keyName = key.substr(0, key.find(' '));
-            if (event.kind == EventKind::Press) held.push_back(keyName);
-            if (event.kind == EventKind::Release) std::erase(held, keyName);
-            if (event.kind == EventKind::End) ended = true;
-            if (expectation) {
-                const bool passed = checkExpectation(scenario.name, event, out);
-                passes += passed;
-                failures += !passed;
-            }
-            applyEvent(event);
         }
         if (ended) break;
         if (selecting.event) stepSelect();
