@@ -123,7 +123,8 @@ void parseLine(const std::string& line, std::vector<ScenarioEvent>& events) {
         if (first != "screen" && first != "character")
             throw BadLine("unknown expectation '" + first +
                           "' (expect screen or expect character)");
-        event.kind = first == "screen" ? EventKind::ExpectScreen : EventKind::ExpectCharacter;
+        event.kind = EventKind::Expect;
+        event.a = first == "screen";
         event.text = fromFirstNonBlank(rest, first.size());
     } else if (action == "select") { // a row's caption, or its number
         if (rest.empty())
@@ -168,10 +169,6 @@ void parseLine(const std::string& line, std::vector<ScenarioEvent>& events) {
                                      : "unknown action '" + action + "'");
     }
     events.push_back(event);
-}
-
-bool isExpectation(EventKind kind) {
-    return kind == EventKind::ExpectScreen || kind == EventKind::ExpectCharacter;
 }
 
 std::string formatTime(DWORD ms) {
@@ -225,13 +222,9 @@ std::string scenarioKeyNames() {
 std::string printable(const std::string& text) {
     std::string shown;
     for (const unsigned char c : text) {
-        if (c >= 0x20 && c < 0x7F) {
-            shown += static_cast<char>(c);
-        } else {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
-            shown += escaped;
-        }
+        char escaped[8];
+        std::snprintf(escaped, sizeof escaped, c >= 0x20 && c < 0x7F ? "%c" : "\\x%02X", c);
+        shown += escaped;
     }
     return shown;
 }
@@ -354,7 +347,7 @@ std::size_t firstDifference(const std::string& expected, const std::string& actu
 // naming the line that expected it. The actual line loses its leading blanks
 // (a screen without a menu starts " |"), as the expected text is read.
 bool checkExpectation(const std::string& scenario, const ScenarioEvent& event, std::ostream& out) {
-    const bool screen = event.kind == EventKind::ExpectScreen;
+    const bool screen = event.a != 0;
     const std::string actual =
         fromFirstNonBlank(screen ? sim::screenLine(sim::lastFrame()) : describeCharacter());
     const std::size_t column = firstDifference(event.text, actual, screen);
@@ -425,10 +418,9 @@ int playScenario(const Scenario& scenario, std::ostream& out, const KeyMoment& o
         const std::string at = formatTime(sim::now() - start);
         if (event.kind == EventKind::Note)
             out << '\n' << at << "  # " << event.text << '\n';
-        else if (isExpectation(event.kind))
-            out << at << "  expect "
-                << (event.kind == EventKind::ExpectScreen ? "screen" : "character") << " \""
-                << event.text << "\"\n";
+        else if (event.kind == EventKind::Expect)
+            out << at << "  expect " << (event.a ? "screen" : "character") << " \"" << event.text
+                << "\"\n";
         else
             out << at << "  " << event.text << '\n';
     };
@@ -437,7 +429,7 @@ int playScenario(const Scenario& scenario, std::ostream& out, const KeyMoment& o
         // The key as written: "Num5" of "hold Num5 100".
         const std::string key = event.text.substr(event.text.find(' ') + 1);
         const std::string keyName = key.substr(0, key.find(' '));
-        if (event.kind != EventKind::Note && !isExpectation(event.kind) &&
+        if (event.kind != EventKind::Note && event.kind != EventKind::Expect &&
             event.kind != EventKind::End)
             eventSince = event.text;
         if (event.kind == EventKind::Press || event.kind == EventKind::Release ||
@@ -457,7 +449,7 @@ int playScenario(const Scenario& scenario, std::ostream& out, const KeyMoment& o
             sim::game().screenHeight = event.b;
         }
         if (event.kind == EventKind::End) ended = true;
-        if (isExpectation(event.kind))
+        if (event.kind == EventKind::Expect)
             ++(checkExpectation(scenario.name, event, out) ? passes : failures);
     };
     // A key a select sends, played as the event it is.
@@ -481,14 +473,13 @@ int playScenario(const Scenario& scenario, std::ostream& out, const KeyMoment& o
         const std::string caption = fromFirstNonBlank(event.text, 6);
         const auto named = std::find(screen.rows.begin(), screen.rows.end(), caption);
         const DWORD frame = sim::now() - sim::lastFrame().tick;
-        selecting = {&event,
-                     screen.title,
-                     event.a > 0 ? event.a - 1 : static_cast<int>(named - screen.rows.begin()),
-                     0,
-                     false,
-                     lastKeyAt + std::max(kMoveWait, kSelectWait) + 2 * frame,
-                     sim::now() + static_cast<DWORD>(screen.rows.size() + 2) *
-                                      (kMoveWait + kSelectWait + 2 * frame)};
+        selecting = {.event = &event,
+                     .title = screen.title,
+                     .row =
+                         event.a > 0 ? event.a - 1 : static_cast<int>(named - screen.rows.begin()),
+                     .selectAt = lastKeyAt + std::max(kMoveWait, kSelectWait) + 2 * frame,
+                     .until = sim::now() + static_cast<DWORD>(screen.rows.size() + 2) *
+                                               (kMoveWait + kSelectWait + 2 * frame)};
         if (screen.title.empty())
             selectFailed("no menu is shown");
         else if (selecting.row >= static_cast<int>(screen.rows.size()))
@@ -527,7 +518,7 @@ int playScenario(const Scenario& scenario, std::ostream& out, const KeyMoment& o
         for (; next < scenario.events.size() && scenario.events[next].at <= elapsed; ++next) {
             const ScenarioEvent& event = scenario.events[next];
             show(event);
-            if (selecting.event && event.kind != EventKind::Note && !isExpectation(event.kind))
+            if (selecting.event && event.kind != EventKind::Note && event.kind != EventKind::Expect)
                 selectFailed("line " + std::to_string(event.line) + " came before it was done");
             play(event);
             if (event.kind == EventKind::Select) startSelect(event);
@@ -537,25 +528,21 @@ int playScenario(const Scenario& scenario, std::ostream& out, const KeyMoment& o
         sim::runFrame();
         if (onFrame) onFrame(sim::lastFrame());
         if (onProgress) onProgress(sim::now() - start, last);
-        const std::string screen = sim::screenLine(sim::lastFrame());
+        const sim::Frame& frame = sim::lastFrame();
+        const std::string at = formatTime(frame.tick - start);
+        const std::string screen = sim::screenLine(frame);
         const std::string character = describeCharacter();
-        if (screen != shownScreen)
-            printScreen(sim::lastFrame(),
-                        out << formatTime(sim::lastFrame().tick - start) << "  screen:\n");
+        if (screen != shownScreen) printScreen(frame, out << at << "  screen:\n");
         // A key moment: the screen or the character changed.
         if (screen != shownScreen || character != shownCharacter) {
-            if (onKeyMoment) {
-                onKeyMoment(sim::lastFrame(), formatTime(sim::lastFrame().tick - start) + " " +
-                                                  explainChange(eventSince, hiddenSince, before,
-                                                                sim::lastFrame(), held));
-            }
+            if (onKeyMoment)
+                onKeyMoment(frame,
+                            at + " " + explainChange(eventSince, hiddenSince, before, frame, held));
             hiddenSince = false;
             eventSince.clear();
-            before = sim::lastFrame();
+            before = frame;
         }
-        if (character != shownCharacter)
-            out << formatTime(sim::lastFrame().tick - start) << "  character: " << character
-                << '\n';
+        if (character != shownCharacter) out << at << "  character: " << character << '\n';
         shownScreen = screen;
         shownCharacter = character;
     }

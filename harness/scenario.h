@@ -22,8 +22,7 @@ enum class EventKind {
     Screen,
     Select, // a row of the menu shown, by its caption or its number from 1: moves, then numpad 5
     Note,
-    ExpectScreen,
-    ExpectCharacter,
+    Expect, // of the screen (a = 1) or of the character
     End
 };
 
