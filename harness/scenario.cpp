@@ -362,22 +362,6 @@ bool checkExpectation(const std::string& scenario, const ScenarioEvent& event, s
     return false;
 }
 
-// What changed the screen at a key moment: the status line's time running
-// out, when the line went with the menu as it was and nothing since hid the
-// plug-in (a key released meanwhile changes nothing there); else the last
-// event since the moment before; else a key still held.
-std::string explainChange(const std::string& eventSince, bool hiddenSince, const sim::Frame& before,
-                          const sim::Frame& after, const std::vector<std::string>& held) {
-    const sim::Screen was = sim::readScreen(before), is = sim::readScreen(after);
-    const bool statusWent = was.hasStatus && !is.hasStatus && was.title == is.title &&
-                            was.rows == is.rows && was.highlighted == is.highlighted;
-    if (statusWent && !hiddenSince)
-        return "the status line's " + std::to_string(kStatusTime) + " ms ran out";
-    if (!eventSince.empty()) return eventSince;
-    if (!held.empty()) return held.back() + " still held";
-    return "the menu's wait ended";
-}
-
 // A select under way: it holds numpad 2 or 8, the shorter way round, until
 // the menu highlights its row, then numpad 5 for one frame when the menu
 // next tests the keys: kMoveWait after the last move or, with no move to
@@ -404,7 +388,6 @@ int playScenario(const Scenario& scenario, std::ostream& out, const KeyMoment& o
     sim::Frame before = sim::lastFrame(); // the frame the screen last changed to
     const DWORD start = sim::now();
     const DWORD last = scenarioLength(scenario);
-    const DWORD stop = last + 500;
     bool hiddenSince = false; // a death or an arrest since the last key moment
     std::string shownScreen = sim::screenLine(sim::lastFrame());
     std::string shownCharacter = describeCharacter();
@@ -413,6 +396,20 @@ int playScenario(const Scenario& scenario, std::ostream& out, const KeyMoment& o
     bool ended = false;
     DWORD lastKeyAt = start; // when the scenario last sent a key
     RowSelection selecting;
+    // What changed the screen at a key moment: the status line's time running
+    // out, when the line went with the menu as it was and nothing since hid the
+    // plug-in (a key released meanwhile changes nothing there); else the last
+    // event since the moment before; else a key still held.
+    const auto explainChange = [&](const sim::Frame& after) -> std::string {
+        const sim::Screen was = sim::readScreen(before), is = sim::readScreen(after);
+        const bool statusWent = was.hasStatus && !is.hasStatus && was.title == is.title &&
+                                was.rows == is.rows && was.highlighted == is.highlighted;
+        if (statusWent && !hiddenSince)
+            return "the status line's " + std::to_string(kStatusTime) + " ms ran out";
+        if (!eventSince.empty()) return eventSince;
+        if (!held.empty()) return held.back() + " still held";
+        return "the menu's wait ended";
+    };
     // An event as the transcript writes it, when it is played.
     const auto show = [&](const ScenarioEvent& event) {
         const std::string at = formatTime(sim::now() - start);
@@ -513,7 +510,7 @@ int playScenario(const Scenario& scenario, std::ostream& out, const KeyMoment& o
                          sim::screenLine(sim::lastFrame()) + "\"");
         }
     };
-    while (!ended && (static_cast<DWORD>(sim::now() - start) <= stop || selecting.event)) {
+    while (!ended && (static_cast<DWORD>(sim::now() - start) <= last + 500 || selecting.event)) {
         const DWORD elapsed = sim::now() - start;
         for (; next < scenario.events.size() && scenario.events[next].at <= elapsed; ++next) {
             const ScenarioEvent& event = scenario.events[next];
@@ -535,9 +532,7 @@ int playScenario(const Scenario& scenario, std::ostream& out, const KeyMoment& o
         if (screen != shownScreen) printScreen(frame, out << at << "  screen:\n");
         // A key moment: the screen or the character changed.
         if (screen != shownScreen || character != shownCharacter) {
-            if (onKeyMoment)
-                onKeyMoment(frame,
-                            at + " " + explainChange(eventSince, hiddenSince, before, frame, held));
+            if (onKeyMoment) onKeyMoment(frame, at + " " + explainChange(frame));
             hiddenSince = false;
             eventSince.clear();
             before = frame;
