@@ -17,23 +17,23 @@ std::vector<unsigned char> readFile(const std::string& path) {
     return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
-// The file's 64-bit NT headers, or null when it has none inside `image`.
-const IMAGE_NT_HEADERS64* ntHeaders(const std::vector<unsigned char>& image) {
-    if (image.size() < sizeof(IMAGE_DOS_HEADER)) return nullptr;
+// The 64-bit NT headers within `size` bytes at `image`, or null when none are.
+const IMAGE_NT_HEADERS64* ntHeaders(const unsigned char* image, std::size_t size) {
+    if (size < sizeof(IMAGE_DOS_HEADER)) return nullptr;
     IMAGE_DOS_HEADER dos;
-    std::memcpy(&dos, image.data(), sizeof dos);
+    std::memcpy(&dos, image, sizeof dos);
     if (dos.e_magic != IMAGE_DOS_SIGNATURE || dos.e_lfanew < 0 ||
-        static_cast<std::size_t>(dos.e_lfanew) + sizeof(IMAGE_NT_HEADERS64) > image.size())
+        static_cast<std::size_t>(dos.e_lfanew) + sizeof(IMAGE_NT_HEADERS64) > size)
         return nullptr;
-    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS64*>(image.data() + dos.e_lfanew);
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS64*>(image + dos.e_lfanew);
     if (nt->Signature != IMAGE_NT_SIGNATURE ||
         nt->OptionalHeader.Magic != IMAGE_NT_OPTIONAL_HDR64_MAGIC)
         return nullptr;
     // The section table, which every address is found through, within the file.
     const auto* sections = reinterpret_cast<const unsigned char*>(IMAGE_FIRST_SECTION(nt));
-    if (static_cast<std::size_t>(sections - image.data()) +
+    if (static_cast<std::size_t>(sections - image) +
             std::size_t{nt->FileHeader.NumberOfSections} * sizeof(IMAGE_SECTION_HEADER) >
-        image.size())
+        size)
         return nullptr;
     return nt;
 }
@@ -65,11 +65,9 @@ std::vector<std::string> importedFunctions(const std::vector<unsigned char>& ima
         std::uint64_t thunk;
         std::memcpy(&thunk, image.data() + at, sizeof thunk);
         if (thunk == 0) break;
-        if (thunk & IMAGE_ORDINAL_FLAG64) {
-            functions.push_back(std::string(1, '#').append(std::to_string(thunk & 0xFFFF)));
-        } else {
-            functions.push_back(textAt(image, nt, static_cast<DWORD>(thunk) + 2));
-        }
+        functions.push_back(thunk & IMAGE_ORDINAL_FLAG64
+                                ? std::string(1, '#').append(std::to_string(thunk & 0xFFFF))
+                                : textAt(image, nt, static_cast<DWORD>(thunk) + 2));
     }
     return functions;
 }
@@ -84,8 +82,7 @@ constexpr std::size_t kGuardFlagsField = 0x90;    // GuardFlags, 32 bits
 // rest 64); false when it has none or one too short.
 bool readLoadConfig(HMODULE module, std::size_t field, std::uint64_t& value) {
     const auto* base = reinterpret_cast<const unsigned char*>(module);
-    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
-    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS64*>(base + dos->e_lfanew);
+    const IMAGE_NT_HEADERS64* nt = ntHeaders(base, SIZE_MAX);
     const IMAGE_DATA_DIRECTORY& directory =
         nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_LOAD_CONFIG];
     if (directory.VirtualAddress == 0) return false;
@@ -109,7 +106,7 @@ std::string hex(std::uint64_t value) {
 bool readPreferredRange(const std::string& path, std::uint64_t& base, std::uint64_t& size,
                         std::string& error) {
     const std::vector<unsigned char> image = readFile(path);
-    const IMAGE_NT_HEADERS64* nt = ntHeaders(image);
+    const IMAGE_NT_HEADERS64* nt = ntHeaders(image.data(), image.size());
     if (!nt) {
         error = path + " is not a 64-bit Windows DLL";
         return false;
@@ -121,7 +118,7 @@ bool readPreferredRange(const std::string& path, std::uint64_t& base, std::uint6
 
 std::vector<ImportedLibrary> readImports(const std::string& path) {
     const std::vector<unsigned char> image = readFile(path);
-    const IMAGE_NT_HEADERS64* nt = ntHeaders(image);
+    const IMAGE_NT_HEADERS64* nt = ntHeaders(image.data(), image.size());
     if (!nt) return {};
     const IMAGE_DATA_DIRECTORY& directory =
         nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
