@@ -3,7 +3,7 @@
 docs/*.md that lies in the source tree exists (build outputs, under build/ or
 without a folder, are not looked for), every link to another page or to one
 of its headings leads somewhere, and every function, constant or type a page
-names beside a file ("`keyTapped` (`input/key_table.cpp`)", "`applyEvent` in
+names beside a file ("`keyTapped` (`input/key_table.cpp`)", "`playScenario` in
 `harness/scenario.cpp`", "(`harness/windows_plugin.cpp`, `loadPlugin`)") is
 in that file. Each failure names the page and its line.
 
