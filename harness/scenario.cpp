@@ -338,8 +338,7 @@ std::size_t firstDifference(const std::string& expected, const std::string& actu
     if (gap == std::string::npos) return expected == actual ? std::string::npos : column;
     const std::regex special(R"([.^$|()\[\]{}*+?\\])");
     std::string pattern = std::regex_replace(expected, special, R"(\$&)");
-    for (std::size_t at = 0; (at = pattern.find(R"(\.\.\.)", at)) != std::string::npos;)
-        pattern.replace(at, 6, "[^|]*");
+    pattern = std::regex_replace(pattern, std::regex(R"(\\\.\\\.\\\.)"), "[^|]*");
     return std::regex_match(actual, std::regex(pattern)) ? std::string::npos : column;
 }
 
