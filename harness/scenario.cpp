@@ -257,7 +257,8 @@ bool parseScenario(std::istream& in, const std::string& name, Scenario& scenario
             return false;
         }
         lineAt = events[before].at;
-        events[before].line = number;
+        // A hold's release is the same line's, too.
+        for (std::size_t i = before; i < events.size(); ++i) events[i].line = number;
     }
     if (events.empty()) {
         error = printable(name) + " has no events";

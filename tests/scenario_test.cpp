@@ -145,14 +145,15 @@ TEST_F(Demo, DotsInAScreenLineStandForAnyRows) {
 // A select reaches its row with numpad 8 or 2, the shorter way round, and
 // selects it once; one that cannot fails, naming its line and why.
 TEST_F(Demo, SelectReachesItsRowTheShorterWayAndActsOnce) {
-    std::istringstream in("0 tap F9\n100 select " + std::string(kMainRows[0]) +
-                          "\n700 select 3\n1500 select 1\n"
-                          "2300 expect character Face drawable 1 texture 0 palette 0\n"
-                          "2300 expect screen Clothing Menu: [" +
-                          std::string(kClothingRows[0]) +
-                          "] ... | [Face]: 1,(46),0,(2)\n"
-                          "2400 select Nowhere\n2500 select 2\n2510 note too soon\n2520 tap F9\n"
-                          "3500 hold Backspace 500\n4500 select 1\n");
+    std::istringstream in(
+        "0 tap F9\n100 select " + std::string(kMainRows[0]) +
+        "\n700 select 3\n1500 select 1\n"
+        "2300 expect character Face drawable 1 texture 0 palette 0\n"
+        "2300 expect screen Clothing Menu: [" +
+        std::string(kClothingRows[0]) +
+        "] ... | [Face]: 1,(46),0,(2)\n"
+        "2400 select Nowhere\n2495 hold Enter 30\n2500 select 2\n2510 note too soon\n"
+        "2530 tap F9\n3500 hold Backspace 500\n4500 select 1\n");
     harness::Scenario scenario;
     std::string error;
     ASSERT_TRUE(harness::parseScenario(in, "select.txt", scenario, error)) << error;
@@ -167,8 +168,8 @@ TEST_F(Demo, SelectReachesItsRowTheShorterWayAndActsOnce) {
     EXPECT_EQ(keys, (std::vector<std::string>{"Num5", "Num2", "Num5", "Num8", "Num5", "Num2"}))
         << out;
     for (const char* failed : {"select.txt:7: select Nowhere: \"Clothing Menu\" has no such row",
-                               "select.txt:8: select 2: line 10 came before it was done",
-                               "select.txt:12: select 1: no menu is shown"})
+                               "select.txt:9: select 2: line 8 came before it was done",
+                               "select.txt:13: select 1: no menu is shown"})
         EXPECT_NE(out.find(std::string("FAILED: ") + failed), std::string::npos) << out;
 }
 
