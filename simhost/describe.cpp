@@ -5,7 +5,6 @@
 #include <cstring>
 
 #include "simhost/game.h"
-#include "simhost/host_parts.h"
 
 namespace sim {
 
