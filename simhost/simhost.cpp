@@ -84,19 +84,11 @@ UINT64 junk() {
     return static_cast<UINT64>(junkSeed | 1u) << 32 | junkSeed;
 }
 
-// A text argument lives only until the call returns: the log keeps a copy.
-void keepTextArgument(const NativeInfo& info, NativeCall& logged) {
-    for (int i = 0; i < logged.argCount; ++i) {
-        const char* text = reinterpret_cast<const char*>(
-            static_cast<std::uintptr_t>(logged.args[static_cast<std::size_t>(i)]));
-        if (info.args[i] == 's' && text) logged.text = text;
-    }
-}
-
 // An int, bool or float travels in the low half of a slot whose high half is
 // zero; a bool is 0 or 1. A text is a real address, an int pointer a real and
-// aligned one: the game reads and writes through them.
-bool checkArgumentSlots(const NativeInfo& info, const NativeCall& call) {
+// aligned one: the game reads and writes through them. A text lives only
+// until the call returns: the log, when there is one, keeps a copy.
+bool checkArgumentSlots(const NativeInfo& info, const NativeCall& call, NativeCall* logged) {
     bool usable = true;
     for (int i = 0; i < call.argCount; ++i) {
         const UINT64 slot = call.args[static_cast<std::size_t>(i)];
@@ -113,24 +105,31 @@ bool checkArgumentSlots(const NativeInfo& info, const NativeCall& call) {
         } else if (kind == 'p' && slot % alignof(std::int32_t) != 0) {
             refuse(hex(slot) + ", not the address of an int");
             usable = false;
+        } else if (kind == 's' && logged) {
+            logged->text = reinterpret_cast<const char*>(static_cast<std::uintptr_t>(slot));
         }
     }
     return usable;
 }
 
 // A native from DllMain (under the loader lock) or the keyboard handler (on
-// the window's thread) would crash a real game or corrupt the script's call.
+// the window's thread) would crash a real game or corrupt the script's call;
+// a push or call needs its nativeInit first.
 bool isCallableHere(const char* step, UINT64 hash) {
-    if (host.refusedCall && std::strcmp(step, "nativeInit") != 0) return false;
+    const bool init = std::strcmp(step, "nativeInit") == 0;
+    if (host.refusedCall && !init) return false;
     const char* where = inEntryPoint   ? "from DllMain"
                         : inKeyHandler ? "from the keyboard handler"
                         : !isOnFiber() ? "outside the script's fiber"
                                        : nullptr;
-    if (!where) return true;
-    reportProtocolError(std::string(step) + " of " + nativeName(hash) + " " + where +
-                        ": natives run only on the script's fiber");
-    host.refusedCall = std::strcmp(step, "nativeInit") == 0;
-    return false;
+    if (where) {
+        reportProtocolError(std::string(step) + " of " + nativeName(hash) + " " + where +
+                            ": natives run only on the script's fiber");
+        host.refusedCall = init;
+        return false;
+    }
+    if (!init && !host.callOpen) reportProtocolError(std::string(step) + " without nativeInit");
+    return init || host.callOpen;
 }
 
 // The module a registration must name: the handle DllMain received, or on
@@ -490,10 +489,6 @@ void nativeInit(UINT64 hash) {
 void nativePush64(UINT64 value) {
     NativeCall& call = host.openCall;
     if (!isCallableHere("nativePush64", call.hash)) return;
-    if (!host.callOpen) {
-        reportProtocolError("nativePush64 without nativeInit");
-        return;
-    }
     if (call.argCount == kMaxNativeArgs) {
         host.tooManyArgs = true;
         return;
@@ -505,10 +500,6 @@ UINT64* nativeCall() {
     const NativeCall& call = host.openCall;
     resultSlot = junk();
     if (!isCallableHere("nativeCall", call.hash)) return &resultSlot;
-    if (!host.callOpen) {
-        reportProtocolError("nativeCall without nativeInit");
-        return &resultSlot;
-    }
     host.callOpen = false;
     const NativeInfo* info = findNative(call.hash);
     if (isRecording() || !info) frameInProgress().calls.push_back(call);
@@ -520,8 +511,8 @@ UINT64* nativeCall() {
         reportProtocolError(std::string(info->name) + ": wrong number of arguments");
         return &resultSlot;
     }
-    if (!checkArgumentSlots(*info, call)) return &resultSlot;
-    if (isRecording()) keepTextArgument(*info, frameInProgress().calls.back());
+    if (!checkArgumentSlots(*info, call, isRecording() ? &frameInProgress().calls.back() : nullptr))
+        return &resultSlot;
     // A real host leaves whatever it likes above a 32-bit result: only the low
     // half may be read.
     resultSlot = (info->run(call.args.data()) & 0xFFFFFFFFu) | (junk() & ~0xFFFFFFFFull);
