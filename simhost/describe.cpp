@@ -30,28 +30,18 @@ std::string describeCall(const NativeCall& call) {
         if (i > 0) text += ", ";
         // Only an address may use the high half; a value there is a fault.
         if (slot >> 32 && kind != 'p' && kind != 's') text += "!";
-        switch (kind) {
-        case 'i':
+        char number[32]; // a float, shortest form that reads back the same
+        const float value = std::bit_cast<float>(static_cast<std::uint32_t>(slot));
+        if (kind == 'i')
             text += std::to_string(static_cast<std::int32_t>(slot));
-            break;
-        case 'b':
+        else if (kind == 'b')
             text += std::to_string(static_cast<std::uint32_t>(slot));
-            break;
-        case 'f': {
-            char number[32];
-            const float value = std::bit_cast<float>(static_cast<std::uint32_t>(slot));
+        else if (kind == 'f')
             text.append(number, std::to_chars(number, number + sizeof number, value).ptr);
-            break;
-        }
-        case 's':
+        else if (kind == 's')
             text += '"' + call.text + '"';
-            break;
-        case 'p':
-            text += "&";
-            break;
-        default:
-            text += hex(slot);
-        }
+        else
+            text += kind == 'p' ? "&" : hex(slot);
     }
     return text + ')';
 }
