@@ -159,7 +159,12 @@ UINT64 runPedDrawableCount(const UINT64* a) {
 }
 UINT64 runPedTextureCount(const UINT64* a) {
     pedOf(a[0], "pedTextureCount");
-    return fromInt(textureCountOf(asInt(a[1]), asInt(a[2])));
+    const auto known = theGame.catalogue.find(asInt(a[1]));
+    if (known == theGame.catalogue.end()) return 0;
+    const auto& counts = known->second.textureCounts;
+    // A negative drawable reads as a large one, outside the list like it.
+    const auto drawable = static_cast<std::size_t>(static_cast<std::uint32_t>(a[2]));
+    return fromInt(drawable < counts.size() ? counts[drawable] : known->second.otherTextureCount);
 }
 UINT64 runSetPedVariation(const UINT64* a) {
     setVariation(pedOf(a[0], "setPedVariation"), asInt(a[1]),
@@ -236,16 +241,6 @@ Variation variationOf(std::int32_t ped, std::int32_t component) {
 
 void setVariation(std::int32_t ped, std::int32_t component, Variation variation) {
     theGame.variations[{ped, component}] = variation;
-}
-
-std::int32_t textureCountOf(std::int32_t component, std::int32_t drawable) {
-    const auto known = theGame.catalogue.find(component);
-    if (known == theGame.catalogue.end()) return 0;
-    const auto& counts = known->second.textureCounts;
-    if (drawable < 0 || static_cast<std::size_t>(drawable) >= counts.size()) {
-        return known->second.otherTextureCount;
-    }
-    return counts[static_cast<std::size_t>(drawable)];
 }
 
 void setLineCounter(LineCounter counter) { lineCounter = counter; }

@@ -51,7 +51,6 @@ void resetGame();
 // A ped's variation of a component: what was set, else the catalogue's default.
 Variation variationOf(std::int32_t ped, std::int32_t component);
 void setVariation(std::int32_t ped, std::int32_t component, Variation variation);
-std::int32_t textureCountOf(std::int32_t component, std::int32_t drawable);
 // What the game's line counter says for a text of this style.
 std::int32_t countLines(const TextItem& text);
 // A painter's own layout (the Windows preview's GDI), so the count is the lines drawn.
