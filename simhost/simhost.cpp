@@ -62,11 +62,10 @@ UINT64 resultSlot = 0;                  // what nativeCall hands back the addres
 std::uint32_t junkSeed = 0;             // varies the junk left in result slots
 bool inEntryPoint = false;              // whether the plug-in's DllMain is running now
 thread_local bool inKeyHandler = false; // whether this thread is inside its handler
-// The simulated GetTickCount. Atomic: the keyboard handler reads it on
-// whatever thread delivers a key while the frame loop moves it on.
+// The simulated GetTickCount, and whether a message arrives when the plug-in
+// next reads it. Atomic: the keyboard handler reads the clock on whatever
+// thread delivers a key while the frame loop moves it on.
 std::atomic<DWORD> simTick{1000000};
-// A message that arrives when the plug-in next reads the clock; atomic, as
-// the keyboard handler reads the clock on whatever thread delivers a key.
 std::atomic<bool> keyOnClockRead{false};
 KeyMessage clockReadKey; // that message, set before the flag
 
@@ -219,13 +218,6 @@ std::vector<HeldKey>::iterator findHeld(DWORD key) {
                         [key](const HeldKey& held) { return held.key == key; });
 }
 
-BOOL callEntry(DWORD reason) {
-    inEntryPoint = true;
-    const BOOL result = host.pluginEntry(host.pluginModule, reason, nullptr);
-    inEntryPoint = false;
-    return result;
-}
-
 } // namespace
 
 // --- Clock and protocol ---------------------------------------------------------
@@ -253,12 +245,14 @@ void reportProtocolError(std::string message) {
 BOOL attach(EntryPoint entry, HINSTANCE module) {
     host.pluginEntry = entry;
     host.pluginModule = module;
-    return callEntry(DLL_PROCESS_ATTACH);
+    return notifyPlugin(DLL_PROCESS_ATTACH);
 }
 
 BOOL notifyPlugin(DWORD reason) {
     if (!host.pluginEntry) return FALSE;
-    const BOOL result = callEntry(reason);
+    inEntryPoint = true;
+    const BOOL result = host.pluginEntry(host.pluginModule, reason, nullptr);
+    inEntryPoint = false;
     // The loader detaches a library once; after that it is gone.
     if (reason == DLL_PROCESS_DETACH) host.pluginEntry = nullptr;
     return result;
