@@ -2,7 +2,15 @@
 // the floor: the same native calls and wait with nothing else.
 #include <benchmark/benchmark.h>
 
+#if __has_include(<valgrind/callgrind.h>)
+#include <valgrind/callgrind.h>
+#else
+#define CALLGRIND_TOGGLE_COLLECT
+#endif
+
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <map>
 #include <string>
 #include <vector>
@@ -67,6 +75,18 @@ class RatioReporter : public benchmark::ConsoleReporter {
 
 int main(int argc, char** argv) {
     harness::useLinkedPlugin();
+    // "frame_bench STATE FRAMES frame|floor": only FRAMES frames of state 0, 1
+    // or 2, for bench/callgrind, which collects only between the toggles.
+    if (argc == 4 && argv[1][0] != '-') {
+        const auto which = static_cast<harness::State>(std::atoi(argv[1]));
+        std::strcmp(argv[3], "floor") == 0 ? harness::enterFloor(which)
+                                           : harness::enterState(which);
+        CALLGRIND_TOGGLE_COLLECT;
+        for (int i = std::atoi(argv[2]); i > 0; --i) sim::runFrame();
+        CALLGRIND_TOGGLE_COLLECT;
+        harness::leave();
+        return 0;
+    }
     registerPairs();
     // Repeated and interleaved unless the command line says otherwise (the last
     // of a flag given twice wins), so that a frame and its floor see the same
