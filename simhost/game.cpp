@@ -35,6 +35,38 @@ std::int32_t* asIntPointer(UINT64 slot) {
     return reinterpret_cast<std::int32_t*>(static_cast<std::uintptr_t>(slot));
 }
 
+// Keeps the text's storage, with room for the longest text, so that a steady
+// frame allocates nothing here.
+void resetTextState() {
+    std::string storage = std::move(textState.style.text);
+    storage.clear();
+    storage.reserve(256);
+    textState.style = TextItem{};
+    textState.style.font = kForgottenFont;
+    textState.style.text = std::move(storage);
+    textState.pending = false;
+}
+
+// The painter's layout or the faces', so that the count is the lines drawn;
+// otherwise characters half as wide as they are tall filling the wrap width.
+std::int32_t countLines(const TextItem& text) {
+    if (theGame.forcedLineCount) return *theGame.forcedLineCount;
+    if (lineCounter) return lineCounter(text, theGame.screenWidth, theGame.screenHeight);
+#ifdef DRAPELLE_HAVE_FONTS
+    if (haveFonts()) return layoutLineCount(text, theGame.screenWidth, theGame.screenHeight);
+#endif
+    if (text.text.empty()) return 0;
+    const float aspect =
+        theGame.screenWidth > 0 && theGame.screenHeight > 0
+            ? static_cast<float>(theGame.screenHeight) / static_cast<float>(theGame.screenWidth)
+            : 1.0f;
+    const float charWidth = text.scale * characterHeightPerScale(text.font) * 0.5f * aspect;
+    const float room = roomFor(text, 1); // as a screen fraction
+    if (!(room > 0.0f) || !(charWidth > 0.0f)) return 1;
+    const float lines = std::ceil(static_cast<float>(text.text.size()) * charWidth / room);
+    return lines < 1.0f ? 1 : lines > 1000.0f ? 1000 : static_cast<std::int32_t>(lines);
+}
+
 // The catalogue's default for a component, and nothing for one it lacks.
 Variation defaultOf(std::int32_t component) {
     const auto known = theGame.catalogue.find(component);
@@ -245,26 +277,6 @@ void setVariation(std::int32_t ped, std::int32_t component, Variation variation)
 
 void setLineCounter(LineCounter counter) { lineCounter = counter; }
 
-// The painter's layout or the faces', so that the count is the lines drawn;
-// otherwise characters half as wide as they are tall filling the wrap width.
-std::int32_t countLines(const TextItem& text) {
-    if (theGame.forcedLineCount) return *theGame.forcedLineCount;
-    if (lineCounter) return lineCounter(text, theGame.screenWidth, theGame.screenHeight);
-#ifdef DRAPELLE_HAVE_FONTS
-    if (haveFonts()) return layoutLineCount(text, theGame.screenWidth, theGame.screenHeight);
-#endif
-    if (text.text.empty()) return 0;
-    const float aspect =
-        theGame.screenWidth > 0 && theGame.screenHeight > 0
-            ? static_cast<float>(theGame.screenHeight) / static_cast<float>(theGame.screenWidth)
-            : 1.0f;
-    const float charWidth = text.scale * characterHeightPerScale(text.font) * 0.5f * aspect;
-    const float room = roomFor(text, 1); // as a screen fraction
-    if (!(room > 0.0f) || !(charWidth > 0.0f)) return 1;
-    const float lines = std::ceil(static_cast<float>(text.text.size()) * charWidth / room);
-    return lines < 1.0f ? 1 : lines > 1000.0f ? 1000 : static_cast<std::int32_t>(lines);
-}
-
 Frame& frameInProgress() { return buildingFrame; }
 
 void beginFrame() {
@@ -274,18 +286,6 @@ void beginFrame() {
     buildingFrame.calls.clear();
     buildingFrame.texts.clear();
     buildingFrame.rects.clear();
-}
-
-// Keeps the text's storage, with room for the longest text, so that a steady
-// frame allocates nothing here.
-void resetTextState() {
-    std::string storage = std::move(textState.style.text);
-    storage.clear();
-    storage.reserve(256);
-    textState.style = TextItem{};
-    textState.style.font = kForgottenFont;
-    textState.style.text = std::move(storage);
-    textState.pending = false;
 }
 
 const NativeInfo* findNative(UINT64 hash) {

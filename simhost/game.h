@@ -51,8 +51,6 @@ void resetGame();
 // A ped's variation of a component: what was set, else the catalogue's default.
 Variation variationOf(std::int32_t ped, std::int32_t component);
 void setVariation(std::int32_t ped, std::int32_t component, Variation variation);
-// What the game's line counter says for a text of this style.
-std::int32_t countLines(const TextItem& text);
 // A painter's own layout (the Windows preview's GDI), so the count is the lines drawn.
 using LineCounter = int (*)(const TextItem& text, int screenWidth, int screenHeight);
 void setLineCounter(LineCounter counter);
@@ -60,7 +58,6 @@ void setLineCounter(LineCounter counter);
 bool isRecording();       // see sim::setRecording
 Frame& frameInProgress(); // what the natives record into
 void beginFrame();
-void resetTextState();
 
 struct NativeInfo {
     UINT64 hash;
