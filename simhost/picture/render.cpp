@@ -59,10 +59,9 @@ void drawText(Image& image, const sim::TextItem& text) {
     }
 }
 
-void fillRectangle(Image& image, const sim::RectItem& rect) {
-    const PixelBox box = boxPixels(rect, image.width, image.height);
+void fillBox(Image& image, const PixelBox& box, const sim::Rgba& colour) {
     for (int y = box.top; y < box.bottom; ++y) {
-        for (int x = box.left; x < box.right; ++x) blendPixel(image, x, y, rect.colour, 255);
+        for (int x = box.left; x < box.right; ++x) blendPixel(image, x, y, colour, 255);
     }
 }
 
@@ -77,7 +76,8 @@ Image renderFrame(const sim::Frame& frame) {
     if (frame.width <= 0 || frame.height <= 0) return image;
     // Boxes first, in the order asked, then the texts over them: the game
     // draws a frame's text above its rectangles whatever the order of calls.
-    for (const sim::RectItem& rect : frame.rects) fillRectangle(image, rect);
+    for (const sim::RectItem& rect : frame.rects)
+        fillBox(image, boxPixels(rect, image.width, image.height), rect.colour);
     if (sim::haveFonts()) {
         for (const sim::TextItem& text : frame.texts) drawText(image, text);
     }
@@ -94,10 +94,8 @@ void drawOverlayText(Image& image, const std::string& text, int x, int y, int pi
     const int em = sim::emPixels(0, static_cast<float>(pixelHeight));
     int widest = 0;
     for (const std::string& line : lines) widest = std::max(widest, sim::textWidth(line, 0, em));
-    for (int py = y - 6; py < y + pixelHeight * static_cast<int>(lines.size()) + 6; ++py) {
-        for (int px = x - 8; px < x + widest + 8; ++px)
-            blendPixel(image, px, py, {0, 0, 0, 170}, 255);
-    }
+    const int bottom = y + pixelHeight * static_cast<int>(lines.size()) + 6;
+    fillBox(image, {x - 8, y - 6, x + widest + 8, bottom}, {0, 0, 0, 170});
     const int ascender = static_cast<int>(sim::ascenderPixels(0, em));
     for (std::size_t i = 0; i < lines.size(); ++i)
         drawGlyphRun(image, lines[i], 0, em, x, y + static_cast<int>(i) * pixelHeight + ascender,
