@@ -10,12 +10,6 @@
 namespace picture {
 namespace {
 
-bool fail(GifFileType* gif, std::string& error, const std::string& what) {
-    error = what + ": " + GifErrorString(gif ? gif->Error : 0);
-    if (gif) EGifCloseFile(gif, nullptr);
-    return false;
-}
-
 // Loops forever, as a page showing it expects.
 bool putLoopExtension(GifFileType* gif) {
     static const GifByteType application[] = "NETSCAPE2.0";
@@ -64,23 +58,23 @@ bool writeGif(const std::vector<Image>& images, int delayMs, const std::string& 
     int status = 0;
     // Readable by others, as every picture written (giflib's own open makes it private).
     const int handle = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (handle < 0) {
-        error = "cannot write " + path + ": " + std::strerror(errno);
-        return false;
-    }
-    GifFileType* gif = EGifOpenFileHandle(handle, &status);
+    const int openError = errno;
+    GifFileType* gif = handle < 0 ? nullptr : EGifOpenFileHandle(handle, &status);
     if (!gif) {
-        close(handle);
-        error = "cannot write " + path + ": " + GifErrorString(status);
+        if (handle >= 0) close(handle);
+        error = "cannot write " + path + ": " +
+                (handle < 0 ? std::strerror(openError) : GifErrorString(status));
         return false;
     }
     EGifSetGifVersion(gif, true);
-    if (EGifPutScreenDesc(gif, images[0].width, images[0].height, 8, 0, nullptr) != GIF_OK ||
-        !putLoopExtension(gif))
-        return fail(gif, error, "cannot write " + path);
-    for (std::size_t i = 0; i < images.size(); ++i) {
-        const int delay = i + 1 == images.size() ? 2 * delayMs : delayMs;
-        if (!putFrame(gif, images[i], delay)) return fail(gif, error, "cannot write " + path);
+    bool ok = EGifPutScreenDesc(gif, images[0].width, images[0].height, 8, 0, nullptr) == GIF_OK &&
+              putLoopExtension(gif);
+    for (std::size_t i = 0; ok && i < images.size(); ++i)
+        ok = putFrame(gif, images[i], i + 1 == images.size() ? 2 * delayMs : delayMs);
+    if (!ok) {
+        error = "cannot write " + path + ": " + GifErrorString(gif->Error);
+        EGifCloseFile(gif, nullptr);
+        return false;
     }
     if (EGifCloseFile(gif, &status) != GIF_OK) {
         error = "cannot finish " + path + ": " + GifErrorString(status);
