@@ -40,9 +40,6 @@ inline int parseCommandLine(CLI::App& app, int argc, char** argv) {
     }
 }
 
-// The range every program takes for --frame-ms.
-inline CLI::Validator frameMsRange() { return CLI::Range(1, 1000).description("1 to 1000"); }
-
 // Why `folder` cannot be written into, after making it when it is missing;
 // empty when it can.
 inline std::string makeFolder(const std::filesystem::path& folder) {
@@ -74,36 +71,57 @@ inline CLI::Validator outputFile() {
         "");
 }
 
-// What a program that plays a scenario takes to be compared, call for call,
-// with another build: a random scenario, and a record of the native calls.
-struct CallComparison {
-    std::string record;           // the file the calls go to, or empty
+// What a program that plays a scenario takes: the scenario, the frame's
+// length, and what compares its run, call for call, with another build's: a
+// random scenario, and a record of the native calls.
+struct ScenarioRun {
+    std::string path; // empty for the built-in demo
+    DWORD frameMs = 16;
     std::uint32_t randomSeed = 0; // the random scenario's seed, when `random` was given
     CLI::Option* random = nullptr;
+    std::string recordPath; // the file the calls go to, or empty
+    std::ofstream record;
 };
 
-inline void addCallComparison(CLI::App& app, CallComparison& comparison) {
-    comparison.random =
-        app.add_option("--random", comparison.randomSeed,
-                       "Instead of a scenario: play a minute of random key traffic\n"
-                       "made from SEED, the same on every platform")
-            ->type_name("SEED")
-            ->excludes("SCENARIO");
-    app.add_option("--record", comparison.record,
+inline void addScenarioRun(CLI::App& app, ScenarioRun& run) {
+    app.add_option("SCENARIO", run.path, "The scenario file to play (default: the built-in demo)")
+        ->type_name("FILE");
+    app.add_option("--frame-ms", run.frameMs, "Simulated length of a game frame (default 16)")
+        ->type_name("MS")
+        ->check(CLI::Range(1, 1000).description("1 to 1000"));
+    run.random = app.add_option("--random", run.randomSeed,
+                                "Instead of a scenario: play a minute of random key traffic\n"
+                                "made from SEED, the same on every platform")
+                     ->type_name("SEED")
+                     ->excludes("SCENARIO");
+    app.add_option("--record", run.recordPath,
                    "Also write every frame's native calls to FILE, bit for bit,\n"
                    "as every program writes them, to compare two builds")
         ->type_name("FILE")
         ->check(outputFile());
 }
 
-// Opens the --record file, if any, as bytes, so that every platform writes
-// the same; false, saying why, when it cannot be written.
-inline bool openCallRecord(const CallComparison& comparison, std::ofstream& record,
-                           const std::string& program) {
-    if (comparison.record.empty()) return true;
-    record.open(comparison.record, std::ios::binary);
-    if (!record) std::cerr << program << ": cannot write " << comparison.record << '\n';
-    return record.is_open();
+// The scenario to play: --random's, else SCENARIO's, else the built-in demo;
+// and --record's file, opened as bytes so that every platform writes the
+// same. False, saying why, when either cannot be had.
+inline bool startScenarioRun(ScenarioRun& run, harness::Scenario& scenario,
+                             const std::string& program) {
+    std::string error;
+    if (run.random->count() > 0)
+        scenario = harness::randomScenario(run.randomSeed, harness::kRandomScenarioLength);
+    else
+        harness::loadScenario(run.path, scenario, error);
+    if (error.empty() && !run.recordPath.empty()) {
+        run.record.open(run.recordPath, std::ios::binary);
+        if (!run.record) error = "cannot write " + run.recordPath;
+    }
+    if (!error.empty()) std::cerr << program << ": " << error << '\n';
+    return error.empty();
+}
+
+// What sees each frame: --record's file, when one was given.
+inline harness::FrameSeen recorder(ScenarioRun& run) {
+    return run.record.is_open() ? harness::recordInto(run.record) : harness::FrameSeen{};
 }
 
 // --shots: where a preview's F12 saves its screenshots.
@@ -113,18 +131,6 @@ inline void addShotsOption(CLI::App& app, std::string& folder) {
                    "(default: the current folder)")
         ->type_name("FOLDER")
         ->check(outputFolder());
-}
-
-// The scenario to play: --random's, else SCENARIO's, else the built-in demo;
-// false, saying why, when it cannot be read.
-inline bool chooseScenario(const CallComparison& comparison, const std::string& path,
-                           harness::Scenario& scenario, const std::string& program) {
-    std::string error;
-    if (comparison.random->count() > 0)
-        scenario = harness::randomScenario(comparison.randomSeed, harness::kRandomScenarioLength);
-    else if (!harness::loadScenario(path, scenario, error))
-        std::cerr << program << ": " << error << '\n';
-    return error.empty();
 }
 
 // F12's screenshot, under the first name in `folder` not yet taken (shot-1,

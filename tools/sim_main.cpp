@@ -5,7 +5,6 @@
 
 #include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <optional>
 #include <regex>
@@ -205,11 +204,10 @@ int main(int argc, char** argv) {
                             "plug-in misused the host's native-call protocol, 2 on a usage or\n"
                             "scenario error (an unreadable file, a folder, a file without events,\n"
                             "a malformed line).");
-    std::string path, pictures, gif;
-    DWORD frameMs = 16;
+    tools::ScenarioRun run;
+    tools::addScenarioRun(app, run);
+    std::string pictures, gif;
     bool printScenario = false, longRun = false;
-    app.add_option("SCENARIO", path, "The scenario file to play (default: the built-in demo)")
-        ->type_name("FILE");
     app.add_option("--pictures", pictures,
                    "Also paint each key moment (every change of the\n"
                    "screen) as frame-NN.png in FOLDER, made when missing,\n"
@@ -234,11 +232,6 @@ int main(int argc, char** argv) {
         ->type_name("TEXT")
         ->needs(stillOption);
     stillOption->needs("--when");
-    app.add_option("--frame-ms", frameMs, "Simulated length of a game frame (default 16)")
-        ->type_name("MS")
-        ->check(tools::frameMsRange());
-    tools::CallComparison comparison;
-    tools::addCallComparison(app, comparison);
     app.add_flag("--print-scenario", printScenario, "Print the built-in scenario and exit");
     app.add_flag("--long", longRun,
                  "Play a scenario longer than a simulated day (it takes\n"
@@ -250,8 +243,7 @@ int main(int argc, char** argv) {
     }
 
     harness::Scenario scenario;
-    if (!tools::chooseScenario(comparison, path, scenario, "drapelle-sim")) return 2;
-
+    if (!tools::startScenarioRun(run, scenario, "drapelle-sim")) return 2;
     if (harness::scenarioLength(scenario) > kSimulatedDay && !longRun) {
         std::cerr << "drapelle-sim: " << harness::printable(scenario.name) << " runs "
                   << harness::scenarioLength(scenario) / 1000
@@ -259,9 +251,7 @@ int main(int argc, char** argv) {
         return 2;
     }
 
-    std::ofstream record;
-    if (!tools::openCallRecord(comparison, record, "drapelle-sim")) return 2;
-    harness::startRun(frameMs);
+    harness::startRun(run.frameMs);
     sim::attach(DllMain);
     const bool painting = !pictures.empty() || !gif.empty() || !still.empty();
     std::string fontError;
@@ -287,9 +277,9 @@ int main(int argc, char** argv) {
                 stillMoment = moments.back();
         };
     }
-    const int failures = harness::playScenario(
-        scenario, std::cout, keep, isatty(STDERR_FILENO) ? showProgress : nullptr,
-        record.is_open() ? harness::recordInto(record) : harness::FrameSeen{});
+    const int failures =
+        harness::playScenario(scenario, std::cout, keep,
+                              isatty(STDERR_FILENO) ? showProgress : nullptr, tools::recorder(run));
     std::cout.flush(); // the transcript ends before any message on stderr, in a log of both
     if (isatty(STDERR_FILENO)) std::cerr << "\r\033[K" << std::flush;
     sim::detach();

@@ -172,14 +172,13 @@ extern "C" __declspec(dllexport) int drapelleRunnerMain(int argc, char** argv) {
     setUpCommandLine(app, "0 when every run was clean, 1 when a check or expectation failed,\n"
                           "2 on a usage or scenario error (a plug-in that cannot be loaded among\n"
                           "them).");
-    std::string plugin, path;
+    std::string plugin;
     int cycles = 1, benchRuns = 0;
-    DWORD frameMs = 16;
     app.add_option("PLUGIN", plugin, "The plug-in DLL, as the host would load it")
         ->type_name("DLL")
         ->required();
-    app.add_option("SCENARIO", path, "The scenario to play (default: the built-in demo)")
-        ->type_name("FILE");
+    ScenarioRun run;
+    addScenarioRun(app, run);
     CLI::Option* cycling =
         app.add_option("--cycles", cycles,
                        "Load, play and unload N times; every load must register the\n"
@@ -187,9 +186,6 @@ extern "C" __declspec(dllexport) int drapelleRunnerMain(int argc, char** argv) {
                        "load must start afresh")
             ->type_name("N")
             ->check(CLI::Range(1, 100000).description("1 to 100000"));
-    app.add_option("--frame-ms", frameMs, "Simulated length of a game frame (default 16)")
-        ->type_name("MS")
-        ->check(frameMsRange());
     app.add_option("--bench", benchRuns,
                    "Instead of a scenario: time frames of the plug-in in each\n"
                    "state beside the floor (the same natives and waits without\n"
@@ -211,26 +207,22 @@ extern "C" __declspec(dllexport) int drapelleRunnerMain(int argc, char** argv) {
     app.add_option("--seed", seed, "Seed of --elsewhere's gaps (default 1)")
         ->type_name("N")
         ->needs("--elsewhere");
-    CallComparison comparison;
-    addCallComparison(app, comparison);
     app.get_option("--record")->excludes(cycling)->excludes("--bench");
-    comparison.random->excludes("--bench");
+    run.random->excludes("--bench");
     if (const int status = parseCommandLine(app, argc, argv); status >= 0) return status;
     if (benchRuns > 0) return benchPlugin(plugin, benchRuns, 2000);
 
     Scenario scenario;
-    if (!chooseScenario(comparison, path, scenario, "drapelle-runner")) return 2;
-    std::ofstream record;
-    if (!openCallRecord(comparison, record, "drapelle-runner")) return 2;
+    if (!startScenarioRun(run, scenario, "drapelle-runner")) return 2;
 
     const bool several = cycling->count() > 0;
     std::mt19937_64 random(seed);
     std::set<std::uint64_t> bases;
     int failed = 0;
     for (int cycle = 1; cycle <= cycles; ++cycle) {
-        startRun(frameMs);
+        startRun(run.frameMs);
         const int status = runCycle(plugin, scenario, cycle, several, elsewhere ? &random : nullptr,
-                                    bases, record.is_open() ? recordInto(record) : FrameSeen{});
+                                    bases, recorder(run));
         if (status == 2) return 2;
         failed += status;
     }
