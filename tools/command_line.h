@@ -40,33 +40,23 @@ inline int parseCommandLine(CLI::App& app, int argc, char** argv) {
     }
 }
 
-// Why `folder` cannot be written into, after making it when it is missing;
-// empty when it can.
-inline std::string makeFolder(const std::filesystem::path& folder) {
-    std::error_code error;
-    if (std::filesystem::is_directory(folder, error)) return "";
-    if (std::filesystem::exists(folder, error)) return "'" + folder.string() + "' is not a folder";
-    if (!std::filesystem::create_directories(folder, error))
-        return "cannot make the folder '" + folder.string() + "': " + error.message();
-    return "";
-}
-
-// An option naming a folder to write into: made when it is missing; a file
-// of that name is refused, before anything runs.
-inline CLI::Validator outputFolder() {
-    return CLI::Validator([](std::string& path) { return makeFolder(path); }, "");
-}
-
-// An option naming a file to write: its folder is made when it is missing; a
-// folder of that name is refused, before anything runs.
-inline CLI::Validator outputFile() {
+// An option naming a folder to write into (`isFolder`), or a file to write:
+// the folder is made when it is missing; a file where the folder should be, or
+// a folder of the file's name, is refused, before anything runs.
+inline CLI::Validator outputPath(bool isFolder) {
     return CLI::Validator(
-        [](std::string& path) -> std::string {
+        [isFolder](std::string& path) -> std::string {
             std::error_code error;
-            if (std::filesystem::is_directory(path, error))
+            if (!isFolder && std::filesystem::is_directory(path, error))
                 return "'" + path + "' is a folder, not a file";
-            const std::filesystem::path folder = std::filesystem::path(path).parent_path();
-            return folder.empty() ? "" : makeFolder(folder);
+            const std::filesystem::path file = path;
+            const std::filesystem::path folder = isFolder ? file : file.parent_path();
+            if (folder.empty() || std::filesystem::is_directory(folder, error)) return "";
+            if (std::filesystem::exists(folder, error))
+                return "'" + folder.string() + "' is not a folder";
+            if (!std::filesystem::create_directories(folder, error))
+                return "cannot make the folder '" + folder.string() + "': " + error.message();
+            return "";
         },
         "");
 }
@@ -98,7 +88,7 @@ inline void addScenarioRun(CLI::App& app, ScenarioRun& run) {
                    "Also write every frame's native calls to FILE, bit for bit,\n"
                    "as every program writes them, to compare two builds")
         ->type_name("FILE")
-        ->check(outputFile());
+        ->check(outputPath(false));
 }
 
 // The scenario to play: --random's, else SCENARIO's, else the built-in demo;
@@ -130,7 +120,7 @@ inline void addShotsOption(CLI::App& app, std::string& folder) {
                    "Where F12 saves its screenshots, made when missing\n"
                    "(default: the current folder)")
         ->type_name("FOLDER")
-        ->check(outputFolder());
+        ->check(outputPath(true));
 }
 
 // F12's screenshot, under the first name in `folder` not yet taken (shot-1,

@@ -215,10 +215,10 @@ int main(int argc, char** argv) {
                    "and contact-sheet.png of an earlier run there are\n"
                    "deleted first, nothing else")
         ->type_name("FOLDER")
-        ->check(tools::outputFolder());
+        ->check(tools::outputPath(true));
     app.add_option("--gif", gif, "Also write the key moments as an animated GIF")
         ->type_name("FILE")
-        ->check(tools::outputFile());
+        ->check(tools::outputPath(false));
     std::string still;
     std::vector<std::string> shows;
     CLI::Option* stillOption =
@@ -227,7 +227,7 @@ int main(int argc, char** argv) {
                        "line shows every --when text (as the transcript's\n"
                        "expect screen reads it); fails if none does")
             ->type_name("FILE")
-            ->check(tools::outputFile());
+            ->check(tools::outputPath(false));
     app.add_option("--when", shows, "A text the --still moment's screen line holds")
         ->type_name("TEXT")
         ->needs(stillOption);
