@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdio>
 
-#include <chrono>
 #include <filesystem>
 #include <iostream>
 #include <optional>
@@ -89,7 +88,7 @@ while the menu waits does nothing, but one frame's hold after it selects.
 While the character is dead or being arrested nothing of Drapelle is drawn and
 no key is tested; the menu comes back where it was when that ends. A scenario
 longer than a simulated day asks for --long; on a terminal, a long run shows
-its progress once a second.
+its progress every ten minutes of simulated time.
 )";
     const auto fill = [&text](const std::string& mark, const std::string& value) {
         text.replace(text.find(mark), mark.size(), value);
@@ -107,16 +106,15 @@ its progress once a second.
 }
 
 constexpr DWORD kSimulatedDay = 24 * 60 * 60 * 1000; // ms
+constexpr DWORD kProgressEvery = 10 * 60 * 1000;     // ms
 
-// On a terminal, once a second of real time: how far the simulated clock has
-// got, on one line that the next one overwrites.
+// On a terminal, every ten minutes of simulated time (a few seconds of real
+// time): how far the simulated clock has got, on one line that the next one
+// overwrites.
 void showProgress(DWORD played, DWORD length) {
-    static auto shown = std::chrono::steady_clock::now();
-    static unsigned frames = 0;
-    if (++frames % 256 != 0) return;
-    const auto now = std::chrono::steady_clock::now();
-    if (now - shown < std::chrono::seconds(1)) return;
-    shown = now;
+    static DWORD stepsShown = 0;
+    if (played / kProgressEvery == stepsShown) return;
+    stepsShown = played / kProgressEvery;
     std::fprintf(stderr, "\rdrapelle-sim: %.1f s of %.1f s simulated", played / 1000.0,
                  length / 1000.0);
 }
