@@ -10,6 +10,7 @@
 #include <string>
 
 #include "harness/call_record.h"
+#include "harness/key_names.h"
 #include "harness/scenario.h"
 
 namespace tools {
@@ -114,13 +115,59 @@ inline harness::FrameSeen recorder(ScenarioRun& run) {
     return run.record.is_open() ? harness::recordInto(run.record) : harness::FrameSeen{};
 }
 
-// --shots: where a preview's F12 saves its screenshots.
-inline void addShotsOption(CLI::App& app, std::string& folder) {
-    app.add_option("--shots", folder,
+// A live preview's command line: its help, with the keys it keeps for itself
+// beside those it passes on, and --shots, the folder of F12's screenshots.
+inline void setUpPreview(CLI::App& app, const std::string& ownKeys, const std::string& extension,
+                         std::string& shots) {
+    app.description(
+        "Opens a 1280 x 720 window with the stand-in game scene and runs the plug-in in\n"
+        "it, as the script host would.\n" +
+        harness::previewKeysHelp() +
+        "Resize the window to change the screen resolution the game reports.\n\n" + ownKeys +
+        "  F12     save a screenshot of the window, shot-1" + extension + ", shot-2" + extension +
+        " ... (see\n          --shots); none is overwritten\n"
+        "  Escape  close the window (so does the window's close button)\n\n"
+        "Each key message given to the plug-in, each change of the screen and of its size\n"
+        "is logged on standard output.\n");
+    setUpCommandLine(app, "0 when the window closed cleanly, 1 when the plug-in misused the\n"
+                          "host's native-call protocol or no window could be opened, 2 on a\n"
+                          "usage error (on Windows, a plug-in that cannot be loaded among them).");
+    app.add_option("--shots", shots,
                    "Where F12 saves its screenshots, made when missing\n"
                    "(default: the current folder)")
         ->type_name("FOLDER")
         ->check(outputPath(true));
+}
+
+// The stand-in as a preview runs it: on the real clock, its keys repeated by
+// the window system.
+inline void startPreview() {
+    sim::reset();
+    sim::setFrameTime(0);    // the clock follows real time instead
+    sim::setKeyRepeat(0, 0); // the window system repeats held keys itself
+}
+
+// A preview's frames, about sixty a second on the real clock (`ticks` reads
+// it in ms, `sleep` waits), until `frame` says the window closed. The clock
+// goes first: a key is stamped with the time it is handed over, not that of
+// the frame before, which can be older than a tap lasts.
+template <typename Ticks, typename Sleep, typename Frame>
+void runPreviewFrames(Ticks ticks, Sleep sleep, Frame frame) {
+    for (auto last = ticks();;) {
+        const auto now = ticks();
+        sim::advance(now - last);
+        last = now;
+        if (!frame()) return;
+        if (const auto spent = ticks() - now; spent < 16) sleep(16 - spent);
+    }
+}
+
+// A preview's exit status once its window closed: 1, naming each misuse of
+// the native-call protocol, when there was one.
+inline int previewStatus() {
+    for (const std::string& problem : sim::protocolErrors())
+        std::cerr << "drapelle-play: protocol: " << problem << '\n';
+    return sim::protocolErrors().empty() ? 0 : 1;
 }
 
 // F12's screenshot, under the first name in `folder` not yet taken (shot-1,

@@ -18,21 +18,6 @@
 
 namespace {
 
-std::string description() {
-    return "Opens a 1280 x 720 window with the stand-in game scene and runs Drapelle in it.\n" +
-           harness::previewKeysHelp() +
-           R"(Resize the window to change the screen resolution the game reports.
-
-  F1      show or hide the character's clothing, slot by slot
-  F12     save a screenshot of the window, shot-1.png, shot-2.png ... (see
-          --shots); none is overwritten
-  Escape  close the window (so does the window's close button)
-
-Each key message given to the plug-in, each change of the screen and of its size
-is logged on standard output.
-)";
-}
-
 constexpr WORD kExtended = 0x100; // beside a code: the key comes with the extended flag
 constexpr WORD E = kExtended;
 
@@ -115,13 +100,10 @@ std::string clothingOverlay() {
 } // namespace
 
 int main(int argc, char** argv) {
-    CLI::App app{description(), "drapelle-play"};
-    tools::setUpCommandLine(app,
-                            "0 when the window closed cleanly, 1 when the plug-in misused the\n"
-                            "host's native-call protocol or no window could be opened, 2 on a\n"
-                            "usage error.");
+    CLI::App app{"", "drapelle-play"};
     std::string shots = ".";
-    tools::addShotsOption(app, shots);
+    tools::setUpPreview(app, "  F1      show or hide the character's clothing, slot by slot\n",
+                        ".png", shots);
     if (const int status = tools::parseCommandLine(app, argc, argv); status >= 0) return status;
 
     std::string error;
@@ -145,19 +127,11 @@ int main(int argc, char** argv) {
     SDL_Texture* texture = nullptr;
     int textureWidth = 0, textureHeight = 0;
 
-    sim::reset();
-    sim::setFrameTime(0);    // the clock follows real time instead
-    sim::setKeyRepeat(0, 0); // the window system repeats held keys itself
+    tools::startPreview();
     sim::attach(DllMain);
     bool overlay = false, running = true;
     bool numLockNoteShown = false;
-    Uint32 last = SDL_GetTicks();
-    while (running) {
-        // The clock first: a key is stamped with the time it is handed over,
-        // not that of the frame before, which can be older than a tap lasts.
-        const Uint32 now = SDL_GetTicks();
-        sim::advance(now - last);
-        last = now;
+    tools::runPreviewFrames(SDL_GetTicks, SDL_Delay, [&] {
         SDL_Event event;
         bool shoot = false;
         while (SDL_PollEvent(&event)) {
@@ -217,13 +191,12 @@ int main(int argc, char** argv) {
             });
         }
         SDL_RenderPresent(renderer);
-        const Uint32 spent = SDL_GetTicks() - now;
-        if (spent < 16) SDL_Delay(16 - spent); // about 60 frames a second without vsync too
-    }
+        return running;
+    });
     sim::detach();
     if (texture) SDL_DestroyTexture(texture);
     SDL_DestroyRenderer(renderer);
     SDL_DestroyWindow(window);
     SDL_Quit();
-    return sim::protocolErrors().empty() ? 0 : 1;
+    return tools::previewStatus();
 }

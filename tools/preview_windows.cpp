@@ -235,29 +235,6 @@ bool openWindow() {
     return true;
 }
 
-// About sixty frames a second on the real clock until the window closes.
-void runPreview() {
-    DWORD last = GetTickCount();
-    for (;;) {
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            if (message.message == WM_QUIT) return;
-            DispatchMessageW(&message);
-        }
-        const DWORD now = GetTickCount();
-        sim::advance(now - last);
-        last = now;
-        harness::runPreviewFrame(canvasWidth, canvasHeight);
-        paintFrame(sim::lastFrame());
-        InvalidateRect(window, nullptr, FALSE);
-        UpdateWindow(window);
-        if (shotWanted) tools::saveShot(shotFolder, ".bmp", writeBmp);
-        shotWanted = false;
-        const DWORD spent = GetTickCount() - now;
-        if (spent < 16) Sleep(16 - spent);
-    }
-}
-
 // The plug-in when none is given: Drapelle.dll beside this program, as in a
 // game's folder, or else the players' DLL of the windows-dll build tree
 // beside this program's windows-host one.
@@ -276,31 +253,16 @@ std::string defaultPlugin() {
 } // namespace
 
 int main(int argc, char** argv) {
-    CLI::App app{
-        "Opens a window with the stand-in game scene and runs the plug-in in it, as the\n"
-        "script host would. " +
-            harness::previewKeysHelp() +
-            "Resize the window to change the screen resolution the game reports.\n\n"
-            "  F12     save a screenshot (shot-1.bmp, shot-2.bmp ...; none is overwritten)\n"
-            "  Escape  close the window\n\n"
-            "Each key message given to the plug-in and each change of the screen is logged\n"
-            "on standard output.",
-        "drapelle-play"};
-    tools::setUpCommandLine(app,
-                            "0 when the window closed cleanly, 1 when the plug-in misused the\n"
-                            "host's native-call protocol or no window could be opened, 2 on a\n"
-                            "usage error (a plug-in that cannot be loaded among them).");
+    CLI::App app{"", "drapelle-play"};
+    tools::setUpPreview(app, "", ".bmp", shotFolder);
     std::string plugin = defaultPlugin();
     app.add_option("PLUGIN", plugin,
                    "The plug-in DLL (default: Drapelle.dll beside this program,\n"
                    "else the players' DLL of the windows-dll build tree)")
         ->type_name("DLL");
-    tools::addShotsOption(app, shotFolder);
     if (const int status = tools::parseCommandLine(app, argc, argv); status >= 0) return status;
 
-    sim::reset();
-    sim::setFrameTime(0);    // the clock follows real time instead
-    sim::setKeyRepeat(0, 0); // Windows repeats held keys itself
+    tools::startPreview();
     sim::setLineCounter(countDrawnLines);
     std::string error;
     const HMODULE module = harness::loadPlugin(plugin, error);
@@ -313,9 +275,20 @@ int main(int argc, char** argv) {
         FreeLibrary(module);
         return 1;
     }
-    runPreview();
+    tools::runPreviewFrames(GetTickCount, Sleep, [] {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) return false;
+            DispatchMessageW(&message);
+        }
+        harness::runPreviewFrame(canvasWidth, canvasHeight);
+        paintFrame(sim::lastFrame());
+        InvalidateRect(window, nullptr, FALSE);
+        UpdateWindow(window);
+        if (shotWanted) tools::saveShot(shotFolder, ".bmp", writeBmp);
+        shotWanted = false;
+        return true;
+    });
     FreeLibrary(module);
-    for (const std::string& problem : sim::protocolErrors())
-        std::cerr << "drapelle-play: protocol: " << problem << '\n';
-    return sim::protocolErrors().empty() ? 0 : 1;
+    return tools::previewStatus();
 }
