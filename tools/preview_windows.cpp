@@ -28,6 +28,7 @@ const wchar_t* const kFontFace = L"DejaVu Sans"; // as the Linux pictures; else 
 HWND window = nullptr;              // the preview window, while it is open
 HDC canvas = nullptr;               // memory DC holding the back buffer
 HBITMAP backBuffer = nullptr;       // top-down 32-bit DIB the frame is painted into
+BITMAPINFO canvasInfo{};            // its header
 std::uint8_t* backPixels = nullptr; // its pixels, blue-green-red-unused
 int canvasWidth = 0, canvasHeight = 0;
 picture::Image world;                       // the scene at the canvas size, painted once per size
@@ -85,15 +86,14 @@ int countDrawnLines(const sim::TextItem& text, int screenWidth, int screenHeight
 void resizeCanvas(int width, int height) {
     if (width == canvasWidth && height == canvasHeight) return;
     if (backBuffer) DeleteObject(backBuffer);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height; // top-down, as the scene's rows
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    canvasInfo.bmiHeader.biSize = sizeof canvasInfo.bmiHeader;
+    canvasInfo.bmiHeader.biWidth = width;
+    canvasInfo.bmiHeader.biHeight = -height; // top-down, as the scene's rows
+    canvasInfo.bmiHeader.biPlanes = 1;
+    canvasInfo.bmiHeader.biBitCount = 32;
+    canvasInfo.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    backBuffer = CreateDIBSection(canvas, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    backBuffer = CreateDIBSection(canvas, &canvasInfo, DIB_RGB_COLORS, &bits, nullptr, 0);
     backPixels = static_cast<std::uint8_t*>(bits);
     SelectObject(canvas, backBuffer);
     canvasWidth = width;
@@ -153,35 +153,19 @@ void paintFrame(const sim::Frame& frame) {
     }
 }
 
-// The back buffer as a 24-bit BMP, rows bottom-up as the format has them;
-// without a reason when it cannot be written, which the caller says.
+// The back buffer as a BMP, as it is in memory: 32 bits a pixel, rows
+// top-down; without a reason when it cannot be written, which the caller says.
 bool writeBmp(const std::string& path, std::string&) {
-    const int rowBytes = (canvasWidth * 3 + 3) & ~3;
+    const auto pixelBytes = static_cast<DWORD>(canvasWidth * canvasHeight * 4);
     BITMAPFILEHEADER file{};
-    BITMAPINFOHEADER info{};
-    info.biSize = sizeof info;
-    info.biWidth = canvasWidth;
-    info.biHeight = canvasHeight;
-    info.biPlanes = 1;
-    info.biBitCount = 24;
-    info.biCompression = BI_RGB;
-    info.biSizeImage = static_cast<DWORD>(rowBytes * canvasHeight);
     file.bfType = 0x4D42; // "BM"
-    file.bfOffBits = sizeof file + sizeof info;
-    file.bfSize = file.bfOffBits + info.biSizeImage;
+    file.bfOffBits = sizeof file + sizeof canvasInfo.bmiHeader;
+    file.bfSize = file.bfOffBits + pixelBytes;
+    GdiFlush();
     std::ofstream out(path, std::ios::binary);
     out.write(reinterpret_cast<const char*>(&file), sizeof file);
-    out.write(reinterpret_cast<const char*>(&info), sizeof info);
-    std::vector<char> row(static_cast<std::size_t>(rowBytes), 0);
-    GdiFlush();
-    for (int y = canvasHeight - 1; y >= 0; --y) {
-        const std::uint8_t* source = backPixels + static_cast<std::size_t>(y) * canvasWidth * 4;
-        for (int x = 0; x < canvasWidth; ++x) {
-            for (int c = 0; c < 3; ++c)
-                row[static_cast<std::size_t>(x * 3 + c)] = source[x * 4 + c];
-        }
-        out.write(row.data(), rowBytes);
-    }
+    out.write(reinterpret_cast<const char*>(&canvasInfo.bmiHeader), sizeof canvasInfo.bmiHeader);
+    out.write(reinterpret_cast<const char*>(backPixels), pixelBytes);
     return static_cast<bool>(out);
 }
 

@@ -27,21 +27,21 @@ std::uint32_t readLittle(const std::vector<unsigned char>& bytes, std::size_t at
     return value;
 }
 
-// An uncompressed 24-bit BMP, rows bottom-up (top-down when its height is
+// An uncompressed 32-bit BMP, rows bottom-up (top-down when its height is
 // negative), as the Windows preview writes its screenshots.
 bool readBmp(const std::string& path, picture::Image& image, std::string& error) {
     std::ifstream in(path, std::ios::binary);
     const std::vector<unsigned char> bytes{std::istreambuf_iterator<char>(in), {}};
-    if (bytes.size() < 54 || bytes[0] != 'B' || bytes[1] != 'M' || readLittle(bytes, 28, 2) != 24 ||
+    if (bytes.size() < 54 || bytes[0] != 'B' || bytes[1] != 'M' || readLittle(bytes, 28, 2) != 32 ||
         readLittle(bytes, 30, 4) != 0) {
-        error = path + " is not an uncompressed 24-bit BMP";
+        error = path + " is not an uncompressed 32-bit BMP";
         return false;
     }
     const std::uint32_t offset = readLittle(bytes, 10, 4);
     const int width = static_cast<std::int32_t>(readLittle(bytes, 18, 4));
     const int height = static_cast<std::int32_t>(readLittle(bytes, 22, 4));
     const int rows = std::abs(height);
-    const std::size_t rowBytes = (static_cast<std::size_t>(width) * 3 + 3) & ~std::size_t{3};
+    const std::size_t rowBytes = static_cast<std::size_t>(width) * 4;
     if (width <= 0 || offset + rowBytes * rows > bytes.size()) {
         error = path + " is cut short";
         return false;
@@ -50,7 +50,7 @@ bool readBmp(const std::string& path, picture::Image& image, std::string& error)
     for (int y = 0; y < rows; ++y) {
         const std::size_t row = offset + rowBytes * (height > 0 ? rows - 1 - y : y);
         for (int x = 0; x < width; ++x) {
-            const unsigned char* bgr = &bytes[row + static_cast<std::size_t>(x) * 3];
+            const unsigned char* bgr = &bytes[row + static_cast<std::size_t>(x) * 4];
             std::uint8_t* pixel = image.at(x, y);
             pixel[0] = bgr[2], pixel[1] = bgr[1], pixel[2] = bgr[0], pixel[3] = 255;
         }
