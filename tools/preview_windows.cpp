@@ -219,31 +219,15 @@ bool openWindow() {
     return true;
 }
 
-// The plug-in when none is given: Drapelle.dll beside this program, as in a
-// game's folder, or else the players' DLL of the windows-dll build tree
-// beside this program's windows-host one.
-std::string defaultPlugin() {
-    char path[MAX_PATH] = "";
-    GetModuleFileNameA(nullptr, path, sizeof path);
-    std::string folder = path;
-    folder.erase(folder.find_last_of("\\/") + 1);
-    for (const std::string& candidate :
-         {folder + "Drapelle.dll", folder + "..\\..\\windows-dll\\bin\\Drapelle.dll"}) {
-        if (GetFileAttributesA(candidate.c_str()) != INVALID_FILE_ATTRIBUTES) return candidate;
-    }
-    return "Drapelle.dll";
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
     CLI::App app{"", "drapelle-play"};
     tools::setUpPreview(app, "", ".bmp", shotFolder);
-    std::string plugin = defaultPlugin();
-    app.add_option("PLUGIN", plugin,
-                   "The plug-in DLL (default: Drapelle.dll beside this program,\n"
-                   "else the players' DLL of the windows-dll build tree)")
-        ->type_name("DLL");
+    std::string plugin;
+    app.add_option("PLUGIN", plugin, "The plug-in DLL, as the host would load it")
+        ->type_name("DLL")
+        ->required();
     if (const int status = tools::parseCommandLine(app, argc, argv); status >= 0) return status;
 
     tools::startPreview();
