@@ -115,8 +115,10 @@ inline harness::FrameSeen recorder(ScenarioRun& run) {
     return run.record.is_open() ? harness::recordInto(run.record) : harness::FrameSeen{};
 }
 
-// A live preview's command line: its help, with the keys it keeps for itself
-// beside those it passes on, and --shots, the folder of F12's screenshots.
+// A live preview's set-up: its command line, with the keys it keeps for itself
+// beside those it passes on in its help and --shots, the folder of F12's
+// screenshots; and the stand-in on the real clock, its keys repeated by the
+// window system.
 inline void setUpPreview(CLI::App& app, const std::string& ownKeys, const std::string& extension,
                          std::string& shots) {
     app.description(
@@ -137,11 +139,6 @@ inline void setUpPreview(CLI::App& app, const std::string& ownKeys, const std::s
                    "(default: the current folder)")
         ->type_name("FOLDER")
         ->check(outputPath(true));
-}
-
-// The stand-in as a preview runs it: on the real clock, its keys repeated by
-// the window system.
-inline void startPreview() {
     sim::reset();
     sim::setFrameTime(0);    // the clock follows real time instead
     sim::setKeyRepeat(0, 0); // the window system repeats held keys itself

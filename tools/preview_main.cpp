@@ -127,7 +127,6 @@ int main(int argc, char** argv) {
     SDL_Texture* texture = nullptr;
     int textureWidth = 0, textureHeight = 0;
 
-    tools::startPreview();
     sim::attach(DllMain);
     bool overlay = false, running = true;
     bool numLockNoteShown = false;

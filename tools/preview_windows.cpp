@@ -230,7 +230,6 @@ int main(int argc, char** argv) {
         ->required();
     if (const int status = tools::parseCommandLine(app, argc, argv); status >= 0) return status;
 
-    tools::startPreview();
     sim::setLineCounter(countDrawnLines);
     std::string error;
     const HMODULE module = harness::loadPlugin(plugin, error);
