@@ -3,7 +3,6 @@
 #include <SDL.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <iostream>
 #include <iterator>
 #include <string>
@@ -88,10 +87,9 @@ std::string clothingOverlay() {
     std::string text = "Character " + std::to_string(world.playerPed) + "  (F1 hides)";
     for (std::int32_t id = 0; id < 12; ++id) {
         const sim::Variation now = sim::variationOf(world.playerPed, id);
-        char line[96];
-        std::snprintf(line, sizeof line, "\n%s: drawable %d, texture %d, palette %d",
-                      sim::componentName(id), now.drawable, now.texture, now.palette);
-        text += line;
+        text += "\n" + std::string(sim::componentName(id)) + ": drawable " +
+                std::to_string(now.drawable) + ", texture " + std::to_string(now.texture) +
+                ", palette " + std::to_string(now.palette);
     }
     return text + "\nscreen " + std::to_string(world.screenWidth) + " x " +
            std::to_string(world.screenHeight);
