@@ -95,6 +95,13 @@ std::string clothingOverlay() {
            std::to_string(world.screenHeight);
 }
 
+// Says why the window could not be opened; the status to exit with.
+int cannotOpen(const std::string& why) {
+    std::cerr << "drapelle-play: " << why << '\n';
+    SDL_Quit();
+    return 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -105,23 +112,13 @@ int main(int argc, char** argv) {
     if (const int status = tools::parseCommandLine(app, argc, argv); status >= 0) return status;
 
     std::string error;
-    if (!sim::loadFonts(error)) {
-        std::cerr << "drapelle-play: " << error << '\n';
-        return 1;
-    }
-    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-        std::cerr << "drapelle-play: " << SDL_GetError() << '\n';
-        return 1;
-    }
+    if (!sim::loadFonts(error)) return cannotOpen(error);
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) return cannotOpen(SDL_GetError());
     SDL_Window* window = SDL_CreateWindow("Drapelle preview", SDL_WINDOWPOS_CENTERED,
                                           SDL_WINDOWPOS_CENTERED, 1280, 720, SDL_WINDOW_RESIZABLE);
     SDL_Renderer* renderer =
         window ? SDL_CreateRenderer(window, -1, SDL_RENDERER_PRESENTVSYNC) : nullptr;
-    if (!renderer) {
-        std::cerr << "drapelle-play: " << SDL_GetError() << '\n';
-        SDL_Quit();
-        return 1;
-    }
+    if (!renderer) return cannotOpen(SDL_GetError());
     SDL_Texture* texture = nullptr;
     int textureWidth = 0, textureHeight = 0;
 
