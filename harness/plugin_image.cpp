@@ -4,7 +4,8 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
-#include <sstream>
+
+#include "simhost/simhost.h"
 
 namespace harness {
 namespace {
@@ -97,12 +98,6 @@ bool readLoadConfig(HMODULE module, std::size_t field, std::uint64_t& value) {
 
 } // namespace
 
-std::string hex(std::uint64_t value) {
-    std::ostringstream text;
-    text << "0x" << std::hex << value;
-    return text.str();
-}
-
 bool readPreferredRange(const std::string& path, std::uint64_t& base, std::uint64_t& size,
                         std::string& error) {
     const std::vector<unsigned char> image = readFile(path);
@@ -141,7 +136,7 @@ std::string checkStackCookie(HMODULE module) {
     std::uint64_t cookie;
     std::memcpy(&cookie, reinterpret_cast<const void*>(cookieAddress), sizeof cookie);
     if (cookie != kBuiltCookie) return "";
-    return "the stack cookie at " + hex(cookieAddress) +
+    return "the stack cookie at " + sim::hex(cookieAddress) +
            " still holds the value it was built with after DllMain";
 }
 
@@ -161,7 +156,7 @@ std::string checkGuardTarget(HMODULE module, const void* function, const std::st
                     sizeof entry);
         if (entry == rva) return "";
     }
-    return what + " (RVA " + hex(rva) + ") is not among the " + std::to_string(count) +
+    return what + " (RVA " + sim::hex(rva) + ") is not among the " + std::to_string(count) +
            " valid call targets of Control Flow Guard: Windows would end the game at the host's"
            " first call to it";
 }

@@ -9,9 +9,6 @@
 
 namespace harness {
 
-// "0x180000000": a number as the runner's messages write it, unpadded.
-std::string hex(std::uint64_t value);
-
 // The preferred base and size of the image in the file at `path`; false, with
 // the reason in `error`, when it is not a 64-bit PE image.
 bool readPreferredRange(const std::string& path, std::uint64_t& base, std::uint64_t& size,

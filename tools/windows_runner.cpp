@@ -16,7 +16,7 @@
 
 namespace {
 
-using harness::hex;
+using sim::hex;
 
 const char* const kDescription =
     R"(Loads PLUGIN the way the script host does, plays SCENARIO (or the built-in
@@ -126,7 +126,7 @@ int runCycle(const std::string& plugin, const harness::Scenario& scenario, int c
     // The ranges only have to be taken while the loader places the plug-in.
     releasePlacement(placement);
     if (!module) return cannotLoad(error);
-    bool ok = check(sim::isScriptRegistered() && sim::isHandlerRegistered(),
+    bool ok = check(sim::registeredScriptFunction() && sim::registeredKeyboardHandler(),
                     "the load did not register both script and handler");
     const std::uint64_t loadedAt = reinterpret_cast<std::uintptr_t>(module);
     if (elsewhere) {
@@ -151,7 +151,7 @@ int runCycle(const std::string& plugin, const harness::Scenario& scenario, int c
     ok &= check(failures == 0, std::to_string(failures) + " expectation(s) failed");
 
     ok &= check(FreeLibrary(module) != 0, "FreeLibrary failed");
-    ok &= check(!sim::isScriptRegistered() && !sim::isHandlerRegistered(),
+    ok &= check(!sim::registeredScriptFunction() && !sim::registeredKeyboardHandler(),
                 "the unload left a registration behind");
     const std::vector<std::string> expected = {"scriptRegister", "keyboardHandlerRegister",
                                                "scriptUnregister", "keyboardHandlerUnregister"};
