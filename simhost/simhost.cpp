@@ -228,8 +228,6 @@ void advance(DWORD milliseconds) { simTick.fetch_add(milliseconds, std::memory_o
 
 ScriptMain registeredScriptFunction() { return host.registeredScript; }
 KeyboardHandler registeredKeyboardHandler() { return host.registeredHandler; }
-bool isScriptRegistered() { return host.registeredScript != nullptr; }
-bool isHandlerRegistered() { return host.registeredHandler != nullptr; }
 const std::vector<std::string>& hostEvents() { return host.events; }
 const std::vector<std::string>& protocolErrors() { return host.errors; }
 

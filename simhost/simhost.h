@@ -93,8 +93,6 @@ BOOL notifyPlugin(DWORD reason);
 // DllMain with process detach: the script's fiber is deleted where it waits,
 // as a host deletes it, so nothing on its stack runs again.
 void detach();
-bool isScriptRegistered();
-bool isHandlerRegistered();
 // The functions the plug-in registered, null when none is.
 ScriptMain registeredScriptFunction();
 KeyboardHandler registeredKeyboardHandler();

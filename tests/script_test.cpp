@@ -48,14 +48,14 @@ using Entry = HostTest;
 TEST_F(Entry, AttachRegistersScriptThenHandlerAndDetachUnregistersInTheSameOrder) {
     // Registered with the handle DllMain was given, whatever it is.
     EXPECT_EQ(sim::attach(DllMain, reinterpret_cast<HINSTANCE>(0x10000)), TRUE);
-    EXPECT_TRUE(sim::isScriptRegistered());
-    EXPECT_TRUE(sim::isHandlerRegistered());
+    EXPECT_TRUE(sim::registeredScriptFunction());
+    EXPECT_TRUE(sim::registeredKeyboardHandler());
     EXPECT_EQ(sim::notifyPlugin(DLL_THREAD_ATTACH), TRUE);
     EXPECT_EQ(sim::notifyPlugin(DLL_THREAD_DETACH), TRUE);
     EXPECT_EQ(sim::notifyPlugin(7), TRUE);
     EXPECT_EQ(sim::notifyPlugin(DLL_PROCESS_DETACH), TRUE);
-    EXPECT_FALSE(sim::isScriptRegistered());
-    EXPECT_FALSE(sim::isHandlerRegistered());
+    EXPECT_FALSE(sim::registeredScriptFunction());
+    EXPECT_FALSE(sim::registeredKeyboardHandler());
     EXPECT_EQ(sim::hostEvents(),
               (std::vector<std::string>{"scriptRegister", "keyboardHandlerRegister",
                                         "scriptUnregister", "keyboardHandlerUnregister"}));
