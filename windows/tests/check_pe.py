@@ -1,18 +1,21 @@
 #!/usr/bin/python3
 """What a player's machine sees of the players' DLL, read with pefile from its
 headers, load configuration, sections, debug directory, imports, exports and
-version resource: the hardening Microsoft asks of a shipped 64-bit DLL (the
-nine of its BinSkim checker's rules that those answer, named as BinSkim names
-them; its rules that need the PDB's contents or the compilers' command lines
-are not read here), and the project's own: a matching PDB, the imports and
-exports the host expects, the version, the size. Every rule must hold; each
-failure names its rule and what the DLL has.
+version resource, and from its code as llvm-objdump disassembles it: the
+hardening Microsoft asks of a shipped 64-bit DLL (nine of its BinSkim checker's
+rules, named as BinSkim names them; BinSkim reads /GS and /guard:cf from the
+compiler's record in the PDB, which clang-cl leaves empty, so these look at the
+code the compiler made instead), and the project's own: a matching PDB, the
+imports and exports the host expects, the version, the size. Every rule must
+hold; each failure names its rule and what the DLL has.
 
-Usage: check_pe.py DLL PDB VERSION HOST_LIBRARY HOST_EXPORTS_DEF ALLOWED_IMPORTS
+Usage: check_pe.py DLL PDB VERSION HOST_LIBRARY HOST_EXPORTS_DEF ALLOWED_IMPORTS OBJDUMP PDBUTIL
 """
 import collections
+import functools
 import os
 import re
+import subprocess
 import sys
 
 import pefile
@@ -34,7 +37,10 @@ DEBUG_TYPE_CODEVIEW, DEBUG_TYPE_EX_DLLCHARACTERISTICS = 2, 20
 EX_CET_COMPAT = 0x1
 SECTION_SHARED, SECTION_EXECUTE, SECTION_WRITE = 0x10000000, 0x20000000, 0x80000000
 
-Given = collections.namedtuple("Given", "dll pdb version host host_exports allowed")
+Given = collections.namedtuple("Given", "dll pdb version host host_exports allowed objdump pdbutil")
+# An instruction as llvm-objdump writes it ("callq\t*%r14"), at its address,
+# and the address of the next.
+Instruction = collections.namedtuple("Instruction", "address text following")
 
 
 def characteristics(pe):
@@ -52,6 +58,120 @@ def load_config(pe):
 
 def read_u64(pe, va):
     return pe.get_qword_at_rva(va - pe.OPTIONAL_HEADER.ImageBase)
+
+
+@functools.lru_cache(maxsize=None)
+def pdb_addresses(pe, given):
+    """Where each function and public symbol the PDB names sits: the names
+    of the DLL's own functions and of the stack cookie's check."""
+    dump = subprocess.run([given.pdbutil, "dump", "--publics", "--symbols", given.pdb],
+                          capture_output=True, text=True, check=False).stdout
+    base = pe.OPTIONAL_HEADER.ImageBase
+    return {name.replace("`anonymous namespace'::", ""): base + pe.sections[int(section) - 1]
+            .VirtualAddress + int(offset) for name, section, offset in re.findall(
+                r"S_(?:PUB32|[GL]PROC32) \[[^]]*\] `(.*)`\n.*addr = (\d+):(\d+)", dump)}
+
+
+@functools.lru_cache(maxsize=None)
+def disassemble(given):
+    """The DLL's code, each instruction as llvm-objdump reads it."""
+    listing = subprocess.run([given.objdump, "-d", given.dll],
+                             capture_output=True, text=True, check=True).stdout
+    return [Instruction(int(address, 16), text.split("#")[0].strip(),
+                        int(address, 16) + len(raw.split()))
+            for address, raw, text in re.findall(
+                r"^ *([0-9a-f]+):\s+((?:[0-9a-f]{2} )+)\s*(\S.*)$", listing, re.M)]
+
+
+@functools.lru_cache(maxsize=None)
+def functions(pe, given):
+    """Each function with a frame, by its name in the PDB, and its code: the
+    x64 ABI gives every function that moves the stack pointer an entry in the
+    unwind table, so a function without one has no frame."""
+    base, code = pe.OPTIONAL_HEADER.ImageBase, disassemble(given)
+    names = {address: name for name, address in pdb_addresses(pe, given).items()}
+    bounds = [(base + f.struct.BeginAddress, base + f.struct.EndAddress)
+              for f in getattr(pe, "DIRECTORY_ENTRY_EXCEPTION", [])]
+    return [(names.get(begin, "0x%x" % begin), [i for i in code if begin <= i.address < end])
+            for begin, end in bounds]
+
+
+def memory_slot(instruction):
+    """The address a rip-relative operand reads, or None."""
+    found = re.search(r"(-?\d+)\(%rip\)", instruction.text)
+    return instruction.following + int(found.group(1)) if found else None
+
+
+def addresses_frame(body):
+    """Whether a function takes its frame's address or indexes it, the only
+    ways a write can run past a buffer on its frame: the compiler's fixed
+    offsets from rsp cannot."""
+    return any(re.match(r"lea\S*\s+-?\d*\(%rsp\b|mov\S*\s+%rsp, ", i.text) or "(%rsp," in i.text
+               for i in body)
+
+
+def returns(body):
+    """Whether a function ever uses its return address: by ret, or by a jump
+    out of it (a tail call). One that loops for ever does not."""
+    inside = {"0x%x" % i.address for i in body}
+    return any(i.text.startswith("ret")
+               or i.text.startswith("jmp") and i.text.split()[1] not in inside for i in body)
+
+
+def unchecked_frames(pe, given, check):
+    """The functions that address their frame and return, and those of them
+    that never call the cookie's check: an overrun of their frame would
+    reach the return address unnoticed."""
+    call = re.compile(r"call\S*\s+0x%x\b" % check)
+    framed = [(name, body) for name, body in functions(pe, given)
+              if addresses_frame(body) and returns(body)]
+    return len(framed), [name for name, body in framed if not any(call.match(i.text) for i in body)]
+
+
+def holds_import(body, at, operand, imports):
+    """Whether a call through a register calls an import: one of r12 to r15,
+    which no instruction sets unnamed and a call keeps, loaded from an
+    import's slot before the call and set no other way in the function (its
+    prologue's push and epilogues' pops keep the caller's value, the only
+    pushes and pops the x64 ABI allows)."""
+    register = re.fullmatch(r"%(r1[2-5])", operand)
+    writes = register and [i for i in body if re.search(r"%%%s[dwb]?$" % register[1], i.text)
+                           and not re.match(r"push|pop|call|jmp", i.text)]
+    return bool(writes) and writes[0].address < body[at].address and all(
+        i.text.startswith("mov") and memory_slot(i) in imports for i in writes)
+
+
+def jumps_by_table(body, at, code):
+    """Whether a jump is a switch's: to its table's address plus the table's
+    entry at the index, the table in the code, which nothing writes (nor
+    does Control Flow Guard check such jumps)."""
+    shape = "\n".join(i.text for i in body[at - 3:at + 1]) if at >= 3 else ""
+    return bool(re.fullmatch(r"leaq\s+-?\d+\(%rip\), %(\w+)\nmovslq\s+\(%\1,%\w+,4\), %(\w+)\n"
+                             r"addq\s+%\1, %\2\njmpq\s+\*%\2", shape)) and \
+        code[0].address <= memory_slot(body[at - 3]) < code[-1].following
+
+
+def unguarded_calls(pe, given, config):
+    """How many calls go through the guard's dispatch pointer, and every other
+    call or jump to an address held in a register or memory but those
+    through an import's slot, which the loader fills and makes read-only.
+    The dispatch function itself jumps to the target it was given."""
+    iat = pe.OPTIONAL_HEADER.DATA_DIRECTORY[pefile.DIRECTORY_ENTRY["IMAGE_DIRECTORY_ENTRY_IAT"]]
+    start = pe.OPTIONAL_HEADER.ImageBase + iat.VirtualAddress
+    imports, dispatch = range(start, start + iat.Size), config.GuardCFDispatchFunctionPointer
+    dispatcher = read_u64(pe, dispatch) if dispatch else None
+    code, guarded, found = disassemble(given), 0, []
+    for call in code:
+        target, slot = re.match(r"(?:call|jmp)\S*\s+\*(.*)", call.text), memory_slot(call)
+        guarded += bool(target) and slot == dispatch
+        if not target or call.address == dispatcher or slot == dispatch or slot in imports:
+            continue
+        name, body = next(((name, body) for name, body in functions(pe, given) if call in body),
+                          ("code without a frame", [call]))
+        at = body.index(call)
+        if not (holds_import(body, at, target[1], imports) or jumps_by_table(body, at, code)):
+            found.append("%s at 0x%x: %s" % (name, call.address, call.text.replace("\t", " ")))
+    return guarded, found
 
 
 def rule_base_above_4gb(pe, _):
@@ -89,7 +209,7 @@ def rule_no_writable_code(pe, _):
     return not bad, "writable and executable sections: " + (", ".join(bad) or "none")
 
 
-def rule_control_flow_guard(pe, _):
+def rule_control_flow_guard(pe, given):
     config = load_config(pe)
     if not config:
         return False, "no load configuration"
@@ -97,24 +217,33 @@ def rule_control_flow_guard(pe, _):
     count = getattr(config, "GuardCFFunctionCount", 0)
     marked = bool(characteristics(pe) & GUARD_CF)
     wanted = GUARD_CF_INSTRUMENTED | GUARD_CF_FUNCTION_TABLE_PRESENT
-    held = (marked and flags & wanted == wanted and count > 0
+    guarded, unguarded = unguarded_calls(pe, given, config)
+    held = (marked and flags & wanted == wanted and count > 0 and not unguarded
             and getattr(config, "GuardCFCheckFunctionPointer", 0)
             and getattr(config, "GuardCFDispatchFunctionPointer", 0))
     return bool(held), "GUARD_CF %s, guard flags 0x%x, %d call targets, check pointer 0x%x, " \
-        "dispatch pointer 0x%x" % ("set" if marked else "not set", flags, count,
-                                   getattr(config, "GuardCFCheckFunctionPointer", 0),
-                                   getattr(config, "GuardCFDispatchFunctionPointer", 0))
+        "dispatch pointer 0x%x; %d calls through it, unguarded: %s" % (
+            "set" if marked else "not set", flags, count,
+            getattr(config, "GuardCFCheckFunctionPointer", 0),
+            getattr(config, "GuardCFDispatchFunctionPointer", 0), guarded,
+            "; ".join(unguarded) or "none")
 
 
-def rule_stack_cookie(pe, _):
+def rule_stack_cookie(pe, given):
     config = load_config(pe)
     address = getattr(config, "SecurityCookie", 0) if config else 0
     if not address:
         return False, "no stack cookie in a load configuration"
     value = read_u64(pe, address)
-    return value == BUILT_COOKIE, "stack cookie at 0x%x holding 0x%x, %s" % (
+    check = pdb_addresses(pe, given).get("__security_check_cookie")
+    framed, unchecked = unchecked_frames(pe, given, check) if check else (0, [])
+    held = value == BUILT_COOKIE and check and not unchecked
+    return bool(held), "stack cookie at 0x%x holding 0x%x, %s; %s" % (
         address, value, "the value the loader replaces" if value == BUILT_COOKIE
-        else "which the loader leaves as it is (it replaces only 0x%x)" % BUILT_COOKIE)
+        else "which the loader leaves as it is (it replaces only 0x%x)" % BUILT_COOKIE,
+        "the PDB names no __security_check_cookie" if not check else
+        "%d functions address their frame and return; never calling __security_check_cookie: %s"
+        % (framed, ", ".join(unchecked) or "none"))
 
 
 def rule_cet(pe, _):
@@ -205,9 +334,11 @@ def rule_size(pe, _):
 
 RULES = [
     ("BA2001", "a preferred base above 4 GB", rule_base_above_4gb),
-    ("BA2008", "Control Flow Guard", rule_control_flow_guard),
+    ("BA2008", "Control Flow Guard: its table and pointers, every indirect call through it "
+     "(or an import's slot, or a switch's table)", rule_control_flow_guard),
     ("BA2009", "address space layout randomisation", rule_aslr),
-    ("BA2011", "stack protection (/GS), its cookie in the load configuration", rule_stack_cookie),
+    ("BA2011", "stack protection: its cookie in the load configuration, checked by every "
+     "function that addresses its frame and returns", rule_stack_cookie),
     ("BA2015", "high-entropy 64-bit addresses", rule_high_entropy),
     ("BA2016", "no execution of data (NX)", rule_nx),
     ("BA2019", "no shared writable section", rule_no_shared_writable),
@@ -222,7 +353,7 @@ RULES = [
 
 
 def main():
-    if len(sys.argv) != 7:
+    if len(sys.argv) != 9:
         sys.exit(__doc__.strip().splitlines()[-1])
     given = Given(*sys.argv[1:])
     pe = pefile.PE(given.dll)
