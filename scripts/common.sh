@@ -18,9 +18,7 @@ script_name() { realpath --relative-to="$root" "$1"; }
 # Answers -h/--help with the script's usage and --version with its version,
 # and exits; any other first argument goes on to the script. For a script
 # that runs one of the programs, $program, the help goes on with the
-# program's own options, from the program brought up to date first (a build
-# that is already there is only checked, so the options shown are the ones
-# the next run takes).
+# program's own options, from its last build: --help builds nothing.
 answer_help_and_version() {
     local script=$1
     case "${2:-}" in
@@ -28,8 +26,7 @@ answer_help_and_version() {
             print_usage "$script"
             [ -n "${program:-}" ] || exit 0
             echo
-            if [ -f "$root/build/release/build.ninja" ] &&
-                build_target release "$(basename "$program")" >&2; then
+            if [ -x "$program" ]; then
                 "$program" --help
             else
                 echo "The first run builds $(basename "$program"); --help then also lists its options."
