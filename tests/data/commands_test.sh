@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The commands as a user meets them: every script answers --help with its
-# usage and --version with the version, and does nothing else; a run that
+# usage and --version with the version, and does nothing else (no build: the
+# suite's cmake, tests/data/this_tree, is given no tree); a run that
 # writes pictures replaces only the pictures an earlier run left.
 # Usage: commands_test.sh SOURCE_DIR DRAPELLE_SIM WORK_DIR
 set -euo pipefail
@@ -16,7 +17,8 @@ scripts=$(cd "$source" && for file in scripts/*; do
 tree_state() { (cd "$source" && { git status --porcelain 2>/dev/null || true; }) | md5sum; }
 for script in $scripts; do
     before=$(tree_state)
-    help=$("$source/$script" --help)
+    if ! help=$(DRAPELLE_TREE="" "$source/$script" --help 2>"$work/said") || [ -s "$work/said" ]
+    then echo "$script --help failed or said: $(cat "$work/said")" >&2; exit 1; fi
     grep -qi "usage" <<<"$help" || { echo "$script --help: no usage" >&2; exit 1; }
     [ "$("$source/$script" --version)" = "$script $version" ] ||
         { echo "$script --version: $("$source/$script" --version)" >&2; exit 1; }
