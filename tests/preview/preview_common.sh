@@ -1,13 +1,16 @@
 # shellcheck shell=bash
 # Shared by the preview tests (sourced): a virtual X display, keys sent and
 # waiting for what the preview logs rather than for a fixed time. Every wait
-# has a bound long enough for a loaded machine (PREVIEW_WAIT seconds, 60
-# unless set; a key's delivery 10), and every failure says what it waited
-# for and what the screen last showed, and prints what the preview logged.
+# has a bound: the start-up's long enough for a loaded machine (PREVIEW_WAIT
+# seconds, 60 unless set), a key's delivery 10 s, and the screen's answer 15 s
+# from the last key or resize sent. Every failure says what it waited for,
+# after which key, and what the screen last showed, and prints what the
+# preview logged.
 # Needs: work (a folder of the test's own), log (the preview's log file).
 work=${work:?a folder for the test} log=${log:?the log file of the preview}
 wait_seconds=${PREVIEW_WAIT:-60}
 key_seconds=10
+answer_seconds=15
 
 # Any command that fails, in a function too, stops the test with its line
 # and the log.
@@ -47,17 +50,30 @@ find_window() {
     echo "$window"
 }
 
+# xdotool, noting each key and resize it sends: the screen answers the last
+# one within answer_seconds, or the wait for that answer fails naming it.
+sent="" sent_at=0 # the last key or resize sent ("xdotool key F9"), and when (SECONDS)
+xdotool() {
+    case $1 in key | keydown | keyup | windowsize) sent="xdotool $*" sent_at=$SECONDS ;; esac
+    command xdotool "$@"
+}
+
 seen=0 # lines of the log already read
-# Waits (up to $2 seconds, PREVIEW_WAIT unless given) for a line matching the
-# pattern among those logged since the last one found, and prints it; fails
-# saying $3 (unless given, what it waited for) and what the screen showed.
+# Waits (up to $2 seconds if given, else until answer_seconds after the last
+# key sent, or PREVIEW_WAIT before any) for a line matching the pattern among
+# those logged since the last one found, and prints it; fails saying $3
+# (unless given, what it waited for) and what the screen showed.
 await() {
-    local found seconds=${2:-$wait_seconds} what shown
-    local deadline=$((SECONDS + seconds))
+    local found what shown deadline=$((SECONDS + ${2:-$wait_seconds}))
+    what="waited ${2:-$wait_seconds} s for a line matching '$1'"
+    if [ -z "${2:-}" ] && [ -n "$sent" ]; then
+        deadline=$((sent_at + answer_seconds))
+        what="no line matching '$1' within $answer_seconds s of $sent,"
+    fi
     until found=$(tail -n +$((seen + 1)) "$log" | tr -d '\r' | grep -n -m1 -- "$1" || true)
         [ -n "$found" ]; do
         if [ "$SECONDS" -ge "$deadline" ]; then
-            what=${3:-"waited $seconds s for a line matching '$1'"}
+            what=${3:-$what}
             shown=$( (tr -d '\r' <"$log" | grep "^screen: " || echo "no screen logged") | tail -1)
             shown=${shown#screen: }
             fail "$what after line $seen of the log; the screen showed: ${shown:-nothing}"
