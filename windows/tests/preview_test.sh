@@ -41,6 +41,7 @@ press keyup 84 "numpad 5"
 xdotool keydown 88
 delivered "key 0x62 repeats 1 scan 0x50 extended 0 alt 0 previous 0 transition 0 (numpad 2)" \
     "keydown 88"
+held=$seen # the log's lines before the hold
 sleep 1.2
 delivered "key 0x62 repeats 1 scan 0x50 extended 0 alt 0 previous 1 transition 0 (numpad 2)" \
     "keydown 88, held 1.2 s"
@@ -53,21 +54,21 @@ xdotool key F12
 shot=$(await "screenshot: ")
 shot=${shot##*\\}
 highlighted=$(logged_menu)
-echo "after holding numpad 2: $highlighted"
-[ "$highlighted" != "row 0 highlighted" ] || fail "holding numpad 2 did not move the menu"
+# Moves, not the row it ends on: a loaded machine makes fewer, and they wrap.
+moves=$(head -n "$seen" "$log" | tail -n +$((held + 1)) | grep -c "^menu: row" || true)
+echo "after holding numpad 2: $highlighted, $moves moves"
+[ "$moves" -ge 2 ] || fail "holding numpad 2 for 1.2 s moved the menu $moves times"
 reading=$(wine "$check" "$work/$shot" 1280x720 | tr -d '\r')
 echo "$shot: $reading"
 [ "$reading" = "menu, $highlighted" ] || fail "$shot shows '$reading', the log '$highlighted'"
 
-# Back to the top menu (Backspace is tested as held, so it stays down until
-# the menu has gone back), then closed: a tap of F9 once the top menu tests
-# its keys again, 200 ms after the clothing menu closed.
+# Back to the top menu, then closed: Backspace is tested as held, and held
+# past the top menu's wait it goes back from there too, however late a loaded
+# machine delivers its release.
 press keydown BackSpace Backspace
 await "screen: Drapelle: \[Skin/Clothing Change\] Close Menu"
-press keyup BackSpace Backspace
-sleep 0.4
-press key F9 F9
 await "menu: none"
+press keyup BackSpace Backspace
 
 # A resize is a new screen resolution.
 xdotool windowsize "$window" 1600 900
