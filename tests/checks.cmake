@@ -152,10 +152,12 @@ add_test(NAME Preview.UnderXvfb
          COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/preview/preview_test.sh $<TARGET_FILE:drapelle-play>
                  $<TARGET_FILE:check_shot> ${CMAKE_CURRENT_BINARY_DIR}/preview-run)
 set_tests_properties(Preview.UnderXvfb PROPERTIES TIMEOUT 120 RUN_SERIAL TRUE)
-# The recipe the documents give for driving a preview, run as written.
+# The recipe the documents give for driving a preview, run as written. Its
+# hold of numpad 2 moves the menu off row 0, by more rows when the release
+# reaches a loaded machine late.
 add_test(NAME Preview.Recipe
          COMMAND ${PROJECT_SOURCE_DIR}/scripts/drive-preview --play $<TARGET_FILE:drapelle-play>
                  --out ${CMAKE_CURRENT_BINARY_DIR}/drive-preview)
 set_tests_properties(Preview.Recipe PROPERTIES TIMEOUT 120 RUN_SERIAL TRUE
-                     PASS_REGULAR_EXPRESSION "screen: Clothing Menu: [^\n]*\\| \\[Face\\]: [^\n]*\n.*menu: row 1 highlighted\nscreenshot: ")
+                     PASS_REGULAR_EXPRESSION "screen: Clothing Menu: [^\n]*\\| \\[Face\\]: [^\n]*\n.*menu: row [1-9][0-9]* highlighted\nscreenshot: ")
 endif()
