@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The commands as a user meets them: every script answers --help with its
 # usage and --version with the version, and does nothing else (no build: the
-# suite's cmake, tests/data/this_tree, is given no tree); a run that
+# suite's cmake, tests/data/this_tree, is given no tree); every configure
+# preset builds by its name (cmake --build --preset NAME); a run that
 # writes pictures replaces only the pictures an earlier run left.
 # Usage: commands_test.sh SOURCE_DIR DRAPELLE_SIM WORK_DIR
 set -euo pipefail
@@ -25,6 +26,12 @@ for script in $scripts; do
     [ "$before" = "$(tree_state)" ] || { echo "$script --help changed the tree" >&2; exit 1; }
     echo "$script: --help and --version"
 done
+
+# As CMake's guide and the IDEs build a preset.
+presets() { (cd "$source" && cmake --list-presets="$1") | sed -n 's/^  "\([^"]*\)".*/\1/p' | sort; }
+unbuilt=$(comm -23 <(presets configure) <(presets build))
+[ -z "$unbuilt" ] || { echo "no build preset for the configure presets:" "${unbuilt//$'\n'/ }" >&2; exit 1; }
+echo "presets: each configure preset has a build preset"
 
 # Pictures: the earlier run's go, anything else stays.
 mkdir -p "$work/pictures"
