@@ -17,7 +17,9 @@ struct Screen {
 };
 
 Screen readScreen(const Frame& frame);
-// On one line: "Drapelle: [Skin/Clothing Change] Close Menu | [Face]: 0,(46),0,(1)".
+// On one line: the title and a colon, each row after a blank with the
+// highlighted one in [ ], then " |" and the status line while it shows:
+// "Title: Row [Highlighted Row] Row | [Face]: 0,(46),0,(1)".
 std::string screenLine(const Frame& frame);
 // What the previews log when the screen changes, two lines:
 // "screen: <its line>" and "menu: none" or "menu: row 1 highlighted".

@@ -14,22 +14,13 @@ namespace {
 // A wait of the design's, as the stand-in's 16 ms frames end it.
 constexpr DWORD inWholeFrames(DWORD ms) { return (ms + 15) / 16 * 16; }
 
-// A menu as the screen reads, from its table, with row `row` highlighted.
-std::string menuAt(const char* title, const std::string_view rows[], std::int32_t count, int row) {
-    std::string text = std::string(title) + ":";
-    for (int i = 0; i < count; ++i) {
-        text.append(i == row ? " [" : " ").append(rows[i]).append(i == row ? "]" : "");
-    }
-    return text;
-}
-std::string mainAt(int row) { return menuAt("Drapelle", kMainRows, kMainMenuRows, row); }
-const std::string kMainRow0 = mainAt(0);
-const std::string kMainRow1 = mainAt(1);
+const std::string kMainRow0 = mainMenuAt(0);
+const std::string kMainRow1 = mainMenuAt(1);
 // The row up from the first; "Close Menu", wherever the table has it.
-const std::string kMainLastRow = mainAt(kMainMenuRows - 1);
+const std::string kMainLastRow = mainMenuAt(kMainMenuRows - 1);
 const int kCloseRow =
     static_cast<int>(std::find(kMainRows, kMainRows + kMainMenuRows, "Close Menu") - kMainRows);
-const std::string kMainCloseRow = mainAt(kCloseRow);
+const std::string kMainCloseRow = mainMenuAt(kCloseRow);
 
 class Menus : public PluginTest {
   protected:
@@ -636,7 +627,7 @@ TEST_F(Menus, EveryMainRowDoesWhatItsCaptionSays) {
         }
         restart();
         openMainMenu();
-        for (int down = 1; down <= row; ++down) pressUntil(kKeyNumpad2, mainAt(down));
+        for (int down = 1; down <= row; ++down) pressUntil(kKeyNumpad2, mainMenuAt(down));
         sim::runFor(kSelectWait);
         sim::keyDown(kKeyNumpad5);
         sim::runFrames(3);

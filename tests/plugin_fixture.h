@@ -14,6 +14,7 @@
 #include "host/script.h"
 #include "simhost/game.h"
 #include "simhost/simhost.h"
+#include "ui/menus.h"
 
 class HostTest : public ::testing::Test {
   protected:
@@ -46,6 +47,17 @@ class PluginTest : public HostTest {
 // Runs a piece of the plug-in where it runs in the game, on the script's
 // fiber: the stand-in refuses natives anywhere else.
 inline void onFiber(const std::function<void()>& work) { sim::runOnFiber(work); }
+
+// A menu as the screen line reads it, from the menu's table, with row `row`
+// highlighted: "title: row [highlighted row] row".
+inline std::string menuAt(const char* title, const std::string_view rows[], std::int32_t count,
+                          int row) {
+    std::string text = std::string(title) + ":";
+    for (int i = 0; i < count; ++i)
+        text.append(i == row ? " [" : " ").append(rows[i]).append(i == row ? "]" : "");
+    return text;
+}
+inline std::string mainMenuAt(int row) { return menuAt("Drapelle", kMainRows, kMainMenuRows, row); }
 
 // Every text of a frame, in the order it was drawn.
 inline std::vector<std::string> drawnTexts(const sim::Frame& frame) {

@@ -97,19 +97,18 @@ using Demo = PluginTest;
 // A failed expectation names its file and line and shows the expected and the
 // actual line one under the other, and counts as failed in the summary.
 TEST_F(Demo, FailedExpectationShowsBothLinesAligned) {
-    std::istringstream in("0 tap F9\n"
-                          "300 expect screen Drapelle: Skin/Clothing Change [Close Menu] # wrong\n"
-                          "300 expect screen Drapelle: [Skin/Clothing Change] Close Menu\n"
-                          "300 expect screen \t  Drapelle: [Skin/Clothing Change] Close Menu\n");
+    const std::string opened = mainMenuAt(0), wrong = mainMenuAt(1);
+    std::istringstream in("0 tap F9\n300 expect screen " + wrong + " # wrong\n300 expect screen " +
+                          opened + "\n300 expect screen \t  " + opened + "\n");
     harness::Scenario scenario;
     std::string error;
     ASSERT_TRUE(harness::parseScenario(in, "test.txt", scenario, error)) << error;
     std::ostringstream transcript;
     EXPECT_EQ(harness::playScenario(scenario, transcript), 1);
     const std::string out = transcript.str();
-    EXPECT_NE(out.find("  FAILED: test.txt:2: expect screen\n"
-                       "    expected: \"Drapelle: Skin/Clothing Change [Close Menu]\"\n"
-                       "    actual:   \"Drapelle: [Skin/Clothing Change] Close Menu\"\n"
+    const std::string lines =
+        "\n    expected: \"" + wrong + "\"\n    actual:   \"" + opened + "\"\n";
+    EXPECT_NE(out.find("  FAILED: test.txt:2: expect screen" + lines +
                        "                         ^ first difference, column 11\n"),
               std::string::npos)
         << out;
