@@ -2,8 +2,8 @@
 // and a simulated game, and records everything the plug-in asks of it.
 //
 //   sim::attach(DllMain);        // load: the plug-in registers itself
-//   sim::keyDown(0x78);          // F9 down and up, through the registered handler
-//   sim::keyUp(0x78);
+//   sim::keyDown(kKeyF9);        // the menu key down and up, through the registered handler
+//   sim::keyUp(kKeyF9);
 //   sim::runFrames(10);          // let the script run ten game frames
 //   sim::lastFrame().texts ...   // what was drawn in the last one
 #pragma once
@@ -138,7 +138,8 @@ void setKeysMidFrame(bool on, std::uint32_t seed = 1);
 // The message arrives when the plug-in next reads the clock, before it
 // answers: inside a key test, as a message from another thread can.
 void deliverKeyMessageOnClockRead(const KeyMessage& message);
-// "key 0x78 repeats 1 scan 0x43 extended 0 alt 0 previous 1 transition 1"
+// "key 0xKK repeats R scan 0xSS extended E alt A previous P transition T", the
+// key code and scan code in hexadecimal, the others in decimal.
 std::string describeKeyMessage(const KeyMessage& message);
 
 // --- Protocol ----------------------------------------------------------------

@@ -75,7 +75,7 @@ TEST(ScenarioFile, BadLinesAreNamedWithTheirNumberAndWhatIsWrong) {
 // ends before it.
 TEST(ScenarioFile, DecimalTimesAndCommentsAfterEvents) {
     std::istringstream in("0300 hold Num5 0200 # select\n"
-                          "0800 tap 0x78\t# after a tab\n"
+                          "0800 tap 0x41\t# after a tab\n"
                           "0900 expect screen Clothing Menu: [a#b] Row   # the screen, then this\n"
                           "1000 note 0 down, a word of its time # and a comment\n"
                           "1000+kSelectWait-1 note Up\n");
@@ -86,10 +86,12 @@ TEST(ScenarioFile, DecimalTimesAndCommentsAfterEvents) {
     for (const harness::ScenarioEvent& event : scenario.events)
         events.push_back(std::to_string(event.at) + " " + event.text + " " +
                          std::to_string(event.key));
-    EXPECT_EQ(events, (std::vector<std::string>{
-                          "300 hold Num5 0200 101", "500 release Num5 101", "800 tap 0x78 120",
-                          "900 Clothing Menu: [a#b] Row 0", "1000 0 down, a word of its time 0",
-                          std::to_string(999 + kSelectWait) + " Up 0"}));
+    const std::string numpad5 = std::to_string(kKeyNumpad5);
+    EXPECT_EQ(events, (std::vector<std::string>{"300 hold Num5 0200 " + numpad5,
+                                                "500 release Num5 " + numpad5, "800 tap 0x41 65",
+                                                "900 Clothing Menu: [a#b] Row 0",
+                                                "1000 0 down, a word of its time 0",
+                                                std::to_string(999 + kSelectWait) + " Up 0"}));
 }
 
 using Demo = PluginTest;
