@@ -108,8 +108,9 @@ class Menus : public PluginTest {
     }
 };
 
-// F9, select, down twice, hold select: the character's drawable steps and the
-// status line shows the new numbers for its time, menu open or not.
+// The menu key, select, down twice, hold select: the character's drawable
+// steps and the status line shows the new numbers for its time, menu open or
+// not.
 TEST_F(Menus, RoadOfOneUse) {
     openMainMenu();
     EXPECT_EQ(screen(), kMainRow0);
@@ -237,9 +238,9 @@ TEST_F(Menus, OfTwoHeldKeysTheStrongerActs) {
     }
 }
 
-// Select held with a fresh F9 release: the back test still runs in the same
-// pass and consumes the tap, so select acts and the tap is gone.
-TEST_F(Menus, SelectWithAnF9TapActsAndConsumesTheTap) {
+// Select held with a fresh release of the menu key: the back test still runs
+// in the same pass and consumes the tap, so select acts and the tap is gone.
+TEST_F(Menus, SelectWithAMenuKeyTapActsAndConsumesTheTap) {
     for (bool inClothing : {false, true}) {
         restart();
         inClothing ? openClothingMenu() : openMainMenu();
@@ -251,18 +252,19 @@ TEST_F(Menus, SelectWithAnF9TapActsAndConsumesTheTap) {
         for (int i = 0; i < 30 && screen() == opened; ++i) sim::runFrame();
         sim::keyUp(kKeyNumpad5);
         EXPECT_EQ(screen(), inClothing ? clothingAt(0) + " | [Face]: 0,(46),0,(1)" : clothingAt(0));
-        EXPECT_EQ(keyTable[kKeyF9].message, 0u) << "F9's record, emptied with the tap";
+        EXPECT_EQ(keyTable[kKeyF9].message, 0u) << "the menu key's record, emptied with the tap";
         sim::runFrames(30);
         EXPECT_EQ(screen().substr(0, 14), "Clothing Menu:") << "still open";
     }
 }
 
-// Windows repeats the press of a key held down. F9's repeats are presses, so
-// only its release is a tap; held keys stay held past kHeldFor while their
-// repeats come, and stop reading held kHeldFor after the last press without.
-TEST_F(Menus, AutoRepeatKeepsKeysHeldAndNeverTapsF9) {
+// Windows repeats the press of a key held down. The menu key's repeats are
+// presses, so only its release is a tap; held keys stay held past kHeldFor
+// while their repeats come, and stop reading held kHeldFor after the last
+// press without.
+TEST_F(Menus, AutoRepeatKeepsKeysHeldAndNeverTapsTheMenuKey) {
     sim::keyDown(kKeyF9);
-    EXPECT_TRUE(menuClosedFor(150)) << "2.4 s of F9 repeats open nothing";
+    EXPECT_TRUE(menuClosedFor(150)) << "2.4 s of the menu key's repeats open nothing";
     sim::keyUp(kKeyF9);
     sim::runFrame();
     EXPECT_EQ(screen(), kMainRow0);
@@ -270,7 +272,7 @@ TEST_F(Menus, AutoRepeatKeepsKeysHeldAndNeverTapsF9) {
     sim::runFrames(150);
     EXPECT_EQ(screen(), kMainRow0) << "nor close the menu";
     sim::keyUp(kKeyF9);
-    EXPECT_EQ(runUntilClosed(), 1) << "frames until the menu closed after F9's release";
+    EXPECT_EQ(runUntilClosed(), 1) << "frames until the menu closed after the menu key's release";
 
     for (bool repeats : {true, false}) {
         restart();
@@ -396,9 +398,9 @@ TEST_F(Menus, WaitsAndTheStatusLineKeepTheirTimeAtAnyFrameLength) {
     }
 }
 
-// Only F9, numpad 8, 2, 5, 0 and Backspace act. Every other key code, held
-// past every wait (and into its repeats), released and tapped, leaves every
-// frame as it would have been without it: menu closed and in both menus.
+// Only Drapelle's six keys act. Every other key code, held past every wait
+// (and into its repeats), released and tapped, leaves every frame as it would
+// have been without it: menu closed and in both menus.
 TEST_F(Menus, KeysThatAreNotDrapellesDoNothing) {
     // Drapelle's keys as a keyboard sends them, from the key table.
     const auto isDrapelles = [](int key) {
@@ -469,7 +471,7 @@ TEST_F(Menus, KeysThatAreNotDrapellesDoNothing) {
     }
 }
 
-TEST_F(Menus, F9InTheClothingMenuClosesOnlyTheClothingMenu) {
+TEST_F(Menus, MenuKeyInTheClothingMenuClosesOnlyTheClothingMenu) {
     openClothingMenu();
     sim::runFrames(12);
     sim::keyDown(kKeyF9);
@@ -499,9 +501,10 @@ TEST_F(Menus, BackKeyStillHeldAfterTheClothingMenuClosesTheTopMenuToo) {
     EXPECT_TRUE(menuClosedFor(30));
 }
 
-// F9 tapped while a back key is held in the top menu: the held key closes the
-// menu and leaves the tap, which reopens it if the script sees it in time.
-TEST_F(Menus, F9TappedWhileBackIsHeldReopensTheMenu) {
+// The menu key tapped while a back key is held in the top menu: the held key
+// closes the menu and leaves the tap, which reopens it if the script sees it
+// in time.
+TEST_F(Menus, MenuKeyTappedWhileBackIsHeldReopensTheMenu) {
     openMainMenu();
     sim::runFrames(3);
     sim::keyDown(kKeyNumpad0);

@@ -262,7 +262,7 @@ TEST_F(Demo, BuiltInScenarioVisitsEveryRowAndEndsClosed) {
     for (std::int32_t i = 0; i < kMainMenuRows; ++i)
         EXPECT_EQ(chosen.count("Drapelle: " + std::string(kMainRows[i])), 1u)
             << "the built-in demo (" << kDemoFile << ") never chooses \"" << kMainRows[i]
-            << "\" (a Backspace or F9 closes instead): add a numpad 5 on that row";
+            << "\" (a Backspace or the menu key closes instead): add a numpad 5 on that row";
     for (std::int32_t i = 0; i < kClothingMenuRows; ++i)
         EXPECT_EQ(chosen.count("Clothing Menu: " + std::string(kClothingRows[i])), 1u)
             << "the built-in demo (" << kDemoFile << ") never chooses \"" << kClothingRows[i]

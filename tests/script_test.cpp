@@ -81,13 +81,13 @@ TEST_F(Script, DeadCharacterHoldsTheScriptWithoutTheArrestTest) {
     EXPECT_EQ(sim::describeCalls(sim::lastFrame()),
               (std::vector<std::string>{"playerPed()", "isEntityDead(10753)"}));
 
-    // While held, a tap of F9 is not even looked at.
+    // While held, a tap of the menu key is not even looked at.
     sim::keyDown(kKeyF9);
     sim::keyUp(kKeyF9);
     sim::runFrame();
     EXPECT_TRUE(sim::lastFrame().texts.empty());
     EXPECT_EQ(keyWordReleased(keyTable[kKeyF9].message), true)
-        << "F9's release, left for the key test";
+        << "the menu key's release, left for the key test";
 
     sim::game().dead = false;
     sim::runFrame(); // the hold ends inside frameTick: the checks, then the wait
@@ -271,7 +271,7 @@ TEST_F(HostTest, HundredLoadCyclesKeepTheHeapFlat) {
     }
 }
 
-TEST_F(Script, F9TapOpensTheMenuOnlyWithinItsTapTimeOfTheRelease) {
+TEST_F(Script, MenuKeyTapOpensTheMenuOnlyWithinItsTapTimeOfTheRelease) {
     sim::runFrame();
     sim::keyDown(kKeyF9);
     sim::keyUp(kKeyF9);
