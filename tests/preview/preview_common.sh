@@ -118,3 +118,10 @@ turn_num_lock_on() {
     xdotool key Num_Lock
     await "NumLock is on: the keypad sends digits" "$key_seconds" >/dev/null
 }
+
+# The menu key's name, as the preview's --help lists it from the key table
+# (the one key that acts on a tap); a function key's is xdotool's name too.
+menu_key() { # PREVIEW_COMMAND...
+    "$@" --help | tr -d '\r' | sed -n 's/^  \(.*[^ ]\)  *tap: .*/\1/p' | grep . ||
+        fail "'$* --help' lists no key that acts on a tap"
+}

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The live preview as a person uses it: a window on a virtual X display, real
-# key events from xdotool (F9, then numpad 2), screenshots of the window, and
+# key events from xdotool (the menu key, then numpad 2), screenshots of the window, and
 # the menu read back off the pictures. Waits only for what the preview logs:
 # a screenshot is logged once it is whole.
 # Usage: preview_test.sh DRAPELLE_PLAY CHECK_SHOT WORK_DIR
@@ -22,6 +22,7 @@ xdotool mousemove --window "$window" 300 300
 await "resolution: 1280 x 720" >/dev/null
 await "menu: none" >/dev/null
 turn_num_lock_on
+key=$(menu_key "$play")
 
 expect() { # what, [window size]: a screenshot shows the menu as last logged
     xdotool key F12
@@ -34,9 +35,9 @@ expect() { # what, [window size]: a screenshot shows the menu as last logged
 }
 
 expect "at start"
-press key F9 F9
+press key "$key" "$key"
 await "menu: row 0 highlighted" >/dev/null
-expect "after F9"
+expect "after $key"
 press keydown 88 "numpad 2"
 await "menu: row 1 highlighted" >/dev/null
 press keyup 88 "numpad 2"
@@ -45,9 +46,9 @@ expect "after numpad 2"
 xdotool windowsize "$window" 1920 1080
 await "resolution: 1920 x 1080" >/dev/null
 expect "at 1920 x 1080" 1920x1080
-press key F9 F9
+press key "$key" "$key"
 await "menu: none" >/dev/null
-expect "after F9 again" 1920x1080
+expect "after $key again" 1920x1080
 
 xdotool key Escape
 for _ in $(seq 100); do kill -0 "$play_pid" 2>/dev/null || break; sleep 0.1; done
