@@ -290,12 +290,13 @@ bool loadScenario(const std::string& path, Scenario& scenario, std::string& erro
 }
 
 const char* builtInScenario() {
-    // The last lines wait out the status line's time after the last select,
-    // whatever the plug-in's is, so that a row added before them moves them all.
+    // The menu key by its name in the key table. The last lines wait out the
+    // status line's time after the last select, whatever the plug-in's is, so
+    // that a row added before them moves them all.
+    const std::string menuKey = findKey(kKeyF9)->scenarioName;
     static const std::string text =
-        std::string(R"(# The demo: every row of both menus, then out again.
-   0 note Tap F9: the menu opens on its first row
-   0 tap F9
+        "# The demo: every row of both menus, then out again.\n   0 note Tap " + menuKey +
+        ": the menu opens on its first row\n   0 tap " + menuKey + std::string(R"(
  300 note Select the first row: the clothing menu opens
  300 hold Num5 100
  700 note Select its first row: slot Face's numbers

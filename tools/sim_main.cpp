@@ -13,8 +13,10 @@
 #include <unistd.h>
 
 #include "harness/call_record.h"
+#include "harness/key_names.h"
 #include "harness/scenario.h"
 #include "host/script.h"
+#include "input/key_table.h"
 #include "simhost/picture/gif.h"
 #include "simhost/picture/render.h"
 #include "simhost/screen.h"
@@ -79,7 +81,7 @@ an expectation comes before it is done; with no move to make, it first waits
 out any wait the keys before it may have started.
 
 Times take effect at the first frame boundary at or after them (300 ms with
-16 ms frames shows as 0.304 s). Only F9 acts on a tap, when it is released;
+16 ms frames shows as 0.304 s). Only @TAPPED@ acts on a tap, when it is released;
 the menu keys act only while held at the moment the menu tests them (@MOVE@ or
 @SELECT@ ms after a change, then every frame until a key acts): "tap Num5" never
 acts, and a hold acts when it is down at one of those tests, so a short hold
@@ -100,6 +102,7 @@ its progress every ten minutes of simulated time.
     fill("@ENTER@", std::string(kMainRows[0]));
     fill("@FIRST@", std::string(kClothingRows[0]));
     fill("@KEYS@", keys);
+    fill("@TAPPED@", harness::findKey(kKeyF9)->scenarioName);
     fill("@MOVE@", std::to_string(kMoveWait));
     fill("@SELECT@", std::to_string(kSelectWait));
     return text;
