@@ -153,17 +153,22 @@ const std::pair<const char*, const char*> kOtherTimes[] = {
     {"docs/windows.md", R"(random key traffic at 16 and ([0-9]+) ms frames)"},
 };
 
+// What a reader meets: README.md, the player's read-me and the pages in docs/.
+std::vector<std::string> readersFiles() {
+    std::vector<std::string> files = {"README.md", "windows/README.txt.in"};
+    for (const auto& page : std::filesystem::directory_iterator(DRAPELLE_SOURCE_DIR "/docs"))
+        if (page.path().extension() == ".md")
+            files.push_back("docs/" + page.path().filename().string());
+    return files;
+}
+
 // Every time a reader meets in README.md, docs/ or the player's read-me is
 // one a check knows: a design time tied to its constant above, or another
 // listed beside it. A new sentence that states a design time fails here,
 // with its file and line, until it is tied to its constant.
 TEST(Documents, StateNoTimeNoCheckKnows) {
-    std::vector<std::string> files = {"README.md", "windows/README.txt.in"};
-    for (const auto& page : std::filesystem::directory_iterator(DRAPELLE_SOURCE_DIR "/docs"))
-        if (page.path().extension() == ".md")
-            files.push_back("docs/" + page.path().filename().string());
     const std::regex time(R"(\b([0-9][0-9,]*) (ms|seconds?)\b)");
-    for (const std::string& file : files) {
+    for (const std::string& file : readersFiles()) {
         std::vector<std::regex> known;
         for (const StatedNumber& fact : kDesignTimes)
             if (file == fact.file) known.emplace_back(fact.phrase);
@@ -185,6 +190,21 @@ TEST(Documents, StateNoTimeNoCheckKnows) {
                        "it in kOtherTimes if it is not a design time";
         }
     }
+}
+
+// The function keys a reader meets are the menu key, by its name in the key
+// table, and the previews' own F1 and F12 (tools/): a new menu key fails here
+// at each file:line that names the old one.
+TEST(Documents, NameTheMenuKeyAsTheKeyTableHasIt) {
+    const std::string menuKey = harness::findKey(kKeyF9)->name;
+    const std::regex functionKey(R"(\bF[0-9]{1,2}\b)");
+    for (const std::string& file : readersFiles())
+        for (const Line& line : linesOf(file))
+            for (std::sregex_iterator at(line.text.begin(), line.text.end(), functionKey), end;
+                 at != end; ++at)
+                EXPECT_TRUE(at->str() == menuKey || at->str() == "F1" || at->str() == "F12")
+                    << line.where << ": names " << at->str() << ", but the menu key is " << menuKey
+                    << " (harness/key_names.cpp)";
 }
 
 // The player's read-me lists each row's caption at the start of a line, in
