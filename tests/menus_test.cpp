@@ -16,11 +16,8 @@ constexpr DWORD inWholeFrames(DWORD ms) { return (ms + 15) / 16 * 16; }
 
 const std::string kMainRow0 = mainMenuAt(0);
 const std::string kMainRow1 = mainMenuAt(1);
-// The row up from the first; "Close Menu", wherever the table has it.
+// The row up from the first, "Close Menu".
 const std::string kMainLastRow = mainMenuAt(kMainMenuRows - 1);
-const int kCloseRow =
-    static_cast<int>(std::find(kMainRows, kMainRows + kMainMenuRows, "Close Menu") - kMainRows);
-const std::string kMainCloseRow = mainMenuAt(kCloseRow);
 
 class Menus : public PluginTest {
   protected:
@@ -108,35 +105,6 @@ class Menus : public PluginTest {
     }
 };
 
-// The menu key, select, down twice, hold select: the character's drawable
-// steps and the status line shows the new numbers for its time, menu open or
-// not.
-TEST_F(Menus, RoadOfOneUse) {
-    openMainMenu();
-    EXPECT_EQ(screen(), kMainRow0);
-    openClothingMenu();
-    EXPECT_EQ(screen(), clothingAt(0));
-    pressUntil(kKeyNumpad2, clothingAt(1));
-    pressUntil(kKeyNumpad2, clothingAt(2));
-
-    sim::keyDown(kKeyNumpad5);
-    runUntilScreen(clothingAt(2) + " | [Face]");
-    sim::keyUp(kKeyNumpad5);
-    const DWORD shownAt = sim::lastFrame().tick;
-    EXPECT_EQ(screen(), clothingAt(2) + " | [Face]: 1,(46),0,(2)");
-    EXPECT_EQ(sim::variationOf(0x2A01, 0), (sim::Variation{1, 0, 0}));
-
-    sim::keyDown(kKeyBackspace); // held: closes both menus
-    runUntilClosed();
-    sim::keyUp(kKeyBackspace);
-    EXPECT_EQ(screen(), " | [Face]: 1,(46),0,(2)") << "menu closed, line still shown";
-    sim::runFor(shownAt + kStatusTime - 1 - sim::now());
-    EXPECT_EQ(sim::lastFrame().texts.size(), 1u) << "texts drawn: the status line, until its time";
-    sim::runFrames(2);
-    EXPECT_TRUE(sim::lastFrame().texts.empty());
-    EXPECT_EQ(sim::variationOf(0x2A01, 0), (sim::Variation{1, 0, 0}));
-}
-
 // The rows' arguments: the title, the rows in ascending order but the
 // highlighted one, which comes last with its larger box.
 TEST_F(Menus, FrameDrawsTitleThenRowsThenTheHighlightedRow) {
@@ -199,12 +167,12 @@ TEST_F(Menus, KeyPressedAndReleasedWithinOneWaitIsNotActedOn) {
     sim::runFrames(30);
     EXPECT_EQ(screen(), kMainRow0);
 
-    pressUntil(kKeyNumpad8, kMainCloseRow);
+    pressUntil(kKeyNumpad8, kMainLastRow);
     sim::keyDown(kKeyNumpad5); // inside kMoveWait after the move
     sim::runFrame();
     sim::keyUp(kKeyNumpad5);
     sim::runFrames(30);
-    EXPECT_EQ(screen(), kMainCloseRow) << "Close Menu was not chosen";
+    EXPECT_EQ(screen(), kMainLastRow) << "the last row, \"Close Menu\", was not chosen";
 }
 
 // Every pair of held keys, in both menus, from row 0: the first key test acts
@@ -471,17 +439,6 @@ TEST_F(Menus, KeysThatAreNotDrapellesDoNothing) {
     }
 }
 
-TEST_F(Menus, MenuKeyInTheClothingMenuClosesOnlyTheClothingMenu) {
-    openClothingMenu();
-    sim::runFrames(12);
-    sim::keyDown(kKeyF9);
-    sim::keyUp(kKeyF9);
-    runUntilScreen("Drapelle");
-    EXPECT_EQ(keyWordReleased(keyTable[kKeyF9].message), false) << "the tap was consumed";
-    sim::runFrames(60);
-    EXPECT_EQ(screen(), kMainRow0);
-}
-
 // The top menu tests its keys kSelectWait after the clothing menu returns: a back
 // key still down then closes it too; released earlier, it stays.
 TEST_F(Menus, BackKeyStillHeldAfterTheClothingMenuClosesTheTopMenuToo) {
@@ -519,19 +476,6 @@ TEST_F(Menus, MenuKeyTappedWhileBackIsHeldReopensTheMenu) {
     sim::keyUp(kKeyNumpad0);
     sim::runFrame(); // 64 ms after the tap, the script's own test sees it
     EXPECT_EQ(screen(), kMainRow0);
-}
-
-TEST_F(Menus, CloseMenuLeavesItsRowHighlightedForTheNextOpening) {
-    openMainMenu();
-    pressUntil(kKeyNumpad8, kMainCloseRow);
-    sim::keyDown(kKeyNumpad5);
-    runUntilClosed();
-    sim::keyUp(kKeyNumpad5);
-    EXPECT_TRUE(menuClosedFor(20));
-    EXPECT_EQ(mainMenuIndex, kCloseRow) << "the top menu's row after \"Close Menu\" closed it";
-    openMainMenu();
-    EXPECT_EQ(screen(), kMainCloseRow);
-    pressUntil(kKeyNumpad2, kMainRow0); // down, round from the last row to the first
 }
 
 TEST_F(Menus, ClothingRowsHandEachActionAFreshPedAndSlotName) {
