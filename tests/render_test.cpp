@@ -116,7 +116,7 @@ TEST_F(Render, ClothingMenuFrameHasItsBoxesAndTexts) {
     // the one painted from texts styled as each kind of row should be.
     sim::Frame styled = sim::lastFrame();
     ASSERT_EQ(styled.texts.size(), 1u + kClothingMenuRows + 1)
-        << "texts drawn: the title, the clothing menu's rows (kClothingRows in ui/menus.cpp) "
+        << "texts drawn: the title, the clothing menu's rows (kClothingRows in ui/menus.h) "
            "and the status line";
     for (sim::TextItem& text : styled.texts) {
         const bool title = text.text == "Clothing Menu", status = text.text[0] == ' ';

@@ -1,7 +1,5 @@
 #include "ui/menus.h"
 
-#include <iterator>
-
 #include "clothing/actions.h"
 #include "clothing/slots.h"
 #include "host/natives.h"
@@ -16,16 +14,6 @@ constinit std::int32_t mainMenuIndex = 0;
 // Highlighted row of the clothing menu, an index into kClothingRows; kept across openings.
 constinit std::int32_t clothingMenuIndex = 0;
 
-constexpr std::string_view kMainRows[] = {"Skin/Clothing Change", "Close Menu"};
-// A new row: its caption here and its case in selectClothingRow (the rest:
-// docs/changing-drapelle.md).
-constexpr std::string_view kClothingRows[] = {
-    "Show Player Clothing Data",
-    "Switch Player Clothing Data",
-    "Skin/Clothing Change",
-    "Skin/Clothing Texture Change",
-    "Default Skin",
-};
 // Each caption is copied whole into the row that draws it.
 static_assert(fitsInline(kMainRows) && fitsInline(kClothingRows));
 
@@ -123,9 +111,6 @@ bool selectClothingRow(std::int32_t row) {
 }
 
 } // namespace
-
-constinit const std::int32_t kMainMenuRows = std::size(kMainRows);
-constinit const std::int32_t kClothingMenuRows = std::size(kClothingRows);
 
 void runMainMenu() { runMenu("Drapelle", kMainRows, kMainMenuRows, mainMenuIndex, selectMainRow); }
 
