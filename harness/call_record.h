@@ -16,8 +16,10 @@ namespace harness {
 void startRun(DWORD frameMs);
 
 // Random key traffic, the same for a seed on every platform: menu keys held,
-// F9 tapped, other keys, deaths, arrests and mid-frame messages, over
-// `length` ms, so that both menus and the status line come and go.
+// F9 tapped, other keys, deaths, arrests and mid-frame messages, between
+// walks that select each row of the top menu and then each clothing row, so
+// that every row is acted on whatever rows the menus hold. Over `length` ms,
+// or longer when the walks need it.
 Scenario randomScenario(std::uint32_t seed, DWORD length);
 
 constexpr DWORD kRandomScenarioLength = 60000; // ms of the programs' --random
