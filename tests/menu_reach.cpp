@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <iterator>
 
+#include "input/key_table.h"
 #include "simhost/game.h"
 #include "simhost/screen.h"
 
@@ -41,4 +42,28 @@ std::string MenuReach::missed(bool hidingToo) const {
     if (!statusShown_) out += "the status line never shown\n";
     if (hidingToo && !hidden_) out += "the character never dead or arrested\n";
     return out;
+}
+
+void MenuWalker::sendKeys(const sim::Frame& last, bool seen) {
+    if (held_ != 0) sim::keyUp(held_);
+    held_ = 0;
+    // Past the longest wait a key starts; one that came during a wait goes again.
+    if (!seen || sim::now() - lastKeyAt_ < kMoveWait + kSelectWait) return;
+    const sim::Screen screen = sim::readScreen(last);
+    const int rows = static_cast<int>(screen.rows.size());
+    if (target_ < 0 || target_ > rows) target_ = static_cast<int>(random_() % (rows + 1));
+    if (screen.title.empty()) {
+        held_ = kKeyF9;
+        target_ = -1;
+    } else if (target_ == rows) {
+        held_ = kKeyNumpad0;
+        target_ = -1;
+    } else if (screen.highlighted != target_) {
+        held_ = kKeyNumpad2;
+    } else {
+        held_ = kKeyNumpad5;
+        target_ = -1;
+    }
+    sim::keyDown(held_);
+    lastKeyAt_ = sim::now();
 }
