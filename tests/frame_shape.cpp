@@ -88,10 +88,12 @@ std::string checkFrameShape(const sim::Frame& frame, const FrameContext& context
                std::to_string(topMenu) + " (\"Drapelle\" and its rows) or " +
                std::to_string(clothingMenu) + " (\"Clothing Menu\" and its rows)";
     }
-    if (context.screenValid && rows == topMenu && firstCaption != "Drapelle")
-        return std::to_string(rows) + " rows under '" + firstCaption + "', not \"Drapelle\"";
-    if (context.screenValid && rows == clothingMenu && firstCaption != "Clothing Menu")
-        return std::to_string(rows) + " rows under '" + firstCaption + "', not \"Clothing Menu\"";
+    // By its title too, as both menus may hold as many rows.
+    const bool isTop = rows == topMenu && firstCaption == "Drapelle";
+    const bool isClothing = rows == clothingMenu && firstCaption == "Clothing Menu";
+    if (context.screenValid && rows != 0 && !isTop && !isClothing)
+        return std::to_string(rows) + " rows under '" + firstCaption + "', not " +
+               (rows == topMenu ? "\"Drapelle\"" : "\"Clothing Menu\"");
 
     const bool status = matchesAt(names, at, kStatusCalls);
     if (status) at += kStatusCalls.size();
