@@ -43,18 +43,19 @@ FrameSeen recordInto(std::ostream& out) {
 
 namespace {
 
-// ms a walk holds a key: seen by a frame of any length up to it, and let go
-// before the menu's wait after the key ends.
+// ms a walk holds a key at least: seen by one frame, and let go before the
+// menu's wait after the key ends.
 constexpr DWORD kWalkHold = 50;
-// ms from one key of a walk to the next: past the longest wait a key starts.
+// ms from one key of a walk to the next, with two frames: past the longest
+// wait a key starts.
 constexpr DWORD kWalkStep = kMoveWait + kSelectWait;
-// ms a frame may take at most for the walks to land as planned.
-constexpr DWORD kLongestFrame = 50;
 
 // Writes random traffic as a scenario's lines, from the draws of one seed.
 class TrafficWriter {
   public:
-    explicit TrafficWriter(std::uint32_t seed) : random_(seed) {
+    TrafficWriter(std::uint32_t seed, DWORD frameMs)
+        : random_(seed), frame_(frameMs), hold_(std::max(kWalkHold, frameMs)),
+          step_(kWalkStep + 2 * frameMs) {
         text_ << "# random key traffic, seed " << seed << '\n';
     }
 
@@ -96,7 +97,7 @@ class TrafficWriter {
     // opened the clothing menu. Mid-frame, two messages of one frame may come
     // in either order and leave a key held; a walk sends none that way.
     void addWalk(std::int32_t row) {
-        at_ = std::max(at_, keysUpAt_) + kTappedFor + kLongestFrame;
+        at_ = std::max(at_, keysUpAt_) + kTappedFor + frame_;
         midFrame_ = false;
         line() << "mid-frame off\n";
         for (const NamedKey& key : kDrapelleKeys) {
@@ -104,21 +105,21 @@ class TrafficWriter {
         }
         const char* hidden = below(2) ? "dead" : "arrested";
         line() << hidden << " on\n";
-        at_ += kLongestFrame + below(500);
+        at_ += frame_ + below(500);
         line() << hidden << " off\n";
-        at_ += kLongestFrame;
-        hold(kKeyNumpad0, 2 * kWalkStep); // through the waits of both menus
-        at_ = keysUpAt_ + kLongestFrame;
+        at_ += frame_;
+        hold(kKeyNumpad0, 2 * step_); // through the waits of both menus
+        at_ = keysUpAt_ + frame_;
         line() << "tap " << name(kKeyF9) << '\n';
-        at_ += kMoveWait;
+        at_ += kMoveWait + frame_;
         line() << "select " << row << '\n';
-        // As long as the scenario player gives it.
-        at_ += static_cast<DWORD>(kMainMenuRows + 2) * (kWalkStep + 2 * kLongestFrame);
+        // As long as the scenario player gives it, and a step.
+        at_ += static_cast<DWORD>(kMainMenuRows + 3) * step_;
         for (std::int32_t i = 0; i < kClothingMenuRows; ++i) {
-            hold(kKeyNumpad5, kWalkHold);
-            at_ += kWalkStep;
-            hold(kKeyNumpad2, kWalkHold);
-            at_ += kWalkStep;
+            hold(kKeyNumpad5, hold_);
+            at_ += step_;
+            hold(kKeyNumpad2, hold_);
+            at_ += step_;
         }
     }
 
@@ -145,6 +146,9 @@ class TrafficWriter {
     // std::mt19937's outputs are fixed by the standard; its distributions are
     // not, so the draws take them as they come.
     std::mt19937 random_;
+    const DWORD frame_; // ms of a frame of the run
+    const DWORD hold_;  // ms a walk holds a key
+    const DWORD step_;  // ms from one key of a walk to the next
     std::ostringstream text_;
     DWORD at_ = 0;       // ms of the next line
     DWORD keysUpAt_ = 0; // ms at which every key held so far is up
@@ -153,8 +157,8 @@ class TrafficWriter {
 
 } // namespace
 
-Scenario randomScenario(std::uint32_t seed, DWORD length) {
-    TrafficWriter traffic(seed);
+Scenario randomScenario(std::uint32_t seed, DWORD length, DWORD frameMs) {
+    TrafficWriter traffic(seed, frameMs);
     // Noise and walks in turn, the walks going round the top menu's rows from
     // one drawn at random, until the time is up and every row has had one.
     const std::uint32_t firstRow = traffic.below(static_cast<std::uint32_t>(kMainMenuRows));

@@ -19,8 +19,9 @@ void startRun(DWORD frameMs);
 // F9 tapped, other keys, deaths, arrests and mid-frame messages, between
 // walks that select each row of the top menu and then each clothing row, so
 // that every row is acted on whatever rows the menus hold. Over `length` ms,
-// or longer when the walks need it.
-Scenario randomScenario(std::uint32_t seed, DWORD length);
+// or longer when the walks need it; the walks' keys timed for frames of
+// `frameMs`.
+Scenario randomScenario(std::uint32_t seed, DWORD length, DWORD frameMs);
 
 constexpr DWORD kRandomScenarioLength = 60000; // ms of the programs' --random
 

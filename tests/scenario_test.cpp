@@ -283,7 +283,7 @@ TEST_F(RandomTraffic, ReachesBothMenusTheStatusLineAndHiding) {
         MenuReach reach;
         std::ostringstream transcript;
         const int failures = harness::playScenario(
-            harness::randomScenario(seed, harness::kRandomScenarioLength), transcript, {}, {},
+            harness::randomScenario(seed, harness::kRandomScenarioLength, 16), transcript, {}, {},
             [&](const sim::Frame& frame) { reach.see(frame, keyHeld(kKeyNumpad5)); });
         sim::detach();
         EXPECT_EQ(reach.missed(true), "") << "seed " << seed;

@@ -81,8 +81,9 @@ inline void addScenarioRun(CLI::App& app, ScenarioRun& run) {
         ->type_name("MS")
         ->check(CLI::Range(1, 1000).description("1 to 1000"));
     run.random = app.add_option("--random", run.randomSeed,
-                                "Instead of a scenario: play a minute of random key traffic\n"
-                                "made from SEED, the same on every platform")
+                                "Instead of a scenario: play a minute or more of random key\n"
+                                "traffic, which acts on every row of both menus, made from\n"
+                                "SEED, the same on every platform")
                      ->type_name("SEED")
                      ->excludes("SCENARIO");
     app.add_option("--record", run.recordPath,
@@ -99,7 +100,8 @@ inline bool startScenarioRun(ScenarioRun& run, harness::Scenario& scenario,
                              const std::string& program) {
     std::string error;
     if (run.random->count() > 0)
-        scenario = harness::randomScenario(run.randomSeed, harness::kRandomScenarioLength);
+        scenario =
+            harness::randomScenario(run.randomSeed, harness::kRandomScenarioLength, run.frameMs);
     else
         harness::loadScenario(run.path, scenario, error);
     if (error.empty() && !run.recordPath.empty()) {
