@@ -3,6 +3,9 @@
 // One record per virtual-key code 0..254; all zero until the key's first message.
 constinit std::array<KeyRecord, kKeyCount> keyTable;
 
+// A message is as old as the tick read here and takes effect at one instant
+// between this read and the store: a release whose thread stalls between them
+// past kTappedFor may land too old to read as a tap.
 void handleKeyboardMessage(DWORD key, WORD, BYTE, BOOL, BOOL isWithAlt, BOOL wasDownBefore,
                            BOOL isUpNow) {
     if (key >= kKeyCount) return;
@@ -19,14 +22,16 @@ namespace {
 // both times, it stood when the clock was read (or a message of the same tick
 // and kind stamped it anew, and the answer is that of an instant before or
 // after: an answer changes once as a word ages). Read differently, a message
-// landed between the reads, and the answer is that of the instant it landed,
-// when it was as old as the handler's few instructions from its clock to its
-// store, taken as none (any time under kTappedFor gives the same answers).
+// landed between the reads, and the answer is that of the later of the
+// clock's read and the message's tick: an instant when the message stood, or
+// one between its handler's clock read and its store (the tick alone may be
+// older than the test, when the handler stalled before it began).
 std::uint64_t keyWordNow(const KeyWord& word, DWORD& now) {
     const std::uint64_t before = word.load();
     now = GetTickCount();
     const std::uint64_t after = word.load();
-    if (after != before) now = keyWordTick(after);
+    if (after != before && !elapsedBelowAt(keyWordTick(after), now, 0x80000000u))
+        now = keyWordTick(after); // stamped after the clock's read, less than 2^31 ms after
     return after;
 }
 } // namespace

@@ -1,8 +1,8 @@
 // A key's last message packed in one 64-bit word: its tick in the low 32
 // bits, a bit for a release and a bit saying that a message stamped the word
-// at all. The handler writes the word in one store and a test reads it in one
-// load (input/key_table.cpp), so that a tick and a kind read together always
-// come from one message.
+// at all. The handler writes the word in one store, so that any load of it
+// gives the tick and the kind of one message (a key test loads it twice:
+// input/key_table.cpp).
 #pragma once
 
 #include <cstdint>

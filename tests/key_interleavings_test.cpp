@@ -3,8 +3,9 @@
 // builds the plug-in's own input/key_table.cpp over a word and a clock of the
 // model's, whose every read and write is a point where the other thread may
 // run. Every answer the script gets, and the record it leaves, must be those
-// of some order of the messages, the tests and the clock's steps taken one at
-// a time, each message stamped with the clock of the instant it lands.
+// of some order of the messages, the tests and the clock's step taken one at
+// a time, each message with the tick its store carried, taking effect at an
+// instant between its handler's clock read and its store.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -36,34 +37,41 @@ struct ModelWord {
 
 namespace {
 // The model's clock. Each read is a point where another thread may run (a
-// load of `clockRead`); while the clock has steps to take, the search tries
-// each read both after the next step and without it, so that time moves
-// wherever a thread could tell. The clock stands between the handler's read
-// and its store, so that a message's tick is the instant it lands. Its value
-// is plain: the model's threads switch only at its atomics.
-constexpr DWORD kStart = 100000; // the clock when a run starts
-constexpr DWORD kStep = 20;      // ms
-constexpr unsigned kHandler = 0; // the handler's thread; the script's is 1
+// load of `clockRead`); while the clock has its step to take, the search
+// tries each read both after the step and without it, so that time moves
+// wherever a thread could tell, the script's reads between the handler's
+// clock read and its store included: the handler stalls there. Its value is
+// plain: the model's threads switch only at its atomics.
+constexpr DWORD kStart = 100000;          // the clock when a run starts
+constexpr DWORD kStep = 20;               // ms, across the edge of a record about to age out
+constexpr DWORD kStall = kTappedFor + 50; // ms, past a release's time as a tap
 rl::atomic<int>* clockRead = nullptr;
 DWORD clockNow = kStart;
-DWORD clockSteps = 0; // the steps it has yet to take
-bool handlerStamping = false;
+DWORD clockStep = 0;             // the step it has yet to take, 0 once taken
+constexpr unsigned kHandler = 0; // the handler's thread; the script's is 1
+
+// What each of the handler's stores carried, in order: the tick, and the
+// clock when it landed.
+struct Landing {
+    DWORD tick, clock;
+};
+std::array<Landing, 2> landings;
+std::size_t landed = 0;
 } // namespace
 
 extern "C" DWORD GetTickCount(void) {
     (*clockRead)($).load();
-    if (clockSteps > 0 && !handlerStamping && rl::rand(2)) {
-        --clockSteps;
-        clockNow += kStep;
+    if (clockStep > 0 && rl::rand(2)) {
+        clockNow += clockStep;
+        clockStep = 0;
     }
-    if (rl::thread_index() == kHandler) handlerStamping = true;
     return clockNow;
 }
 
 std::uint64_t ModelWord::load() const { return (*bound)($).load(); }
-void ModelWord::store(std::uint64_t value) {
+void ModelWord::store(std::uint64_t value) { // only the handler stores
     (*bound)($).store(value);
-    if (rl::thread_index() == kHandler) handlerStamping = false;
+    landings[landed++] = {keyWordTick(value), clockNow};
 }
 bool ModelWord::compare_exchange_strong(std::uint64_t& expected, std::uint64_t desired) {
     return (*bound)($).compare_exchange_strong(expected, desired);
@@ -81,10 +89,8 @@ struct Case {
     Record initial;             // the key's record before the run
     std::vector<bool> messages; // the handler's, in order: released or not
     std::vector<Test> tests;    // the script's, in order
-    DWORD steps;                // the clock's, kStep each
+    DWORD step;                 // the clock's one step, in ms; 0 while it stands
 };
-
-DWORD clockAfter(std::size_t steps) { return kStart + steps * kStep; }
 
 // What the design says, one step at a time: the oracle the runs are held to.
 struct DesignKey {
@@ -105,34 +111,40 @@ bool designAnswer(DesignKey& key, Test test, DWORD now) {
 // then.
 struct Run {
     std::array<bool, 2> answers;
+    std::array<Landing, 2> landings;
     DesignKey left;
 };
 
-// A point in an order: the messages, tests and clock steps come so far, and
-// the key then.
+// A point in an order: the messages and tests come so far, whether the clock
+// has stepped, and the key then.
 struct Point {
-    std::size_t messages = 0, tests = 0, steps = 0;
+    std::size_t messages = 0, tests = 0;
+    bool stepped = false;
     DesignKey key;
 };
 
-// Whether some order of the steps from `p` on gives what the run gave.
+// Whether some order of the steps from `p` on gives what the run gave. A
+// message takes effect where the clock reads from its tick to its landing.
 bool someOrderGives(const Case& c, const Run& run, const Point& p) {
-    if (p.steps < c.steps) {
+    const DWORD now = kStart + (p.stepped ? c.step : 0);
+    if (c.step > 0 && !p.stepped) {
         Point next = p;
-        ++next.steps;
+        next.stepped = true;
         if (someOrderGives(c, run, next)) return true;
     }
     if (p.messages < c.messages.size()) {
+        const Landing& message = run.landings[p.messages];
         Point next = p;
         ++next.messages;
-        next.key = {true, c.messages[p.messages], clockAfter(p.steps)};
-        if (someOrderGives(c, run, next)) return true;
+        next.key = {true, c.messages[p.messages], message.tick};
+        if (message.tick <= now && now <= message.clock && someOrderGives(c, run, next))
+            return true;
     }
     if (p.tests == c.tests.size())
-        return p.messages == c.messages.size() && p.steps == c.steps && p.key == run.left;
+        return p.messages == c.messages.size() && p.stepped == (c.step > 0) && p.key == run.left;
     Point next = p;
     ++next.tests;
-    return designAnswer(next.key, c.tests[p.tests], clockAfter(p.steps)) == run.answers[p.tests] &&
+    return designAnswer(next.key, c.tests[p.tests], now) == run.answers[p.tests] &&
            someOrderGives(c, run, next);
 }
 
@@ -151,8 +163,8 @@ struct KeyRun : rl::test_suite<KeyRun, 2> {
         clock($).store(0);
         clockRead = &clock;
         clockNow = kStart;
-        clockSteps = current->steps;
-        handlerStamping = false;
+        clockStep = current->step;
+        landed = 0;
         const Record& initial = current->initial;
         word($).store(initial.empty ? 0 : packKeyWord(kStart - initial.age, initial.released));
         asked = 0;
@@ -168,6 +180,7 @@ struct KeyRun : rl::test_suite<KeyRun, 2> {
     void after() {
         const std::uint64_t left = word($).load();
         run.left = {keyWordStamped(left), keyWordReleased(left), keyWordTick(left)};
+        run.landings = landings;
         const Record& initial = current->initial;
         Point start;
         if (!initial.empty) start.key = {true, initial.released, kStart - initial.age};
@@ -209,12 +222,13 @@ std::string describe(const Case& c) {
     for (const bool released : c.messages) text += released ? " release" : " press";
     text += "; script:";
     for (const Test test : c.tests) text += test == Test::Held ? " keyHeld" : " keyTapped";
-    if (c.steps > 0) text += "; the clock moves " + std::to_string(c.steps * kStep) + " ms";
+    if (c.step > 0) text += "; the clock moves " + std::to_string(c.step) + " ms";
     return text;
 }
 
 // Each record a key can be in and one or two messages, with one or two tests
-// while the clock stands and one while it moves a step, past the edge of the
+// while the clock stands or takes a step longer than a tap lasts (which may
+// stall the handler), and one while it moves a step past the edge of the
 // records that age out. (Those are fresh ones while it stands.)
 std::vector<Case> everyCase() {
     const Record records[] = {{"empty", true, false, 0},
@@ -239,7 +253,8 @@ std::vector<Case> everyCase() {
                 const DWORD limit = initial.released ? kTappedFor : kHeldFor;
                 const bool agesOut = initial.age < limit && initial.age + kStep >= limit;
                 if (!agesOut) cases.push_back({initial, messages, tests, 0});
-                if (tests.size() == 1) cases.push_back({initial, messages, tests, 1});
+                if (tests.size() == 1) cases.push_back({initial, messages, tests, kStep});
+                cases.push_back({initial, messages, tests, kStall});
             }
     return cases;
 }
