@@ -23,6 +23,9 @@ static_assert(packKeyWord(0xFFFFFFFF, true) == (std::uint64_t{1} << 34) - 1,
 constexpr std::uint32_t keyWordTick(std::uint64_t word) { return static_cast<std::uint32_t>(word); }
 constexpr bool keyWordReleased(std::uint64_t word) { return (word & kKeyWordReleased) != 0; }
 constexpr bool keyWordStamped(std::uint64_t word) { return (word & kKeyWordStamped) != 0; }
+constexpr bool keyWordPressed(std::uint64_t word) {
+    return keyWordStamped(word) && !keyWordReleased(word);
+}
 
 template <class Word> void stampKeyWord(Word& word, std::uint32_t tick, bool released) {
     word.store(packKeyWord(tick, released));
