@@ -407,10 +407,13 @@ def main():
                                  sys.argv[3], sys.argv[4])
     project = Project(source, build, shfmt)
     tree = ninja_paths(project)
-    tree["paths"].update(cache_paths(build))
     test_uses(project, tree)
+    # What CMake found that the build never names, such as the archiver or
+    # linker it looks for wherever a machine has one, binds no job of its own.
+    found_only = {path: why for path, why in cache_paths(build).items()
+                  if path not in tree["paths"]}
     # (what is used, the jobs one of which must install it: none for any job)
-    needs = [(tree, frozenset([job]))]
+    needs = [(tree, frozenset([job])), (dict(found_nothing(), paths=found_only), frozenset())]
     needs += [(uses, jobs) for jobs, uses in script_jobs(project, tree["scripts"], job).values()]
     needs.append((dict(found_nothing(), paths=source_paths(source, project.files)), frozenset()))
     needs = [(found, jobs, {path: why for path, why in found["paths"].items()
