@@ -65,7 +65,7 @@ class TrafficWriter {
         for (const DWORD end = at_ + length; at_ < end; at_ += 20 + below(300)) {
             const std::uint32_t roll = below(100);
             if (roll < 12) {
-                line() << "tap " << name(kKeyF9) << '\n';
+                line() << "tap " << name(kMenuKey) << '\n';
             } else if (roll < 70) {
                 holdAny(kDrapelleKeys);
             } else if (roll < 80) { // two at once: which one wins is the menu's to say
@@ -101,7 +101,7 @@ class TrafficWriter {
         midFrame_ = false;
         line() << "mid-frame off\n";
         for (const NamedKey& key : kDrapelleKeys) {
-            if (key.code != kKeyF9) line() << "release " << key.scenarioName << '\n';
+            if (key.code != kMenuKey) line() << "release " << key.scenarioName << '\n';
         }
         const char* hidden = below(2) ? "dead" : "arrested";
         line() << hidden << " on\n";
@@ -110,7 +110,7 @@ class TrafficWriter {
         at_ += frame_;
         hold(kKeyNumpad0, 2 * step_); // through the waits of both menus
         at_ = keysUpAt_ + frame_;
-        line() << "tap " << name(kKeyF9) << '\n';
+        line() << "tap " << name(kMenuKey) << '\n';
         at_ += kMoveWait + frame_;
         line() << "select " << row << '\n';
         // As long as the scenario player gives it, and a step.

@@ -74,8 +74,8 @@ void enterState(State state) {
     pluginLoaded = true;
     sim::runFrames(2);
     if (state != State::Closed) {
-        sim::keyDown(kKeyF9);
-        sim::keyUp(kKeyF9);
+        sim::keyDown(kMenuKey);
+        sim::keyUp(kMenuKey);
         sim::runFrames(12);
     }
     if (state == State::ClothingMenu) {

@@ -15,7 +15,7 @@ namespace harness {
 // test (KeyCodes.AreWindowsVirtualKeyCodes) pins those to the codes a
 // Windows keyboard sends. The other keys are Windows' codes as they are.
 const NamedKey kDrapelleKeys[6] = {
-    {kKeyF9, "F9", "F9", "tap: open the menu; in a menu, go back one step"},
+    {kMenuKey, "F9", "F9", "tap: open the menu; in a menu, go back one step"},
     {kKeyNumpad8, "numpad 8", "Num8", "move up (wrapping)"},
     {kKeyNumpad2, "numpad 2", "Num2", "move down (wrapping)"},
     {kKeyNumpad5, "numpad 5", "Num5", "select the highlighted row"},

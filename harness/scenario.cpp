@@ -293,7 +293,7 @@ const char* builtInScenario() {
     // The menu key by its name in the key table. The last lines wait out the
     // status line's time after the last select, whatever the plug-in's is, so
     // that a row added before them moves them all.
-    const std::string menuKey = findKey(kKeyF9)->scenarioName;
+    const std::string menuKey = findKey(kMenuKey)->scenarioName;
     static const std::string text =
         "# The demo: every row of both menus, then out again.\n   0 note Tap " + menuKey +
         ": the menu opens on its first row\n   0 tap " + menuKey + std::string(R"(

@@ -8,7 +8,7 @@
 
 void runScript() {
     for (;;) {
-        if (keyTapped(kKeyF9)) runMainMenu();
+        if (keyTapped(kMenuKey)) runMainMenu();
         frameTick();
         scriptWait(0);
     }

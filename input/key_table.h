@@ -40,7 +40,7 @@ constexpr DWORD kKeyNumpad0 = 0x60;
 constexpr DWORD kKeyNumpad2 = 0x62;
 constexpr DWORD kKeyNumpad5 = 0x65;
 constexpr DWORD kKeyNumpad8 = 0x68;
-constexpr DWORD kKeyF9 = 0x78;
+constexpr DWORD kMenuKey = 0x78; // F9; its names in harness/key_names.cpp
 
 void handleKeyboardMessage(DWORD key, WORD repeats, BYTE scanCode, BOOL isExtended, BOOL isWithAlt,
                            BOOL wasDownBefore, BOOL isUpNow);

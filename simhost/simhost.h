@@ -2,8 +2,8 @@
 // and a simulated game, and records everything the plug-in asks of it.
 //
 //   sim::attach(DllMain);        // load: the plug-in registers itself
-//   sim::keyDown(kKeyF9);        // the menu key down and up, through the registered handler
-//   sim::keyUp(kKeyF9);
+//   sim::keyDown(kMenuKey);        // the menu key down and up, through the registered handler
+//   sim::keyUp(kMenuKey);
 //   sim::runFrames(10);          // let the script run ten game frames
 //   sim::lastFrame().texts ...   // what was drawn in the last one
 #pragma once

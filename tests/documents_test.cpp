@@ -196,7 +196,7 @@ TEST(Documents, StateNoTimeNoCheckKnows) {
 // table, and the previews' own F1 and F12 (tools/): a new menu key fails here
 // at each file:line that names the old one.
 TEST(Documents, NameTheMenuKeyAsTheKeyTableHasIt) {
-    const std::string menuKey = harness::findKey(kKeyF9)->name;
+    const std::string menuKey = harness::findKey(kMenuKey)->name;
     const std::regex functionKey(R"(\bF[0-9]{1,2}\b)");
     for (const std::string& file : readersFiles())
         for (const Line& line : linesOf(file))

@@ -159,7 +159,7 @@ struct KeyRun : rl::test_suite<KeyRun, 2> {
     std::size_t asked;
 
     void before() {
-        keyTable[kKeyF9].message.bound = &word;
+        keyTable[kMenuKey].message.bound = &word;
         clock($).store(0);
         clockRead = &clock;
         clockNow = kStart;
@@ -172,10 +172,10 @@ struct KeyRun : rl::test_suite<KeyRun, 2> {
     void thread(unsigned index) {
         if (index == kHandler)
             for (const bool released : current->messages)
-                handleKeyboardMessage(kKeyF9, 1, 0, FALSE, FALSE, released, released);
+                handleKeyboardMessage(kMenuKey, 1, 0, FALSE, FALSE, released, released);
         else
             for (const Test test : current->tests)
-                run.answers[asked++] = test == Test::Held ? keyHeld(kKeyF9) : keyTapped(kKeyF9);
+                run.answers[asked++] = test == Test::Held ? keyHeld(kMenuKey) : keyTapped(kMenuKey);
     }
     void after() {
         const std::uint64_t left = word($).load();

@@ -63,17 +63,17 @@ TEST_F(KeyTable, PressReadsHeldForItsTimeAfterItsLastMessage) {
 }
 
 TEST_F(KeyTable, ReleaseReadsTappedOnceWithinItsTime) {
-    press(kKeyF9);
+    press(kMenuKey);
     sim::advance(30);
-    release(kKeyF9);
-    EXPECT_FALSE(keyHeld(kKeyF9));
+    release(kMenuKey);
+    EXPECT_FALSE(keyHeld(kMenuKey));
     sim::advance(kTappedFor - 1);
-    EXPECT_TRUE(keyTapped(kKeyF9)) << "the last millisecond of kTappedFor after the release";
-    EXPECT_FALSE(keyTapped(kKeyF9)) << "the first test consumed it";
+    EXPECT_TRUE(keyTapped(kMenuKey)) << "the last millisecond of kTappedFor after the release";
+    EXPECT_FALSE(keyTapped(kMenuKey)) << "the first test consumed it";
 
-    release(kKeyF9);
+    release(kMenuKey);
     sim::advance(kTappedFor);
-    EXPECT_FALSE(keyTapped(kKeyF9)) << "kTappedFor (" << kTappedFor << " ms) after the release";
+    EXPECT_FALSE(keyTapped(kMenuKey)) << "kTappedFor (" << kTappedFor << " ms) after the release";
 }
 
 // A record nothing has stamped reads neither held nor tapped, whatever the
@@ -100,12 +100,12 @@ TEST_F(KeyTable, EmptyRecordIsNeverHeldOrTapped) {
 // is tested for a tap leaves no tap, and the key held.
 TEST_F(KeyTable, TestAnswersForAMessageThatLandsWhileItReads) {
     sim::attach(DllMain); // the host delivers through the registered handler
-    release(kKeyF9);
+    release(kMenuKey);
     sim::advance(10);
-    sim::deliverKeyMessageOnClockRead({.key = kKeyF9});
-    EXPECT_FALSE(keyTapped(kKeyF9))
+    sim::deliverKeyMessageOnClockRead({.key = kMenuKey});
+    EXPECT_FALSE(keyTapped(kMenuKey))
         << "a tap read though a press landed while the release was read";
-    EXPECT_TRUE(keyHeld(kKeyF9)) << "the press that landed";
+    EXPECT_TRUE(keyHeld(kMenuKey)) << "the press that landed";
 }
 
 // Held means pressed less than kHeldFor ago, tapped released less than
@@ -139,7 +139,7 @@ TEST_F(KeyTable, HeldAndTappedByElapsedTimeAtAnyTick) {
         {4000, true, 4000 + kTappedFor - 1, true},
     };
     for (const Case& c : cases) {
-        const DWORD key = c.released ? kKeyF9 : kKeyNumpad0;
+        const DWORD key = c.released ? kMenuKey : kKeyNumpad0;
         sim::setTick(c.stamped);
         c.released ? release(key) : press(key);
         sim::setTick(c.tested);

@@ -88,8 +88,8 @@ template <class Round, class Test> Collisions collide(Round round, Test test) {
     return c;
 }
 
-void release() { handleKeyboardMessage(kKeyF9, 1, 0, FALSE, FALSE, TRUE, TRUE); }
-void press() { handleKeyboardMessage(kKeyF9, 1, 0, FALSE, FALSE, FALSE, FALSE); }
+void release() { handleKeyboardMessage(kMenuKey, 1, 0, FALSE, FALSE, TRUE, TRUE); }
+void press() { handleKeyboardMessage(kMenuKey, 1, 0, FALSE, FALSE, FALSE, FALSE); }
 
 TEST_F(KeyCollisions, MessagesLandingWhileTheScriptTestsTheKey) {
     const cpu_set_t cores = usableCores();
@@ -99,7 +99,7 @@ TEST_F(KeyCollisions, MessagesLandingWhileTheScriptTestsTheKey) {
                      << CPU_COUNT(&cores) << "; KeyInterleavings proves every interleaving";
     sim::setTick(500000); // stands still: every message is fresh
     long readHeld = 0;
-    const Collisions releases = collide(release, [&] { readHeld += keyHeld(kKeyF9); });
+    const Collisions releases = collide(release, [&] { readHeld += keyHeld(kMenuKey); });
     EXPECT_EQ(readHeld, 0) << "tests that read the key held while only releases came";
 
     // The press after each release stands, whether the script consumed the
@@ -109,9 +109,9 @@ TEST_F(KeyCollisions, MessagesLandingWhileTheScriptTestsTheKey) {
         [&] {
             release();
             press();
-            pressesLost += !keyHeld(kKeyF9);
+            pressesLost += !keyHeld(kMenuKey);
         },
-        [] { keyTapped(kKeyF9); });
+        [] { keyTapped(kMenuKey); });
     EXPECT_EQ(pressesLost, 0) << "presses lost to a tap consumed as they landed";
 
     std::cout << "[ trials   ] " << releases.rounds << " releases, " << releases.met
@@ -132,7 +132,7 @@ TEST_F(KeyboardThreads, HandlerHammeredFromTwoThreadsWhileTheScriptRuns) {
     // counts order nothing the handler and the script do for ThreadSanitizer.
     constexpr auto kRelaxed = std::memory_order_relaxed;
     auto hammer = [&](std::stop_token stop, unsigned seed) {
-        const DWORD keys[] = {kKeyF9,      kKeyNumpad5, kKeyNumpad0, kKeyBackspace,
+        const DWORD keys[] = {kMenuKey,    kKeyNumpad5, kKeyNumpad0, kKeyBackspace,
                               kKeyNumpad8, kKeyNumpad2, 0x41,        300};
         std::mt19937 random(seed);
         while (!stop.stop_requested()) {

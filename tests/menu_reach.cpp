@@ -53,7 +53,7 @@ void MenuWalker::sendKeys(const sim::Frame& last, bool seen) {
     const int rows = static_cast<int>(screen.rows.size());
     if (target_ < 0 || target_ > rows) target_ = static_cast<int>(random_() % (rows + 1));
     if (screen.title.empty()) {
-        held_ = kKeyF9;
+        held_ = kMenuKey;
         target_ = -1;
     } else if (target_ == rows) {
         held_ = kKeyNumpad0;

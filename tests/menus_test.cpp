@@ -54,8 +54,8 @@ class Menus : public PluginTest {
         return -1;
     }
     static void openMainMenu() {
-        sim::keyDown(kKeyF9);
-        sim::keyUp(kKeyF9);
+        sim::keyDown(kMenuKey);
+        sim::keyUp(kMenuKey);
         sim::runFrame();
     }
     // Presses `key`, keeps it down until the screen shows `expected`, releases.
@@ -214,13 +214,13 @@ TEST_F(Menus, SelectWithAMenuKeyTapActsAndConsumesTheTap) {
         inClothing ? openClothingMenu() : openMainMenu();
         const std::string opened = screen();
         sim::runFrames(7); // the key test comes within kTappedFor of the tap
-        sim::keyDown(kKeyF9);
-        sim::keyUp(kKeyF9);
+        sim::keyDown(kMenuKey);
+        sim::keyUp(kMenuKey);
         sim::keyDown(kKeyNumpad5);
         for (int i = 0; i < 30 && screen() == opened; ++i) sim::runFrame();
         sim::keyUp(kKeyNumpad5);
         EXPECT_EQ(screen(), inClothing ? clothingAt(0) + " | [Face]: 0,(46),0,(1)" : clothingAt(0));
-        EXPECT_EQ(keyTable[kKeyF9].message, 0u) << "the menu key's record, emptied with the tap";
+        EXPECT_EQ(keyTable[kMenuKey].message, 0u) << "the menu key's record, emptied with the tap";
         sim::runFrames(30);
         EXPECT_EQ(screen().substr(0, 14), "Clothing Menu:") << "still open";
     }
@@ -231,15 +231,15 @@ TEST_F(Menus, SelectWithAMenuKeyTapActsAndConsumesTheTap) {
 // while their repeats come, and stop reading held kHeldFor after the last
 // press without.
 TEST_F(Menus, AutoRepeatKeepsKeysHeldAndNeverTapsTheMenuKey) {
-    sim::keyDown(kKeyF9);
+    sim::keyDown(kMenuKey);
     EXPECT_TRUE(menuClosedFor(150)) << "2.4 s of the menu key's repeats open nothing";
-    sim::keyUp(kKeyF9);
+    sim::keyUp(kMenuKey);
     sim::runFrame();
     EXPECT_EQ(screen(), kMainRow0);
-    sim::keyDown(kKeyF9);
+    sim::keyDown(kMenuKey);
     sim::runFrames(150);
     EXPECT_EQ(screen(), kMainRow0) << "nor close the menu";
-    sim::keyUp(kKeyF9);
+    sim::keyUp(kMenuKey);
     EXPECT_EQ(runUntilClosed(), 1) << "frames until the menu closed after the menu key's release";
 
     for (bool repeats : {true, false}) {
@@ -466,13 +466,13 @@ TEST_F(Menus, MenuKeyTappedWhileBackIsHeldReopensTheMenu) {
     sim::runFrames(3);
     sim::keyDown(kKeyNumpad0);
     sim::runFrames(3);
-    sim::keyDown(kKeyF9);
-    sim::keyUp(kKeyF9);
+    sim::keyDown(kMenuKey);
+    sim::keyUp(kMenuKey);
     sim::runFrames(3);
     EXPECT_EQ(screen(), kMainRow0);
     sim::runFrame(); // kMoveWait after opening: the keys are tested
     EXPECT_EQ(screen(), "") << "closed by the held key";
-    EXPECT_EQ(keyWordReleased(keyTable[kKeyF9].message), true) << "the tap is still there";
+    EXPECT_EQ(keyWordReleased(keyTable[kMenuKey].message), true) << "the tap is still there";
     sim::keyUp(kKeyNumpad0);
     sim::runFrame(); // 64 ms after the tap, the script's own test sees it
     EXPECT_EQ(screen(), kMainRow0);

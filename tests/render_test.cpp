@@ -56,8 +56,8 @@ class RenderNatives : public HostTest {
 // caption inside, and the status line near the bottom.
 TEST_F(Render, ClothingMenuFrameHasItsBoxesAndTexts) {
     sim::runFrame();
-    sim::keyDown(kKeyF9);
-    sim::keyUp(kKeyF9);
+    sim::keyDown(kMenuKey);
+    sim::keyUp(kMenuKey);
     sim::runFrames(12);
     sim::keyDown(kKeyNumpad5);
     sim::runFrames(2);

@@ -82,11 +82,11 @@ TEST_F(Script, DeadCharacterHoldsTheScriptWithoutTheArrestTest) {
               (std::vector<std::string>{"playerPed()", "isEntityDead(10753)"}));
 
     // While held, a tap of the menu key is not even looked at.
-    sim::keyDown(kKeyF9);
-    sim::keyUp(kKeyF9);
+    sim::keyDown(kMenuKey);
+    sim::keyUp(kMenuKey);
     sim::runFrame();
     EXPECT_TRUE(sim::lastFrame().texts.empty());
-    EXPECT_EQ(keyWordReleased(keyTable[kKeyF9].message), true)
+    EXPECT_EQ(keyWordReleased(keyTable[kMenuKey].message), true)
         << "the menu key's release, left for the key test";
 
     sim::game().dead = false;
@@ -209,7 +209,7 @@ TEST_F(HostTest, StandInRefusesWhatWouldCrashARealGame) {
         sim::reset();
         sim::attach(entry);
         sim::runFrame();
-        sim::keyDown(kKeyF9);
+        sim::keyDown(kMenuKey);
         sim::detach();
         ASSERT_FALSE(sim::protocolErrors().empty()) << misuse;
         EXPECT_EQ(sim::protocolErrors().front(), error) << misuse;
@@ -262,8 +262,8 @@ TEST_F(HostTest, HundredLoadCyclesKeepTheHeapFlat) {
         harness::resetPluginState();
         sim::attach(DllMain);
         sim::runFrame();
-        sim::keyDown(kKeyF9);
-        sim::keyUp(kKeyF9);
+        sim::keyDown(kMenuKey);
+        sim::keyUp(kMenuKey);
         sim::runFrames(20); // parked in the menu's wait when it is unloaded
         sim::detach();
         if (cycle <= 2) settled = heapInUse(); // the first load sizes the host's logs
@@ -273,18 +273,18 @@ TEST_F(HostTest, HundredLoadCyclesKeepTheHeapFlat) {
 
 TEST_F(Script, MenuKeyTapOpensTheMenuOnlyWithinItsTapTimeOfTheRelease) {
     sim::runFrame();
-    sim::keyDown(kKeyF9);
-    sim::keyUp(kKeyF9);
+    sim::keyDown(kMenuKey);
+    sim::keyUp(kMenuKey);
     sim::advance(kTappedFor); // the script tests it kTappedFor after the release: too late
     sim::runFrame();
     EXPECT_TRUE(sim::lastFrame().texts.empty());
 
-    sim::keyDown(kKeyF9);
-    sim::keyUp(kKeyF9);
+    sim::keyDown(kMenuKey);
+    sim::keyUp(kMenuKey);
     sim::advance(kTappedFor - 1);
     sim::runFrame();
     EXPECT_EQ(sim::screenLine(sim::lastFrame()), mainMenuAt(0));
-    EXPECT_EQ(keyWordReleased(keyTable[kKeyF9].message), false) << "the tap was consumed";
+    EXPECT_EQ(keyWordReleased(keyTable[kMenuKey].message), false) << "the tap was consumed";
 }
 
 } // namespace

@@ -44,7 +44,7 @@ using Soak = PluginTest;
 TEST_F(Soak, RandomKeysKeepTheHeapFlatForTheSoaksFrames) {
     const long frames = soakFrames();
     const long window = std::min(frames / 10, 100000L);
-    const DWORD keys[] = {kKeyF9,        kKeyNumpad5, kKeyNumpad0,
+    const DWORD keys[] = {kMenuKey,      kKeyNumpad5, kKeyNumpad0,
                           kKeyBackspace, kKeyNumpad8, kKeyNumpad2};
     std::mt19937 random(20261207);
     std::size_t firstPeak = 0, lastPeak = 0;
@@ -108,7 +108,8 @@ TEST_F(Soak, MenusInUseMakeNoHeapAllocations) {
     // The simulated game stores a component's variation the first time one is set.
     for (std::int32_t id = 0; id < 12; ++id)
         sim::setVariation(sim::game().playerPed, id, sim::variationOf(sim::game().playerPed, id));
-    const DWORD keys[] = {kKeyF9, kKeyNumpad5, kKeyNumpad5, kKeyNumpad0, kKeyNumpad8, kKeyNumpad2};
+    const DWORD keys[] = {kMenuKey,    kKeyNumpad5, kKeyNumpad5,
+                          kKeyNumpad0, kKeyNumpad8, kKeyNumpad2};
     std::mt19937 random(20261208);
     long long allocations = 0;
     MenuReach reach;

@@ -102,7 +102,7 @@ its progress every ten minutes of simulated time.
     fill("@ENTER@", std::string(kMainRows[0]));
     fill("@FIRST@", std::string(kClothingRows[0]));
     fill("@KEYS@", keys);
-    fill("@TAPPED@", harness::findKey(kKeyF9)->scenarioName);
+    fill("@TAPPED@", harness::findKey(kMenuKey)->scenarioName);
     fill("@MOVE@", std::to_string(kMoveWait));
     fill("@SELECT@", std::to_string(kSelectWait));
     return text;

@@ -48,7 +48,7 @@ void runMenu(const InlineString& titleText, const std::string_view rows[], std::
         while (elapsedBelow(start, wait));
 
         const bool select = keyHeld(kKeyNumpad5);
-        const bool back = keyHeld(kKeyNumpad0) || keyHeld(kKeyBackspace) || keyTapped(kKeyF9);
+        const bool back = keyHeld(kKeyNumpad0) || keyHeld(kKeyBackspace) || keyTapped(kMenuKey);
         const bool up = keyHeld(kKeyNumpad8);
         const bool down = keyHeld(kKeyNumpad2);
 

@@ -23,7 +23,7 @@ namespace {
 
 // Drapelle's keys, and those a player hits beside them: the keypad's other
 // digits, what it sends with NumLock off (arrows, Clear, Insert), Enter, Escape.
-constexpr DWORD kKeys[] = {kKeyF9,      kKeyNumpad5, kKeyNumpad0, kKeyBackspace, kKeyNumpad8,
+constexpr DWORD kKeys[] = {kMenuKey,    kKeyNumpad5, kKeyNumpad0, kKeyBackspace, kKeyNumpad8,
                            kKeyNumpad2, 0x61,        0x63,        0x64,          0x66,
                            0x67,        0x69,        0x25,        0x26,          0x27,
                            0x28,        0x0C,        0x2D,        0x0D,          0x1B};
