@@ -318,8 +318,9 @@ const char* builtInScenario() {
 4300 note Down, then the fifth: the character's default look, no new status line
 4300 hold Num2 100
 4600 hold Num5 100
-4900 note Backspace: back to the top menu, then down and select: it closes
+4900 note Backspace: back to the top menu
 4900 hold Backspace 100
+5300 note Down, then select the last row: it closes
 5300 hold Num2 100
 5600 hold Num5 100
 5900 note The status line stays for its )") +
