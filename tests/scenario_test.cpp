@@ -25,8 +25,8 @@ std::string parseError(const std::string& text) {
 
 TEST(ScenarioFile, BadLinesAreNamedWithTheirNumberAndWhatIsWrong) {
     const std::pair<const char*, const char*> cases[] = {
-        {"0 tap F9\n# fine\n\n120 tap F10\n",
-         "test.txt:4: unknown key 'F10' (@KEYS@, or a code 0 to 4294967295, such as 65 or 0x41)"},
+        {"0 tap F9\n# fine\n\n120 tap Num10\n",
+         "test.txt:4: unknown key 'Num10' (@KEYS@, or a code 0 to 4294967295, such as 65 or 0x41)"},
         {"zero tap F9\n", "test.txt:1: time 'zero' is not a number (0 to 2147483647)"},
         {"-5 tap F9\n", "test.txt:1: time '-5' is negative (0 to 2147483647)"},
         {"10 jump\n", "test.txt:1: unknown action 'jump'"},
