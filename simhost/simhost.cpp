@@ -337,9 +337,12 @@ void sendKeyMessage(DWORD key, BOOL isWithAlt, BOOL wasDownBefore, BOOL isUpNow)
 
 void deliverKeyMessage(const KeyMessage& message) {
     if (!host.keysMidFrame) return callHandler(message);
-    // A menu frame makes over a hundred calls, an idle one four.
+    // A menu frame makes over a hundred calls, an idle one four. A window's
+    // messages come in the order they were sent: none before an earlier one.
     host.midFrameSeed = host.midFrameSeed * 1664525u + 1013904223u;
-    host.dueKeys.push_back({message, 1 + static_cast<int>(host.midFrameSeed >> 16) % 48});
+    int afterCalls = 1 + static_cast<int>(host.midFrameSeed >> 16) % 48;
+    if (!host.dueKeys.empty()) afterCalls = std::max(afterCalls, host.dueKeys.back().afterCalls);
+    host.dueKeys.push_back({message, afterCalls});
 }
 
 void deliverKeyMessageOnClockRead(const KeyMessage& message) {

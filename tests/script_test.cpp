@@ -73,6 +73,19 @@ TEST_F(Script, IdleFrameMakesOnlyTheFourChecks) {
     EXPECT_EQ(sim::describeCalls(sim::lastFrame()), kAliveChecks);
 }
 
+// The stand-in delays each message to some native call of the next frame,
+// but, like a window's queue, never past one sent after it.
+TEST_F(Script, KeysSentTogetherArriveBetweenNativesInTheirOrder) {
+    for (std::uint32_t seed = 1; seed <= 64; ++seed) {
+        sim::setKeysMidFrame(true, seed);
+        sim::keyDown(kKeyNumpad8);
+        sim::keyUp(kKeyNumpad8);
+        sim::runFrame();
+        sim::setKeysMidFrame(false);
+        ASSERT_FALSE(keyHeld(kKeyNumpad8)) << "seed " << seed << ": a press came after its release";
+    }
+}
+
 TEST_F(Script, DeadCharacterHoldsTheScriptWithoutTheArrestTest) {
     sim::runFrame();
     showStatus("still here");
