@@ -106,7 +106,7 @@ TEST_F(Soak, MenusInUseMakeNoHeapAllocations) {
     if (!sim::countsHeapAllocations()) GTEST_SKIP() << "this build cannot count allocations";
     sim::game().forcedLineCount = 1; // the stand-in's own line breaking allocates
     // The simulated game stores a component's variation the first time one is set.
-    for (std::int32_t id = 0; id < 12; ++id)
+    for (const std::int32_t id : slotIds)
         sim::setVariation(sim::game().playerPed, id, sim::variationOf(sim::game().playerPed, id));
     const DWORD keys[] = {kMenuKey,    kKeyNumpad5, kKeyNumpad5,
                           kKeyNumpad0, kKeyNumpad8, kKeyNumpad2};
